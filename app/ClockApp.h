@@ -1,0 +1,98 @@
+#pragma once
+// The application object: every setting as a plain public member, the choice
+// of settings store, loading and saving.
+
+#include <memory>
+
+#include <QSize>
+#include <QString>
+
+#include "platform/WinTypes.h"
+
+class IProfileStore;
+class CClockDlg;
+
+class CClockApp {
+public:
+    CClockApp();
+    ~CClockApp();
+    CClockApp(const CClockApp&) = delete;
+    CClockApp& operator=(const CClockApp&) = delete;
+
+    // Start-up: single instance, store choice, loading, the clock window's run.
+    // Defined with the program's entry point, not in the settings library.
+    BOOL InitInstance();
+
+    // The store choice at start-up: the registry's Misc/IniFile decides whether
+    // the .ini file is tried, then the settings are loaded from the store in force.
+    void ChooseStoreAndLoad();
+
+    void LoadSettings();
+    void SaveSettings();
+    bool UseIniFile();
+    bool UseRegistry();
+
+    // The registry key in force (empty: none, the .ini file is the store) and the
+    // profile name (the .ini path, or the application name for the registry).
+    void SetRegistryKey(const QString& key);
+    const QString& RegistryKey() const { return m_strRegistryKey; }
+    const QString& ProfileName() const { return m_strProfileName; }
+    IProfileStore& Store();
+
+    // The program's own path and name; replaceable for tests.
+    QString ModulePath() const;
+    void SetModulePath(const QString& path) { m_strModulePath = path; }
+    QString AppName() const;
+    // The primary screen's size, for the defaults that depend on it; replaceable.
+    QSize ScreenSize() const;
+    void SetScreenSize(const QSize& size) { m_sizeScreen = size; }
+
+    // Settings, in declaration order; all zero at construction.
+    BOOL m_bModified = 0;
+    int m_nLeft = 0;
+    int m_nTop = 0;
+    int m_nSize = 0;
+    int m_nOpacity = 0;
+    COLORREF m_crClear = 0;
+    COLORREF m_crDialBackground = 0;
+    COLORREF m_crDialFrame = 0;
+    COLORREF m_crDialFill = 0;
+    COLORREF m_crSecondsFrame = 0;
+    COLORREF m_crSecondsFill = 0;
+    COLORREF m_crMinuteFrame = 0;
+    COLORREF m_crMinuteFill = 0;
+    COLORREF m_crHourFrame = 0;
+    COLORREF m_crHourFill = 0;
+    COLORREF m_crDateFrame = 0;
+    COLORREF m_crDateFill = 0;
+    QString m_strFontFace;
+    BOOL m_bFontItalic = 0;
+    int m_nFontWeight = 0;
+    int m_nDialWidth = 0;
+    int m_nSecondsWidth = 0;
+    int m_nMinuteWidth = 0;
+    int m_nHourWidth = 0;
+    int m_nDateWidth = 0;
+    BOOL m_bShowDay = 0;
+    BOOL m_bShowMonth = 0;
+    BOOL m_bShowAmPm = 0;
+    BOOL m_bShowDate = 0;
+    BOOL m_bShowSeconds = 0;
+    BOOL m_bShowDial = 0;
+    BOOL m_bTopMost = 0;
+    BOOL m_bDateBox = 0;
+    BOOL m_bIniFile = 0;
+    BOOL m_bTrayIcon = 0;
+
+    // The clock window, through which pages reach DrawClock; null outside its run.
+    CClockDlg* m_pMainWnd = nullptr;
+
+private:
+    QString m_strRegistryKey;
+    QString m_strProfileName;
+    QString m_strModulePath;
+    QSize m_sizeScreen;
+    std::unique_ptr<IProfileStore> m_pStore;
+};
+
+extern CClockApp theApp;

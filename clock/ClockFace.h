@@ -1,0 +1,63 @@
+#pragma once
+// The renderer: turns the current local time and the settings into filled and
+// framed regions. It reads the settings afresh at every draw and caches nothing
+// between draws.
+
+#include <ctime>
+#include <vector>
+
+#include <QPoint>
+#include <QRegion>
+#include <QString>
+
+#include "platform/WinTypes.h"
+
+class QPainter;
+
+// A vertex of a shape table, in units of the radius: u to the right of the
+// centre line, v from the 12 o'clock rim towards the centre.
+struct ShapeVertex {
+    double u;
+    double v;
+};
+
+// floor(v) when the fraction is at most one half, ceil(v) otherwise: halves go down.
+int RoundToPixel(double v);
+
+class CClockFace {
+public:
+    CClockFace(int left, int top, int right, int bottom);
+    virtual ~CClockFace();
+
+    // Draws the whole face for the current local time into dc.
+    void Draw(QPainter* pDC);
+    // Same, for a given time; Draw reads the clock once and calls this.
+    void DrawAt(QPainter* pDC, std::time_t time);
+
+    // Turns (x, y), relative to the centre, clockwise on the screen.
+    static void Rotate(double& x, double& y, double degrees);
+
+    // The shape's polygon: n vertices placed, turned, moved and rounded, plus a
+    // closing copy of the first.
+    std::vector<QPoint> BuildPoints(const ShapeVertex* table, int n, double angle) const;
+    QRegion BuildShape(const ShapeVertex* table, int n, double angle) const;
+    // A disc about the face centre with the radius RoundToPixel(k * r).
+    QRegion MakeDisc(double k) const;
+    void PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, int width);
+
+    // The date line's text for the local time of t, as the settings shape it.
+    static QString DateText(std::time_t t);
+
+    RECT m_rcFace;
+    int m_nCenterX = 0;
+    int m_nCenterY = 0;
+    int m_nRadius = 0;
+    QPainter* m_pDC = nullptr;
+
+protected:
+    void DrawDial();
+    void DrawDate(std::time_t time);
+    void DrawHourHand(int hour, int minute, int second);
+    void DrawMinuteHand(int minute, int second);
+    void DrawSecondsHand(int second);
+};

@@ -1,0 +1,38 @@
+#pragma once
+// Logical fonts and text as regions, for the date line.
+
+#include <cstdint>
+
+#include <QFont>
+#include <QRegion>
+#include <QSize>
+#include <QString>
+
+namespace platform {
+
+constexpr int LF_FACESIZE = 32;
+
+// The fields of a logical-font record the program sets; all others are zero.
+struct LOGFONT {
+    int lfHeight = 0;    // > 0: character cell height (ascent + descent) in pixels
+    int lfWeight = 0;    // 0..1000, 400 normal, 700 bold; 0 means normal
+    std::uint8_t lfItalic = 0;
+    char lfFaceName[LF_FACESIZE] = {};  // at most 31 characters and the terminator
+};
+
+// Fills lfFaceName from face, cut to 31 characters, always terminated.
+void SetFaceName(LOGFONT& lf, const QString& face);
+
+// A font whose cell height (ascent + descent) is lfHeight pixels, as close as
+// the font allows without exceeding it; weights outside 1..1000 are clamped.
+QFont CreateFontIndirect(const LOGFONT& lf);
+
+// Width = advance width of the whole text, height = ascent + descent.
+QSize GetTextExtent(const QFont& font, const QString& text);
+
+// The text recorded as a path with its top-left corner at (x, y), plus its
+// opaque background box (x, y, x + extent), turned into a region by the
+// even-odd rule: the box with the letters cut out of it.
+QRegion TextToRegion(const QFont& font, const QString& text, int x, int y);
+
+} // namespace platform

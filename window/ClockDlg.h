@@ -49,6 +49,10 @@ public:
     // wParam: icon identifier, lParam: the mouse message (low 16 bits).
     long OnTrayNotify(unsigned long wParam, long lParam);
 
+    // Ends the window's run (the quit message of the original): from the
+    // configuration dialog's close button and from a second start.
+    void PostQuitMessage();
+
     // Stops the timer, removes the icon, deletes the dialog and the renderer.
     bool DestroyWindow();
 

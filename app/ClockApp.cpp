@@ -1,0 +1,268 @@
+#include "app/ClockApp.h"
+
+#include <climits>
+#include <new>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/IniFileStore.h"
+#include "app/ProfileText.h"
+#include "app/RegistryStore.h"
+#include "app/SettingsTable.h"
+#include "platform/MessageBox.h"
+
+CClockApp theApp;
+
+namespace {
+
+const QString kRegistryKey = QStringLiteral("Tessaline");
+// The program path buffer of the original platform: paths this long or longer
+// (or implausibly short) do not get an .ini file.
+constexpr qsizetype kMaxPath = 1000;
+constexpr qsizetype kMinPath = 3;
+constexpr QSize kFallbackScreen(1280, 1024);
+
+qsizetype FileNameStart(const QString& path)
+{
+    return qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
+}
+
+// The program's path with its extension replaced by ".ini", or with ".ini"
+// appended when the file name has none. A dot in a folder name, or one that
+// starts the file name, is not an extension.
+QString IniPathFor(const QString& modulePath)
+{
+    const qsizetype dot = modulePath.lastIndexOf(u'.');
+    if (dot > FileNameStart(modulePath))
+        return modulePath.left(dot) + QStringLiteral(".ini");
+    return modulePath + QStringLiteral(".ini");
+}
+
+// Whether the settings file can be written where it is, without creating
+// anything: an existing file must be writable, and its folder too, because
+// the file is replaced by a new one written beside it.
+bool CanWriteIniFile(const QString& iniPath)
+{
+    const QFileInfo file(iniPath);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir() || !folder.isWritable() || !folder.isExecutable())
+        return false;
+    return !file.exists() || (file.isFile() && file.isWritable());
+}
+
+QString CutFaceName(QString face)
+{
+    if (face.size() > settings::kMaxFaceNameLength) {
+        qsizetype n = settings::kMaxFaceNameLength;
+        if (face.at(n - 1).isHighSurrogate())
+            --n;
+        face.truncate(n);
+    }
+    return face;
+}
+
+} // namespace
+
+CClockApp::CClockApp() = default;
+CClockApp::~CClockApp() = default;
+
+void CClockApp::ResetForTests()
+{
+    this->~CClockApp();
+    new (this) CClockApp;
+}
+
+void CClockApp::SetStoreForTests(std::unique_ptr<IProfileStore> store)
+{
+    m_pStore = std::move(store);
+}
+
+QString CClockApp::ModulePath() const
+{
+    if (!m_strModulePath.isEmpty())
+        return m_strModulePath;
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath();
+    return QString();
+}
+
+QString CClockApp::AppName() const
+{
+    const QString path = ModulePath();
+    QString name = path.mid(FileNameStart(path));
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot > 0)
+        name.truncate(dot);
+    return name.isEmpty() ? QStringLiteral("vitrodial") : name;
+}
+
+QSize CClockApp::ScreenSize() const
+{
+    if (!m_sizeScreen.isEmpty())
+        return m_sizeScreen;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            return screen->size();
+    }
+    return kFallbackScreen;
+}
+
+void CClockApp::SetRegistryKey(const QString& key)
+{
+    m_strRegistryKey = key;
+    m_strProfileName = AppName();
+    m_pStore.reset();
+}
+
+IProfileStore& CClockApp::Store()
+{
+    if (!m_pStore) {
+        if (!m_strRegistryKey.isEmpty())
+            m_pStore = std::make_unique<RegistryStore>(m_strRegistryKey, m_strProfileName);
+        else
+            m_pStore = std::make_unique<IniFileStore>(m_strProfileName);
+    }
+    return *m_pStore;
+}
+
+void CClockApp::UseIniFileAt(const QString& iniPath)
+{
+    m_strRegistryKey.clear();
+    m_strProfileName = iniPath;
+    m_pStore.reset();
+}
+
+bool CClockApp::UseIniFile()
+{
+    m_strRegistryKey.clear();
+    m_pStore.reset();
+
+    const QString path = ModulePath();
+    const qsizetype n = QFile::encodeName(path).size();
+    if (n <= kMinPath || n >= kMaxPath || !CanWriteIniFile(IniPathFor(path))) {
+        SetRegistryKey(kRegistryKey);
+        m_bIniFile = 0;
+        m_bModified = 1;
+        return false;
+    }
+    m_strProfileName = IniPathFor(path);
+    return true;
+}
+
+bool CClockApp::UseRegistry()
+{
+    if (m_strRegistryKey.isEmpty())
+        SetRegistryKey(kRegistryKey);
+    else if (m_strRegistryKey != kRegistryKey)
+        AfxMessageBox(QStringLiteral("Error: Bad Registry Key found!!!\n"));
+    return true;
+}
+
+void CClockApp::ChooseStoreAndLoad()
+{
+    SetRegistryKey(kRegistryKey);
+    m_bIniFile = Store().GetProfileInt(QStringLiteral("Misc"), QStringLiteral("IniFile"), 1);
+    if (m_bIniFile)
+        UseIniFile();
+    LoadSettings();
+    if (m_bIniFile == 0)
+        UseRegistry();
+}
+
+void CClockApp::LoadSettings()
+{
+    using namespace settings;
+    IProfileStore& store = Store();
+    const QSize screen = ScreenSize();
+
+    const auto defaultOf = [&](const Setting& s, IntMember member) -> int {
+        switch (s.rule) {
+        case DefaultRule::Fixed:
+            break;
+        case DefaultRule::ScreenSide:
+            return screen.width() >= screen.height() ? screen.height() : screen.width();
+        case DefaultRule::CentredLeft: {
+            // In 64 bits: any stored size, however large or negative, fits.
+            const qint64 left = (qint64(screen.width()) - m_nSize) / 2;
+            return int(qBound(qint64(0), left, qint64(INT_MAX)));
+        }
+        case DefaultRule::Current:
+            return this->*member;
+        }
+        return int(s.def);
+    };
+    const auto load = [&](const Setting& s) {
+        const QString section = QString::fromLatin1(s.section);
+        const QString key = QString::fromLatin1(s.key);
+        if (const auto* m = std::get_if<IntMember>(&s.member)) {
+            this->*(*m) = store.GetProfileInt(section, key, defaultOf(s, *m));
+        } else if (const auto* m = std::get_if<ColorMember>(&s.member)) {
+            const QString text = store.GetProfileString(section, key, profile::FormatColor(COLORREF(s.def)));
+            // A text that does not convert leaves the member as it was.
+            if (const std::optional<COLORREF> color = profile::ParseColor(text))
+                this->*(*m) = *color;
+        } else if (const auto* m = std::get_if<TextMember>(&s.member)) {
+            this->*(*m) = store.GetProfileString(section, key, QString::fromLatin1(s.defText));
+        }
+    };
+
+    store.BeginRead();
+    for (int i : {kTop, kSize, kLeft})
+        load(kSettings[i]);
+    for (std::size_t i = kFirstAfterGeometry; i < kSettings.size(); ++i)
+        load(kSettings[i]);
+    store.EndRead();
+
+    for (const Setting& s : kSettings) {
+        switch (s.check) {
+        case LoadCheck::None:
+            break;
+        case LoadCheck::ColorOrWhite:
+        case LoadCheck::ColorOrRed: {
+            COLORREF& color = this->*std::get<ColorMember>(s.member);
+            if (color > 0xFFFFFFu)
+                color = s.check == LoadCheck::ColorOrWhite ? RGB(255, 255, 255) : RGB(255, 0, 0);
+            break;
+        }
+        case LoadCheck::Width: {
+            int& width = this->*std::get<IntMember>(s.member);
+            if (width < 0 || width > kMaxWidth)
+                width = kBadWidthReplacement;
+            break;
+        }
+        case LoadCheck::FaceName: {
+            QString& face = this->*std::get<TextMember>(s.member);
+            face = CutFaceName(face);
+            break;
+        }
+        }
+    }
+}
+
+void CClockApp::SaveSettings()
+{
+    using namespace settings;
+    if (m_bModified != 1)
+        return;
+
+    IProfileStore& store = Store();
+    store.BeginWrite();
+    for (const Setting& s : kSettings) {
+        const QString section = QString::fromLatin1(s.section);
+        const QString key = QString::fromLatin1(s.key);
+        if (const auto* m = std::get_if<IntMember>(&s.member))
+            store.WriteProfileInt(section, key, this->*(*m));
+        else if (const auto* m = std::get_if<ColorMember>(&s.member))
+            store.WriteProfileString(section, key, profile::FormatColor(this->*(*m)));
+        else if (const auto* m = std::get_if<TextMember>(&s.member))
+            store.WriteProfileString(section, key, this->*(*m));
+    }
+    if (store.Commit())
+        m_bModified = 0;
+    else
+        AfxMessageBox(QStringLiteral("Error: Unable to save settings"));
+}

@@ -38,6 +38,9 @@ public:
     const QString& RegistryKey() const { return m_strRegistryKey; }
     const QString& ProfileName() const { return m_strProfileName; }
     IProfileStore& Store();
+    // Makes the .ini file at iniPath the store, as it stands (no checks), for
+    // tools that read a given settings file.
+    void UseIniFileAt(const QString& iniPath);
 
     // The program's own path and name; replaceable for tests.
     QString ModulePath() const;
@@ -46,6 +49,12 @@ public:
     // The primary screen's size, for the defaults that depend on it; replaceable.
     QSize ScreenSize() const;
     void SetScreenSize(const QSize& size) { m_sizeScreen = size; }
+
+    // For tests: back to the state at construction (every member zero, no
+    // store chosen, no overrides), and a store of the test's own in place of
+    // the one in force, until the store is next changed.
+    void ResetForTests();
+    void SetStoreForTests(std::unique_ptr<IProfileStore> store);
 
     // Settings, in declaration order; all zero at construction.
     BOOL m_bModified = 0;

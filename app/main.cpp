@@ -1,0 +1,19 @@
+// The program's entry: the application object does the rest.
+
+#include <QApplication>
+
+#include "app/ClockApp.h"
+
+int main(int argc, char* argv[])
+{
+    // The clock places itself on the screen, which only X11 allows; under
+    // Wayland it runs through XWayland.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    // Hiding the configuration dialog must not end the program: only the
+    // end of the clock window's run does.
+    QApplication::setQuitOnLastWindowClosed(false);
+    theApp.InitInstance();
+    return 0;
+}

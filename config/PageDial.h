@@ -1,0 +1,30 @@
+#pragma once
+// The Dial tab: the dial on or off, its colours and thickness, and the face
+// background colour.
+
+#include "config/PropertyPage.h"
+
+class CColorButton;
+class CSliderCtrl;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+
+class CPageDial : public CPropertyPage {
+    Q_OBJECT
+public:
+    explicit CPageDial(QWidget* parent = nullptr);
+
+    CSliderCtrl* m_sliderWidth = nullptr;  // 1026 dial outline thickness
+    QGroupBox* m_grpWidth = nullptr;  // 1027 "Dial Lines Thickness"
+    QLabel* m_stcHint = nullptr;  // 1034 the hint about the clear colour
+    CColorButton* m_btnBackColor = nullptr;  // 1033 face background colour
+    QGroupBox* m_grpBackground = nullptr;  // 1035 "Background Color"
+    CColorButton* m_btnLineColor = nullptr;  // 1032 dial outline colour
+    CColorButton* m_btnFillColor = nullptr;  // 1031 dial fill colour
+    QGroupBox* m_grpColors = nullptr;  // 1028 "Dial Color"
+    QCheckBox* m_chkShow = nullptr;  // 1024 "Show Dial"
+
+protected:
+    void DoDataExchange() override;
+};

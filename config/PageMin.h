@@ -1,0 +1,20 @@
+#pragma once
+// The Minute tab: the minute hand's colours and thickness.
+
+#include "config/PropertyPage.h"
+
+class CColorButton;
+class CSliderCtrl;
+
+class CPageMin : public CPropertyPage {
+    Q_OBJECT
+public:
+    explicit CPageMin(QWidget* parent = nullptr);
+
+    CColorButton* m_btnLineColor = nullptr;  // 1046 outline colour
+    CColorButton* m_btnFillColor = nullptr;  // 1045 fill colour
+    CSliderCtrl* m_sliderWidth = nullptr;  // 1044 outline thickness
+
+protected:
+    void DoDataExchange() override;
+};

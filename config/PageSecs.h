@@ -1,0 +1,25 @@
+#pragma once
+// The Seconds tab: the seconds hand on or off, its colours and thickness.
+
+#include "config/PropertyPage.h"
+
+class CColorButton;
+class CSliderCtrl;
+class QCheckBox;
+class QGroupBox;
+
+class CPageSecs : public CPropertyPage {
+    Q_OBJECT
+public:
+    explicit CPageSecs(QWidget* parent = nullptr);
+
+    QGroupBox* m_grpWidth = nullptr;  // 1054 "Seconds Hand Line Thickness"
+    CColorButton* m_btnLineColor = nullptr;  // 1051 outline colour
+    CColorButton* m_btnFillColor = nullptr;  // 1048 fill colour
+    QGroupBox* m_grpColors = nullptr;  // 1053 "Seconds Hand Colors"
+    QCheckBox* m_chkShow = nullptr;  // 1046 "Show Seconds Hand"
+    CSliderCtrl* m_sliderWidth = nullptr;  // 1049 outline thickness
+
+protected:
+    void DoDataExchange() override;
+};

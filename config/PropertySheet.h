@@ -1,0 +1,36 @@
+#pragma once
+// The sheet: a tab strip in one row (scrolled with arrow buttons, never
+// stacked) over the selected page, inside the margin the original sheet keeps
+// before its tab control. Each page is built on its first selection.
+
+#include <QWidget>
+
+class CPropertyPage;
+class QTabWidget;
+
+class CPropertySheet : public QWidget {
+    Q_OBJECT
+public:
+    explicit CPropertySheet(QWidget* parent = nullptr);
+
+    // Adds a page; its tab text is its template's caption. The sheet does not
+    // take ownership.
+    void AddPage(CPropertyPage* pPage);
+
+    // Makes the sheet a visible child of pParent, sized for its largest page,
+    // and selects the first page (which builds it).
+    bool Create(QWidget* pParent);
+
+    int GetPageCount() const;
+    CPropertyPage* GetPage(int nPage) const;
+    CPropertyPage* GetActivePage() const;
+    int GetActiveIndex() const;
+    bool SetActivePage(int nPage);
+    QTabWidget* GetTabControl() const { return m_pTabs; }
+
+private:
+    void OnSelChange(int index);
+
+    QTabWidget* m_pTabs;
+    bool m_bCreated = false;
+};

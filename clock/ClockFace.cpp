@@ -1,0 +1,300 @@
+#include "clock/ClockFace.h"
+#include "clock/Shapes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include <QPainter>
+
+#include "app/ClockApp.h"
+#include "platform/Clock.h"
+#include "platform/Font.h"
+#include "platform/Region.h"
+
+namespace {
+
+using platform::CombineMode;
+using platform::CombineRgn;
+using namespace shapes;
+
+int ClampToInt(long long v)
+{
+    return int(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// A frame lies within its width of a shape's edge, so shapes built this far
+// beyond the device are framed there as they would be whole. Wider frames
+// than this are absurd; they are not worth a larger clip.
+int FrameMargin()
+{
+    constexpr long long kWidest = 1 << 16;
+    long long widest = 0;
+    for (long long w : {theApp.m_nDialWidth, theApp.m_nSecondsWidth, theApp.m_nMinuteWidth, theApp.m_nHourWidth,
+             theApp.m_nDateWidth})
+        widest = std::max(widest, std::min(std::abs(w), kWidest));
+    return int(widest) + 2;
+}
+
+} // namespace
+
+int RoundToPixel(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    const double f = std::floor(v);
+    const double r = (v - f <= 0.5) ? f : std::ceil(v);
+    if (r <= double(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (r >= double(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return int(r);
+}
+
+CClockFace::CClockFace(int left, int top, int right, int bottom)
+{
+    m_rcFace = RECT{left, top, right, bottom};
+    m_rcClip = platform::NoClip();
+    // In 64 bits, so that no rectangle can overflow the sums.
+    m_nCenterX = int(((long long)left + right) / 2);
+    m_nCenterY = int(((long long)top + bottom) / 2);
+    const long long side = std::min((long long)right - left, (long long)bottom - top);
+    m_nRadius = ClampToInt(side / 2 - 2);
+}
+
+CClockFace::~CClockFace() = default;
+
+void CClockFace::Draw(QPainter* pDC)
+{
+    DrawAt(pDC, platform::Clock().Now());
+}
+
+void CClockFace::DrawAt(QPainter* pDC, std::time_t time)
+{
+    if (!pDC || !pDC->isActive())
+        return;
+    m_pDC = pDC;
+    m_pDC->setRenderHint(QPainter::Antialiasing, false);
+
+    // Shapes are only built where they can reach the device; the margin keeps
+    // frames along the device's edges as they would be without the clip.
+    const QRect device = pDC->deviceTransform().inverted().mapRect(
+        QRect(0, 0, pDC->device()->width(), pDC->device()->height()));
+    const int margin = FrameMargin();
+    m_rcClip = device.adjusted(-margin, -margin, margin, margin).intersected(platform::NoClip());
+
+    DrawDial();
+    // A face too small to have a radius shows its background alone.
+    if (m_nRadius > 0) {
+        DrawDate(time);
+        const std::tm tm = platform::LocalTime(time);
+        DrawHourHand(tm.tm_hour, tm.tm_min, tm.tm_sec);
+        DrawMinuteHand(tm.tm_min, tm.tm_sec);
+        DrawSecondsHand(tm.tm_sec);
+    }
+
+    m_rcClip = platform::NoClip();
+    m_pDC = nullptr;
+}
+
+void CClockFace::Rotate(double& x, double& y, double degrees)
+{
+    const double halfPi = std::asin(1.0);
+    const double k = 1.0 / 90.0;
+    const double a = -(halfPi * degrees * k);
+    const double s = std::sin(a);
+    const double c = std::cos(a);
+    const double nx = c * x + s * y;
+    const double ny = c * y - s * x;
+    x = nx;
+    y = ny;
+}
+
+std::vector<QPoint> CClockFace::BuildPoints(const ShapeVertex* table, int n, double angle) const
+{
+    std::vector<QPoint> points;
+    if (n <= 0)
+        return points;
+    points.reserve(std::size_t(n) + 1);
+    const double r = m_nRadius;
+    for (int i = 0; i < n; ++i) {
+        double x = table[i].u * r;
+        double y = table[i].v * r - r;
+        Rotate(x, y, angle);
+        x = x + m_nCenterX;
+        y = y + m_nCenterY;
+        points.emplace_back(RoundToPixel(x), RoundToPixel(y));
+    }
+    points.push_back(points.front());
+    return points;
+}
+
+QRegion CClockFace::BuildShape(const ShapeVertex* table, int n, double angle) const
+{
+    return platform::CreatePolygonRgn(BuildPoints(table, n, angle), m_rcClip);
+}
+
+QRegion CClockFace::MakeDisc(double k) const
+{
+    const long long e = RoundToPixel(k * m_nRadius);
+    return platform::CreateEllipticRgn(ClampToInt(m_nCenterX - e), ClampToInt(m_nCenterY - e),
+        ClampToInt(m_nCenterX + e), ClampToInt(m_nCenterY + e), m_rcClip);
+}
+
+void CClockFace::PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, int width)
+{
+    if (!m_pDC || rgn.isEmpty())
+        return;
+    platform::FillRgn(*m_pDC, rgn, fill);
+    platform::FrameRgn(*m_pDC, rgn, frame, width, width);
+}
+
+QString CClockFace::DateText(std::time_t t)
+{
+    std::string format = " %d ";
+    if (theApp.m_bShowMonth)
+        format = " %b" + format;
+    if (theApp.m_bShowDay)
+        format = " %a" + format;
+    if (theApp.m_bShowAmPm)
+        format = " %p" + format;
+    if (theApp.m_bFontItalic)
+        format += " ";
+    const std::tm tm = platform::LocalTime(t);
+    char text[256];
+    const std::size_t n = std::strftime(text, sizeof text, format.c_str(), &tm);
+    return QString::fromLocal8Bit(text, qsizetype(n));
+}
+
+void CClockFace::DrawDial()
+{
+    platform::FillRect(*m_pDC, m_rcFace, theApp.m_crDialBackground);
+    if (!theApp.m_bShowDial || m_nRadius <= 0)
+        return;
+    const COLORREF fill = theApp.m_crDialFill;
+    const COLORREF frame = theApp.m_crDialFrame;
+    const int width = theApp.m_nDialWidth;
+
+    if (m_nRadius > 150) {
+        for (int i = 0; i < 60; ++i)
+            if (i % 5 != 0)
+                PaintRegion(BuildShape(kMinuteTick, Count(kMinuteTick), i * 6.0), fill, frame, width);
+    }
+    for (int i = 0; i < 12; ++i)
+        if (i % 3 != 0)
+            PaintRegion(BuildShape(kHourMark, Count(kHourMark), i * 30.0), fill, frame, width);
+    for (int i = 0; i < 4; ++i) {
+        // The date line stands at 3 o'clock.
+        if (i == 1 && theApp.m_bShowDate)
+            continue;
+        PaintRegion(BuildShape(kQuarterMark, Count(kQuarterMark), i * 90.0), fill, frame, width);
+    }
+}
+
+void CClockFace::DrawDate(std::time_t time)
+{
+    if (!theApp.m_bShowDate)
+        return;
+    const QString text = DateText(time);
+
+    platform::LOGFONT lf;
+    lf.lfHeight = DateFontHeight(m_nRadius);
+    lf.lfWeight = theApp.m_nFontWeight;
+    lf.lfItalic = theApp.m_bFontItalic ? 1 : 0;
+    platform::SetFaceName(lf, theApp.m_strFontFace);
+    const QFont font = platform::CreateFontIndirect(lf);
+
+    const QSize extent = platform::GetTextExtent(font, text);
+    const QPoint at = DatePosition(extent);
+    const long long right = (long long)at.x() + extent.width();
+    const long long bottom = (long long)at.y() + extent.height();
+
+    QRegion rgn = platform::TextToRegion(font, text, at.x(), at.y(), m_rcClip);
+    if (!theApp.m_bDateBox) {
+        // Take the box away again: the letters alone remain.
+        const QRegion box = platform::CreateRectRgn(at.x(), at.y(), ClampToInt(right), ClampToInt(bottom))
+                                .intersected(m_rcClip);
+        CombineRgn(rgn, rgn, box, CombineMode::Xor);
+    }
+    PaintRegion(rgn, theApp.m_crDateFill, theApp.m_crDateFrame, theApp.m_nDateWidth);
+}
+
+int CClockFace::DateFontHeight(int radius)
+{
+    return int(0.18 * radius);
+}
+
+QPoint CClockFace::DatePosition(const QSize& extent) const
+{
+    const long long x = (long long)m_nCenterX + m_nRadius - m_nRadius / 500 - extent.width() - 3;
+    const long long y = (long long)m_nCenterY - extent.height() / 2;
+    return QPoint(ClampToInt(x), ClampToInt(y));
+}
+
+double CClockFace::HourAngle(int hour, int minute, int second)
+{
+    const double k = 1.0 / 120.0;
+    return (hour % 12) * 30.0 + second * k + minute * 0.5;
+}
+
+double CClockFace::MinuteAngle(int minute, int second)
+{
+    return second * 0.1 + minute * 6.0;
+}
+
+double CClockFace::SecondsAngle(int second)
+{
+    return second * 6.0;
+}
+
+void CClockFace::DrawHourHand(int hour, int minute, int second)
+{
+    const double angle = HourAngle(hour, minute, second);
+
+    QRegion hand = BuildShape(kHourHand, Count(kHourHand), angle);
+    CombineRgn(hand, hand, MakeDisc(0.05), CombineMode::Or);
+    CombineRgn(hand, hand, MakeDisc(0.028), CombineMode::Xor);
+    if (m_nRadius > 275)
+        CombineRgn(hand, hand, BuildShape(kHourWindow, Count(kHourWindow), angle), CombineMode::Xor);
+    PaintRegion(hand, theApp.m_crHourFill, theApp.m_crHourFrame, theApp.m_nHourWidth);
+}
+
+void CClockFace::DrawMinuteHand(int minute, int second)
+{
+    const double angle = MinuteAngle(minute, second);
+
+    QRegion hand = BuildShape(kMinuteHand, Count(kMinuteHand), angle);
+    CombineRgn(hand, hand, MakeDisc(0.04), CombineMode::Or);
+    CombineRgn(hand, hand, MakeDisc(0.023), CombineMode::Xor);
+    PaintRegion(hand, theApp.m_crMinuteFill, theApp.m_crMinuteFrame, theApp.m_nMinuteWidth);
+}
+
+void CClockFace::DrawSecondsHand(int second)
+{
+    if (!theApp.m_bShowSeconds)
+        return;
+    const double angle = SecondsAngle(second);
+
+    QRegion hand = BuildShape(kSecondsHand, Count(kSecondsHand), angle);
+    CombineRgn(hand, hand, MakeDisc(0.05), CombineMode::Or);
+    CombineRgn(hand, hand, MakeDisc(0.028), CombineMode::Xor);
+    if (m_nRadius > 275) {
+        // The ring sits on the hand's exact (unrounded) centre line; only the
+        // edges of its boxes are rounded.
+        const double r = m_nRadius;
+        double x = 0;
+        double y = 0.27 * r - r;
+        Rotate(x, y, angle);
+        x = x + m_nCenterX;
+        y = y + m_nCenterY;
+        const auto disc = [&](double k) {
+            const int e = RoundToPixel(k * r);
+            return platform::CreateEllipticRgn(RoundToPixel(x - e), RoundToPixel(y - e),
+                RoundToPixel(x + e), RoundToPixel(y + e), m_rcClip);
+        };
+        CombineRgn(hand, hand, disc(0.05), CombineMode::Or);
+        CombineRgn(hand, hand, disc(0.035), CombineMode::Xor);
+    }
+    PaintRegion(hand, theApp.m_crSecondsFill, theApp.m_crSecondsFrame, theApp.m_nSecondsWidth);
+}

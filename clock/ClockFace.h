@@ -7,7 +7,9 @@
 #include <vector>
 
 #include <QPoint>
+#include <QRect>
 #include <QRegion>
+#include <QSize>
 #include <QString>
 
 #include "platform/WinTypes.h"
@@ -34,6 +36,12 @@ public:
     // Same, for a given time; Draw reads the clock once and calls this.
     void DrawAt(QPainter* pDC, std::time_t time);
 
+    // The hands' angles in degrees clockwise from 12 o'clock; the hour and
+    // minute hands move on with every second.
+    static double HourAngle(int hour, int minute, int second);
+    static double MinuteAngle(int minute, int second);
+    static double SecondsAngle(int second);
+
     // Turns (x, y), relative to the centre, clockwise on the screen.
     static void Rotate(double& x, double& y, double degrees);
 
@@ -47,6 +55,11 @@ public:
 
     // The date line's text for the local time of t, as the settings shape it.
     static QString DateText(std::time_t t);
+    // The date font's cell height for a face of this radius.
+    static int DateFontHeight(int radius);
+    // Top-left corner of a date text of this extent: right-aligned just inside
+    // the rim at 3 o'clock, centred vertically.
+    QPoint DatePosition(const QSize& extent) const;
 
     RECT m_rcFace;
     int m_nCenterX = 0;
@@ -60,4 +73,9 @@ protected:
     void DrawHourHand(int hour, int minute, int second);
     void DrawMinuteHand(int minute, int second);
     void DrawSecondsHand(int second);
+
+private:
+    // Where shapes are built while drawing: the device and a margin wider than
+    // any frame. Outside a draw nothing is clipped.
+    QRect m_rcClip;
 };

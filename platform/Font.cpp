@@ -1,0 +1,108 @@
+#include "platform/Font.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPainterPath>
+
+#include "platform/Region.h"
+
+namespace platform {
+namespace {
+
+// Beyond this the glyph outlines would be larger than any screen; bigger
+// requests are drawn at this size instead of asking the font engine for them.
+constexpr int kMaxPixelSize = 16384;
+// The size a height of 0 ("any size") stands for.
+constexpr int kDefaultPixelSize = 12;
+
+int CellHeight(QFont& font, int pixelSize)
+{
+    font.setPixelSize(pixelSize);
+    const QFontMetrics fm(font);
+    return fm.ascent() + fm.descent();
+}
+
+// Whether the font the system chose for the face is a symbol font standing in
+// for a face that is not installed. The original platform never maps a text
+// request onto a symbol font unless that font is named; fontconfig does, e.g.
+// a missing "Impact" counts as "fantasy", which a dingbats font may claim.
+bool IsSymbolStandIn(const QFont& font, const QString& face)
+{
+    const QString family = QFontInfo(font).family();  // "Name" or "Name [foundry]"
+    const qsizetype foundry = family.indexOf(QLatin1String(" ["));
+    if (QStringView(family).left(foundry < 0 ? family.size() : foundry).compare(face, Qt::CaseInsensitive) == 0)
+        return false;
+    return QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
+}
+
+} // namespace
+
+void SetFaceName(LOGFONT& lf, const QString& face)
+{
+    std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
+    const QByteArray bytes = face.left(LF_FACESIZE - 1).toUtf8();
+    // Cut at a character boundary when the UTF-8 form is longer than the field.
+    int n = int(std::min<qsizetype>(bytes.size(), LF_FACESIZE - 1));
+    if (n < bytes.size())
+        while (n > 0 && (uchar(bytes[n]) & 0xC0) == 0x80)
+            --n;
+    std::memcpy(lf.lfFaceName, bytes.constData(), std::size_t(n));
+}
+
+QFont CreateFontIndirect(const LOGFONT& lf)
+{
+    QFont font;
+    const std::size_t len = strnlen(lf.lfFaceName, LF_FACESIZE);
+    const QString face = QString::fromUtf8(lf.lfFaceName, qsizetype(len));
+    if (!face.isEmpty())
+        font.setFamilies({face});
+    font.setWeight(QFont::Weight(lf.lfWeight == 0 ? 400 : std::clamp(lf.lfWeight, 1, 1000)));
+    font.setItalic(lf.lfItalic != 0);
+    // The original platform neither kerns nor hints text drawn into a path.
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    if (!face.isEmpty() && IsSymbolStandIn(font, face))
+        font.setFamilies({QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
+
+    if (lf.lfHeight < 0) {
+        // A negative height is the em height.
+        font.setPixelSize(int(std::min<long long>(-(long long)lf.lfHeight, kMaxPixelSize)));
+        return font;
+    }
+    const int cell = lf.lfHeight == 0 ? kDefaultPixelSize : std::min(lf.lfHeight, kMaxPixelSize);
+    // Guess the em size from the ratio at the cell height, then settle on the
+    // largest size whose cell still fits.
+    const int atCell = CellHeight(font, cell);
+    int size = atCell > 0 ? std::max(1, int((long long)cell * cell / atCell)) : cell;
+    for (int i = 0; i < 64 && size > 1 && CellHeight(font, size) > cell; ++i)
+        --size;
+    for (int i = 0; i < 64 && size < kMaxPixelSize && CellHeight(font, size + 1) <= cell; ++i)
+        ++size;
+    font.setPixelSize(size);
+    return font;
+}
+
+QSize GetTextExtent(const QFont& font, const QString& text)
+{
+    const QFontMetrics fm(font);
+    return QSize(fm.horizontalAdvance(text), fm.ascent() + fm.descent());
+}
+
+QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const QRect& clip)
+{
+    const QFontMetrics fm(font);
+    const QSize extent = GetTextExtent(font, text);
+    QPainterPath path;
+    path.addRect(QRectF(x, y, extent.width(), extent.height()));
+    path.addText(QPointF(x, double(y) + fm.ascent()), font, text);
+    std::vector<std::vector<QPointF>> polygons;
+    for (const QPolygonF& polygon : path.toSubpathPolygons())
+        polygons.emplace_back(polygon.begin(), polygon.end());
+    return CreatePolyPolygonRgn(polygons, clip);
+}
+
+} // namespace platform

@@ -4,9 +4,12 @@
 #include <cstdint>
 
 #include <QFont>
+#include <QRect>
 #include <QRegion>
 #include <QSize>
 #include <QString>
+
+#include "Region.h"
 
 namespace platform {
 
@@ -32,7 +35,9 @@ QSize GetTextExtent(const QFont& font, const QString& text);
 
 // The text recorded as a path with its top-left corner at (x, y), plus its
 // opaque background box (x, y, x + extent), turned into a region by the
-// even-odd rule: the box with the letters cut out of it.
-QRegion TextToRegion(const QFont& font, const QString& text, int x, int y);
+// even-odd rule: the box with the letters cut out of it. Only the part inside
+// clip is built (see Region.h).
+QRegion TextToRegion(const QFont& font, const QString& text, int x, int y,
+    const QRect& clip = NoClip());
 
 } // namespace platform

@@ -1,0 +1,487 @@
+#include "platform/Region.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include <QImage>
+#include <QPainter>
+
+#include "platform/Pixels.h"
+
+namespace platform {
+namespace {
+
+using Span = std::pair<int, int>;  // [first, second)
+
+// Turns rows of spans, given top to bottom, into the banded rectangle list
+// that QRegion keeps: rows with identical spans merge into one band.
+class BandBuilder {
+public:
+    // The rectangle list is kept from one region to the next: a frame builds
+    // dozens of regions, and growing a fresh list for each costs more than
+    // building it.
+    BandBuilder() { m_rects.swap(Spare()); }
+    ~BandBuilder()
+    {
+        m_rects.clear();
+        if (m_rects.capacity() > Spare().capacity())
+            m_rects.swap(Spare());
+    }
+    BandBuilder(const BandBuilder&) = delete;
+    BandBuilder& operator=(const BandBuilder&) = delete;
+
+    // Rows [top, bottom) all have these spans; spans may be left empty.
+    void AddRows(int top, int bottom, std::vector<Span>& spans)
+    {
+        if (spans.empty() || top >= bottom)
+            return;
+        if (!m_band.empty() && top == m_bottom && spans == m_band) {
+            m_bottom = bottom;
+            return;
+        }
+        Flush();
+        m_band.swap(spans);
+        m_top = top;
+        m_bottom = bottom;
+    }
+    void AddRow(int y, std::vector<Span>& spans) { AddRows(y, y + 1, spans); }
+
+    QRegion Finish()
+    {
+        Flush();
+        QRegion rgn;
+        if (!m_rects.empty())
+            rgn.setRects(m_rects.data(), int(m_rects.size()));
+        return rgn;
+    }
+
+private:
+    static std::vector<QRect>& Spare()
+    {
+        thread_local std::vector<QRect> spare;
+        return spare;
+    }
+
+    void Flush()
+    {
+        for (const Span& s : m_band)
+            m_rects.emplace_back(QPoint(s.first, m_top), QPoint(s.second - 1, m_bottom - 1));
+        m_band.clear();
+    }
+
+    std::vector<QRect> m_rects;
+    std::vector<Span> m_band;
+    int m_top = 0;
+    int m_bottom = 0;
+};
+
+// Appends [a, b) to a row kept sorted by the caller, joining abutting spans as
+// QRegion requires.
+void AppendSpan(std::vector<Span>& row, int a, int b)
+{
+    if (a >= b)
+        return;
+    if (!row.empty() && row.back().second >= a) {
+        row.back().second = std::max(row.back().second, b);
+        return;
+    }
+    row.emplace_back(a, b);
+}
+
+int ClampToInt(double v)
+{
+    if (!(v > double(std::numeric_limits<int>::min())))  // also NaN
+        return std::numeric_limits<int>::min();
+    if (v >= double(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return int(v);
+}
+
+struct Edge {
+    double xTop;   // x at the upper end
+    double yTop;
+    double slope;  // dx/dy
+    int firstRow;  // rows whose pixel centres the edge crosses
+    int endRow;
+};
+
+// Scan conversion by the even-odd rule with pixel centres as samples: a pixel
+// is in when its centre lies inside; on an edge it follows the top-left rule.
+QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
+{
+    BandBuilder bands;
+    if (edges.empty() || clip.isEmpty())
+        return bands.Finish();
+
+    std::sort(edges.begin(), edges.end(),
+        [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
+    int first = std::max(edges.front().firstRow, clip.top());
+    int end = clip.top();
+    for (const Edge& e : edges)
+        end = std::max(end, e.endRow);
+    end = std::min<long long>(end, (long long)clip.bottom() + 1);
+
+    const double clipLeft = clip.left();
+    const double clipEnd = double(clip.right()) + 1.0;
+    std::vector<const Edge*> active;
+    std::vector<double> xs;
+    std::vector<Span> row;
+    std::size_t next = 0;
+    for (int y = first; y < end; ++y) {
+        while (next < edges.size() && edges[next].firstRow <= y)
+            active.push_back(&edges[next++]);
+        active.erase(std::remove_if(active.begin(), active.end(),
+                         [y](const Edge* e) { return e->endRow <= y; }),
+            active.end());
+        if (active.empty()) {
+            if (next == edges.size())
+                break;
+            y = std::max(y, edges[next].firstRow - 1);
+            continue;
+        }
+        const double yc = y + 0.5;
+        xs.clear();
+        for (const Edge* e : active)
+            xs.push_back(e->xTop + (yc - e->yTop) * e->slope);
+        std::sort(xs.begin(), xs.end());
+        row.clear();
+        for (std::size_t i = 0; i + 1 < xs.size(); i += 2) {
+            const double a = std::max(std::ceil(xs[i] - 0.5), clipLeft);
+            const double b = std::min(std::ceil(xs[i + 1] - 0.5), clipEnd);
+            if (a < b)
+                AppendSpan(row, int(a), int(b));
+        }
+        if (!row.empty())
+            bands.AddRow(y, row);
+    }
+    return bands.Finish();
+}
+
+void AddEdge(std::vector<Edge>& edges, QPointF a, QPointF b)
+{
+    if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x())
+        || !std::isfinite(b.y()) || a.y() == b.y())
+        return;
+    if (a.y() > b.y())
+        std::swap(a, b);
+    Edge e;
+    e.xTop = a.x();
+    e.yTop = a.y();
+    e.slope = (b.x() - a.x()) / (b.y() - a.y());
+    // Rows y with a.y <= y + 0.5 < b.y.
+    e.firstRow = ClampToInt(std::ceil(a.y() - 0.5));
+    e.endRow = ClampToInt(std::ceil(b.y() - 0.5));
+    if (e.firstRow < e.endRow)
+        edges.push_back(e);
+}
+
+// A region's rows as QRegion keeps them: bands of rows sharing one list of spans.
+struct Band {
+    int top;     // first row
+    int bottom;  // one past the last row
+    const QRect* first;
+    const QRect* last;  // one past
+};
+
+std::vector<Band> Bands(const QRegion& rgn)
+{
+    std::vector<Band> bands;
+    for (const QRect* r = rgn.begin(); r != rgn.end(); ++r) {
+        if (bands.empty() || bands.back().top != r->top())
+            bands.push_back({r->top(), r->top() + r->height(), r, r + 1});
+        else
+            bands.back().last = r + 1;
+    }
+    return bands;
+}
+
+// Walks the bands of a region with rows that only ever grow.
+class BandCursor {
+public:
+    explicit BandCursor(const std::vector<Band>& bands) : m_bands(bands) {}
+    // The band holding row y, or null.
+    const Band* At(long long y)
+    {
+        while (m_next < m_bands.size() && m_bands[m_next].bottom <= y)
+            ++m_next;
+        return m_next < m_bands.size() && m_bands[m_next].top <= y ? &m_bands[m_next] : nullptr;
+    }
+
+private:
+    const std::vector<Band>& m_bands;
+    std::size_t m_next = 0;
+};
+
+// out = a ∩ (b shifted right by d); b comes as a band's rectangles.
+void IntersectShifted(const std::vector<Span>& a, const QRect* b, const QRect* bEnd, long long d,
+    std::vector<Span>& out)
+{
+    out.clear();
+    auto ia = a.begin();
+    while (ia != a.end() && b != bEnd) {
+        const long long bl = b->left() + d;
+        const long long br = (long long)b->right() + 1 + d;
+        const long long lo = std::max<long long>(ia->first, bl);
+        const long long hi = std::min<long long>(ia->second, br);
+        if (lo < hi)
+            out.emplace_back(int(lo), int(hi));
+        if (ia->second < br)
+            ++ia;
+        else
+            ++b;
+    }
+}
+
+// out = band's spans minus b.
+void SubtractSpans(const QRect* a, const QRect* aEnd, const std::vector<Span>& b, std::vector<Span>& out)
+{
+    out.clear();
+    auto ib = b.begin();
+    for (; a != aEnd; ++a) {
+        int lo = a->left();
+        const int hi = a->right() + 1;
+        while (ib != b.end() && ib->second <= lo)
+            ++ib;
+        for (auto it = ib; it != b.end() && it->first < hi; ++it) {
+            if (it->first > lo)
+                AppendSpan(out, lo, it->first);
+            lo = std::max(lo, it->second);
+        }
+        if (lo < hi)
+            AppendSpan(out, lo, hi);
+    }
+}
+
+// The image a painter draws straight into, when writing its pixels directly
+// gives exactly what the painter would: no transform, no clip, 32-bit pixels.
+QImage* DirectTarget(QPainter& dc)
+{
+    QPaintDevice* device = dc.device();
+    if (!device || device->devType() != QInternal::Image || dc.hasClipping()
+        || !dc.deviceTransform().isIdentity())
+        return nullptr;
+    const QPainter::CompositionMode mode = dc.compositionMode();
+    if (mode != QPainter::CompositionMode_SourceOver && mode != QPainter::CompositionMode_Source)
+        return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    switch (image->format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        return image;
+    default:
+        return nullptr;
+    }
+}
+
+void FillRects(QPainter& dc, const QRect* begin, const QRect* end, COLORREF color)
+{
+    QImage* image = DirectTarget(dc);
+    if (!image) {
+        const QColor c = ToQColor(color);
+        for (const QRect* r = begin; r != end; ++r)
+            dc.fillRect(*r, c);
+        return;
+    }
+    // The painter writes into this same buffer; going through bits() could
+    // detach a shared image away from it.
+    uchar* bits = const_cast<uchar*>(image->constBits());
+    const qsizetype stride = image->bytesPerLine();
+    const int width = image->width();
+    const int height = image->height();
+    const QRgb pixel = ToQRgb(color);
+    for (const QRect* r = begin; r != end; ++r) {
+        const int left = std::max(r->left(), 0);
+        const int right = int(std::min<long long>(r->right() + 1LL, width));
+        const int top = std::max(r->top(), 0);
+        const int bottom = int(std::min<long long>(r->bottom() + 1LL, height));
+        if (left >= right || top >= bottom)
+            continue;
+        if (left == 0 && right == width && stride == qsizetype(width) * 4) {
+            // Whole rows, one after the other: one run.
+            FillPixels(reinterpret_cast<QRgb*>(bits + top * stride), std::ptrdiff_t(width) * (bottom - top), pixel);
+            continue;
+        }
+        for (int y = top; y < bottom; ++y)
+            FillPixels(reinterpret_cast<QRgb*>(bits + y * stride) + left, right - left, pixel);
+    }
+}
+
+} // namespace
+
+const QRect& NoClip()
+{
+    static const QRect clip(QPoint(-0x3FFFFFFF, -0x3FFFFFFF), QPoint(0x3FFFFFFF, 0x3FFFFFFF));
+    return clip;
+}
+
+QRegion CreatePolygonRgn(const std::vector<QPoint>& points, const QRect& clip)
+{
+    std::vector<Edge> edges;
+    edges.reserve(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i)
+        AddEdge(edges, points[i], points[(i + 1) % points.size()]);
+    return Rasterize(edges, clip);
+}
+
+QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons, const QRect& clip)
+{
+    std::vector<Edge> edges;
+    for (const std::vector<QPointF>& polygon : polygons)
+        for (std::size_t i = 0; i < polygon.size(); ++i)
+            AddEdge(edges, polygon[i], polygon[(i + 1) % polygon.size()]);
+    return Rasterize(edges, clip);
+}
+
+std::pair<int, int> EllipseRowSpan(int left, int top, int right, int bottom, int y)
+{
+    // In doubled coordinates, so that centres and semi-axes of odd boxes stay whole.
+    const double cx2 = double(left) + double(right);
+    const double cy2 = double(top) + double(bottom);
+    const double rx2 = double(right) - double(left);
+    const double ry2 = double(bottom) - double(top);
+    if (rx2 <= 0 || ry2 <= 0)
+        return {0, 0};
+    const double dy = (2.0 * y + 1.0 - cy2) / ry2;
+    const double q = 1.0 - dy * dy;
+    if (q <= 0)
+        return {0, 0};
+    // Pixel centres 2x + 1 strictly within half of the doubled width.
+    const double half = rx2 * std::sqrt(q);
+    const double a = std::floor((cx2 - half - 1.0) / 2.0) + 1.0;
+    const double b = std::ceil((cx2 + half - 1.0) / 2.0);
+    return {ClampToInt(std::max(a, double(left))), ClampToInt(std::min(b, double(right)))};
+}
+
+QRegion CreateEllipticRgn(int left, int top, int right, int bottom, const QRect& clip)
+{
+    BandBuilder bands;
+    const long long first = std::max<long long>(top, clip.top());
+    const long long end = std::min<long long>(bottom, (long long)clip.bottom() + 1);
+    std::vector<Span> row;
+    for (long long y = first; y < end; ++y) {
+        const Span s = EllipseRowSpan(left, top, right, bottom, int(y));
+        const int a = std::max(s.first, clip.left());
+        const int b = int(std::min<long long>(s.second, (long long)clip.right() + 1));
+        row.clear();
+        AppendSpan(row, a, b);
+        if (!row.empty())
+            bands.AddRow(int(y), row);
+    }
+    return bands.Finish();
+}
+
+QRegion CreateRectRgn(int left, int top, int right, int bottom)
+{
+    if (right <= left || bottom <= top)
+        return QRegion();
+    return QRegion(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+}
+
+void CombineRgn(QRegion& dst, const QRegion& a, const QRegion& b, CombineMode mode)
+{
+    switch (mode) {
+    case CombineMode::Or:
+        dst = a.united(b);
+        break;
+    case CombineMode::Xor:
+        dst = a.xored(b);
+        break;
+    case CombineMode::Diff:
+        dst = a.subtracted(b);
+        break;
+    case CombineMode::And:
+        dst = a.intersected(b);
+        break;
+    }
+}
+
+void FillRgn(QPainter& dc, const QRegion& rgn, COLORREF color)
+{
+    FillRects(dc, rgn.begin(), rgn.end(), color);
+}
+
+void FillRect(QPainter& dc, const RECT& rc, COLORREF color)
+{
+    // Within the clip's range, so that the rectangle's width cannot overflow.
+    const QRect& all = NoClip();
+    const QRect rect(QPoint(std::clamp(rc.left, all.left(), all.right() + 1), std::clamp(rc.top, all.top(), all.bottom() + 1)),
+        QPoint(std::clamp(rc.right, all.left(), all.right() + 1) - 1, std::clamp(rc.bottom, all.top(), all.bottom() + 1) - 1));
+    if (!rect.isEmpty())
+        FillRects(dc, &rect, &rect + 1, color);
+}
+
+QRegion FrameRegion(const QRegion& rgn, int w, int h)
+{
+    if (rgn.isEmpty())
+        return QRegion();
+    // A shift by -w keeps the same pair of shifts as by w.
+    const auto magnitude = [](int v) {
+        return v == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : std::abs(v);
+    };
+    w = magnitude(w);
+    h = magnitude(h);
+    if (w == 0 && h == 0)
+        return QRegion();
+    const QRect box = rgn.boundingRect();
+    // Shifted by its own width or height or more, nothing of the region stays inside.
+    if (w >= box.width() || h >= box.height())
+        return rgn;
+
+    // Row by row: inner = R(y) ∩ (R(y) ± w) ∩ R(y - h) ∩ R(y + h), frame = R(y) \ inner.
+    // The rows between two consecutive band edges of R, R shifted up and R
+    // shifted down all give the same spans, so each such stretch is done once.
+    const std::vector<Band> bands = Bands(rgn);
+    std::vector<long long> edges;
+    edges.reserve(bands.size() * 2);
+    for (const Band& b : bands) {
+        edges.push_back(b.top);
+        edges.push_back(b.bottom);
+    }
+    std::vector<long long> cuts(edges.size() * 3);
+    auto mid = std::transform(edges.begin(), edges.end(), cuts.begin(), [h](long long e) { return e - h; });
+    auto last = std::transform(edges.begin(), edges.end(), mid, [h](long long e) { return e + h; });
+    std::inplace_merge(cuts.begin(), mid, last);
+    auto merged = std::copy(edges.begin(), edges.end(), last);
+    std::inplace_merge(cuts.begin(), last, merged);
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+
+    BandBuilder out;
+    BandCursor hereCursor(bands), aboveCursor(bands), belowCursor(bands);
+    std::vector<Span> tmp, inner, frame;
+    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+        const long long y = cuts[i];
+        const Band* here = hereCursor.At(y);
+        const Band* above = h > 0 ? aboveCursor.At(y - h) : nullptr;
+        const Band* below = h > 0 ? belowCursor.At(y + h) : nullptr;
+        if (!here)
+            continue;
+        inner.clear();
+        for (const QRect* r = here->first; r != here->last; ++r)
+            inner.emplace_back(r->left(), r->right() + 1);
+        if (w > 0) {
+            IntersectShifted(inner, here->first, here->last, w, tmp);
+            IntersectShifted(tmp, here->first, here->last, -(long long)w, inner);
+        }
+        if (h > 0) {
+            if (above && below) {
+                IntersectShifted(inner, above->first, above->last, 0, tmp);
+                IntersectShifted(tmp, below->first, below->last, 0, inner);
+            } else {
+                inner.clear();
+            }
+        }
+        SubtractSpans(here->first, here->last, inner, frame);
+        out.AddRows(int(y), int(cuts[i + 1]), frame);
+    }
+    return out.Finish();
+}
+
+void FrameRgn(QPainter& dc, const QRegion& rgn, COLORREF color, int w, int h)
+{
+    FillRgn(dc, FrameRegion(rgn, w, h), color);
+}
+
+} // namespace platform

@@ -1,0 +1,138 @@
+// vitrodial-bench: times one frame of the clock as the window makes it, the
+// whole face drawn for a new second and converted for the layered window, with
+// every element on, at a few sizes.
+//
+//   vitrodial-bench [--frames N]
+//
+// Prints one line per size, the largest last:
+//   size=1024 frames=500 median_ms=... p90_ms=...
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+
+#include "app/ClockApp.h"
+#include "clock/ClockFace.h"
+#include "clock/LayeredImage.h"
+#include "platform/Clock.h"
+
+namespace {
+
+// Every frame shows the next second, so that the hands move as they do on screen.
+class SteppingClock final : public platform::IClock {
+public:
+    explicit SteppingClock(std::time_t start) : m_next(start) {}
+    std::time_t Now() const override { return m_next++; }
+    long long NowMs() const override { return (long long)m_next * 1000; }
+
+private:
+    mutable std::time_t m_next;
+};
+
+void EverythingOn()
+{
+    theApp.m_nOpacity = 128;
+    theApp.m_crClear = 0xFFFFFF;
+    theApp.m_crDialBackground = 0xFFFFFF;
+    theApp.m_crDialFrame = 0xFF0000;
+    theApp.m_crDialFill = 0x00FFFF;
+    theApp.m_crSecondsFrame = 0x0000FF;
+    theApp.m_crSecondsFill = 0xFFFFFF;
+    theApp.m_crMinuteFrame = 0xFF0000;
+    theApp.m_crMinuteFill = 0xC0C0C0;
+    theApp.m_crHourFrame = 0xFF0000;
+    theApp.m_crHourFill = 0x808080;
+    theApp.m_crDateFrame = 0x008000;
+    theApp.m_crDateFill = 0xFFFFFF;
+    theApp.m_strFontFace = QStringLiteral("Impact");
+    theApp.m_bFontItalic = 1;
+    theApp.m_nFontWeight = 400;
+    theApp.m_nDialWidth = 2;
+    theApp.m_nSecondsWidth = 2;
+    theApp.m_nMinuteWidth = 2;
+    theApp.m_nHourWidth = 2;
+    theApp.m_nDateWidth = 2;
+    theApp.m_bShowDay = 1;
+    theApp.m_bShowMonth = 1;
+    theApp.m_bShowAmPm = 1;
+    theApp.m_bShowDate = 1;
+    theApp.m_bShowSeconds = 1;
+    theApp.m_bShowDial = 1;
+    theApp.m_bDateBox = 1;
+}
+
+struct Figures {
+    double median;
+    double p90;
+};
+
+Figures Measure(int size, int frames)
+{
+    QImage face(size, size, QImage::Format_RGB32);
+    QImage layered(size, size, QImage::Format_ARGB32_Premultiplied);
+    CClockFace clockFace(0, 0, size, size);
+    const auto frame = [&] {
+        {
+            QPainter dc(&face);
+            clockFace.Draw(&dc);
+        }
+        ToLayered(face, layered, theApp.m_crClear, theApp.m_nOpacity);
+    };
+    for (int i = 0; i < 20; ++i)
+        frame();
+
+    std::vector<double> ms;
+    ms.reserve(std::size_t(frames));
+    for (int i = 0; i < frames; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        frame();
+        const auto stop = std::chrono::steady_clock::now();
+        ms.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    const std::size_t n = ms.size();
+    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
+    const std::size_t p90 = std::min(n - 1, (n * 9 + 9) / 10 - 1);
+    return {median, ms[p90]};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    int frames = 500;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        bool ok = false;
+        if (arg == QLatin1String("--frames") && i + 1 < argc)
+            frames = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
+        if (!ok || frames < 1 || frames > 1000000) {
+            std::fprintf(stderr, "vitrodial-bench: bad argument: %s\n", argv[i]);
+            std::fprintf(stderr, "usage: vitrodial-bench [--frames N]\n");
+            return 2;
+        }
+    }
+
+    QGuiApplication app(argc, argv);
+    EverythingOn();
+    // A day with long names and an afternoon hour: the widest date line.
+    platform::SetClock(std::make_shared<SteppingClock>(std::time_t(1695826800)));
+
+    for (int size : {200, 600, 1024}) {
+        const Figures f = Measure(size, frames);
+        std::printf("size=%d frames=%d median_ms=%.3f p90_ms=%.3f\n", size, frames, f.median, f.p90);
+        std::fflush(stdout);
+    }
+    return 0;
+}

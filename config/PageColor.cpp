@@ -1,8 +1,46 @@
 #include "config/PageColor.h"
 
+#include <initializer_list>
+
+#include "app/ClockApp.h"
+#include "config/Choosers.h"
 #include "config/ColorButton.h"
 #include "config/SliderCtrl.h"
 #include "res/Templates.h"
+#include "window/ClockDlg.h"
+
+namespace {
+
+constexpr int kMaxOpacity = 255;
+constexpr int kOpacityTicFreq = 51;
+constexpr int kOpacityPageSize = 25;
+
+// TB_THUMBPOSITION, TB_TOP and TB_BOTTOM are left alone: the TB_ENDTRACK that
+// follows each of them applies the position.
+bool ActsOn(int nSBCode)
+{
+    switch (nSBCode) {
+    case TB_LINEUP: case TB_LINEDOWN: case TB_PAGEUP: case TB_PAGEDOWN: case TB_THUMBTRACK: case TB_ENDTRACK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Redraw()
+{
+    if (CClockDlg* clock = theApp.m_pMainWnd)
+        clock->DrawClock();
+}
+
+// One colour for all five parts, written whether or not it differs.
+void SetAll(COLORREF color, std::initializer_list<COLORREF*> targets)
+{
+    for (COLORREF* target : targets)
+        *target = color;
+}
+
+} // namespace
 
 CPageColor::CPageColor(QWidget* parent) : CPropertyPage(res::IDD_PAGE_COLOR, parent) {}
 
@@ -12,4 +50,78 @@ void CPageColor::DoDataExchange()
     DDX_Control(1007, m_btnFillColor);
     DDX_Control(1005, m_btnClear);
     DDX_Control(1004, m_sliderOpacity);
+}
+
+BOOL CPageColor::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    connect(m_btnClear, &QAbstractButton::clicked, this, &CPageColor::OnSelectClear);
+    connect(m_btnFillColor, &QAbstractButton::clicked, this, &CPageColor::OnFillColor);
+    connect(m_btnLineColor, &QAbstractButton::clicked, this, &CPageColor::OnLineColor);
+
+    m_sliderOpacity->SetTicFreq(kOpacityTicFreq);
+    m_sliderOpacity->SetRange(0, kMaxOpacity, 1);
+    m_sliderOpacity->SetPageSize(kOpacityPageSize);
+    m_sliderOpacity->SetPos(theApp.m_nOpacity);
+    return 1;
+}
+
+BOOL CPageColor::OnSetActive()
+{
+    m_btnClear->SetColor(theApp.m_crClear);
+    m_btnFillColor->SetColor(theApp.m_crHourFill);
+    m_btnLineColor->SetColor(theApp.m_crHourFrame);
+    return CPropertyPage::OnSetActive();
+}
+
+void CPageColor::OnSelectClear()
+{
+    COLORREF chosen = 0;
+    if (!Choosers().ChooseColor(theApp.m_crClear, &chosen) || chosen == theApp.m_crClear)
+        return;
+    if (CClockDlg* clock = theApp.m_pMainWnd)
+        clock->SetLayeredWindowAttributes(chosen, theApp.m_nOpacity & 0xFF);
+    theApp.m_crClear = chosen;
+    m_btnClear->SetColor(chosen);
+    theApp.m_bModified = 1;
+    Redraw();
+}
+
+void CPageColor::OnFillColor()
+{
+    COLORREF chosen = 0;
+    if (!Choosers().ChooseColor(theApp.m_crHourFill, &chosen))
+        return;
+    SetAll(chosen, {&theApp.m_crDateFill, &theApp.m_crDialFill, &theApp.m_crHourFill, &theApp.m_crMinuteFill,
+                    &theApp.m_crSecondsFill});
+    m_btnFillColor->SetColor(chosen);
+    theApp.m_bModified = 1;
+    Redraw();
+}
+
+void CPageColor::OnLineColor()
+{
+    COLORREF chosen = 0;
+    if (!Choosers().ChooseColor(theApp.m_crHourFrame, &chosen))
+        return;
+    SetAll(chosen, {&theApp.m_crDateFrame, &theApp.m_crDialFrame, &theApp.m_crHourFrame, &theApp.m_crMinuteFrame,
+                    &theApp.m_crSecondsFrame});
+    m_btnLineColor->SetColor(chosen);
+    theApp.m_bModified = 1;
+    Redraw();
+}
+
+void CPageColor::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
+{
+    if (pScrollBar == m_sliderOpacity && ActsOn(nSBCode)) {
+        const int opacity = m_sliderOpacity->GetPos() & 0xFF;
+        if (opacity != theApp.m_nOpacity) {
+            // The window blends its current picture anew: no redraw.
+            if (CClockDlg* clock = theApp.m_pMainWnd)
+                clock->SetLayeredWindowAttributes(theApp.m_crClear, opacity);
+            theApp.m_nOpacity = opacity;
+            theApp.m_bModified = 1;
+        }
+    }
+    CPropertyPage::OnHScroll(nSBCode, nPos, pScrollBar);
 }

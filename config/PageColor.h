@@ -12,6 +12,14 @@ class CPageColor : public CPropertyPage {
 public:
     explicit CPageColor(QWidget* parent = nullptr);
 
+    // The opacity slider is positioned only here.
+    BOOL OnInitDialog() override;
+    // The swatches at every selection: the clear colour, and the hour hand's
+    // colours standing for the five fills and frames, which other pages may
+    // have changed one by one.
+    BOOL OnSetActive() override;
+    void OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
+
     CColorButton* m_btnLineColor = nullptr;  // 1006 "Line Color...": all five frame colours
     CColorButton* m_btnFillColor = nullptr;  // 1007 "Fill Color...": all five fill colours
     CColorButton* m_btnClear = nullptr;  // 1005 "Select...": the clear colour
@@ -19,4 +27,8 @@ public:
 
 protected:
     void DoDataExchange() override;
+
+    void OnSelectClear();
+    void OnFillColor();
+    void OnLineColor();
 };

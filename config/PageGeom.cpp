@@ -1,7 +1,38 @@
 #include "config/PageGeom.h"
 
+#include <algorithm>
+
+#include "app/ClockApp.h"
 #include "config/SliderCtrl.h"
+#include "platform/MessageBox.h"
 #include "res/Templates.h"
+#include "window/ClockDlg.h"
+
+namespace {
+
+constexpr int kMaxLineWidth = 12;
+
+// TB_THUMBPOSITION, TB_TOP and TB_BOTTOM are left alone: the TB_ENDTRACK that
+// follows each of them applies the position.
+bool ActsOn(int nSBCode)
+{
+    switch (nSBCode) {
+    case TB_LINEUP: case TB_LINEDOWN: case TB_PAGEUP: case TB_PAGEDOWN: case TB_THUMBTRACK: case TB_ENDTRACK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SetUp(CSliderCtrl* slider, int nMin, int nMax, int nTicFreq, int nPageSize, int nPos)
+{
+    slider->SetTicFreq(nTicFreq);
+    slider->SetRange(nMin, nMax, 1);
+    slider->SetPageSize(nPageSize);
+    slider->SetPos(nPos);
+}
+
+} // namespace
 
 CPageGeom::CPageGeom(QWidget* parent) : CPropertyPage(res::IDD_PAGE_GEOM, parent) {}
 
@@ -11,4 +42,92 @@ void CPageGeom::DoDataExchange()
     DDX_Control(1003, m_sliderWidth);
     DDX_Control(1005, m_sliderX);
     DDX_Control(1002, m_sliderY);
+}
+
+BOOL CPageGeom::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    const QSize screen = theApp.ScreenSize();
+    const int w = screen.width();
+    const int h = screen.height();
+    const int m = std::min(w, h);
+    SetUp(m_sliderX, -w, w, w / 5, w / 5, theApp.m_nLeft);
+    SetUp(m_sliderY, -h, h, h / 5, h / 5, theApp.m_nTop);
+    SetUp(m_sliderSize, 1, m, m / 5, m / 10, theApp.m_nSize);
+    // The hour hand's thickness stands for all five.
+    SetUp(m_sliderWidth, 0, kMaxLineWidth, 1, 1, theApp.m_nHourWidth);
+    return 1;
+}
+
+void CPageGeom::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
+{
+    if (ActsOn(nSBCode)) {
+        if (pScrollBar == m_sliderX)
+            OnPosition(m_sliderX, theApp.m_nLeft);
+        else if (pScrollBar == m_sliderSize)
+            OnSize();
+        else if (pScrollBar == m_sliderWidth)
+            OnWidth();
+    }
+    CPropertyPage::OnHScroll(nSBCode, nPos, pScrollBar);
+}
+
+void CPageGeom::OnVScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
+{
+    if (ActsOn(nSBCode) && pScrollBar == m_sliderY)
+        OnPosition(m_sliderY, theApp.m_nTop);
+    CPropertyPage::OnVScroll(nSBCode, nPos, pScrollBar);
+}
+
+void CPageGeom::OnPosition(CSliderCtrl* slider, int& setting)
+{
+    const int pos = slider->GetPos();
+    if (pos != setting) {
+        setting = pos;
+        theApp.m_bModified = 1;
+        // A failed move is neither undone nor reported.
+        if (CClockDlg* clock = theApp.m_pMainWnd)
+            clock->MoveClock(theApp.m_nLeft, theApp.m_nTop);
+    }
+    FocusBack(slider);
+}
+
+void CPageGeom::OnSize()
+{
+    const int pos = m_sliderSize->GetPos();
+    const int old = theApp.m_nSize;
+    if (pos != old) {
+        theApp.m_nSize = pos;
+        theApp.m_bModified = 1;
+        // The clock fits its shape and repaints itself when resized. After a
+        // failure the slider keeps its place, so the next notification tries
+        // again.
+        CClockDlg* clock = theApp.m_pMainWnd;
+        if (clock && !clock->ResizeClock(pos)) {
+            theApp.m_nSize = old;
+            AfxMessageBox(QStringLiteral("SetWindowPos failed!"));
+        }
+    }
+    FocusBack(m_sliderSize);
+}
+
+void CPageGeom::OnWidth()
+{
+    // Written and drawn on every notification, changed or not: the five
+    // thicknesses may differ, and this makes them one.
+    const int pos = m_sliderWidth->GetPos();
+    theApp.m_nHourWidth = pos;
+    theApp.m_nDateWidth = pos;
+    theApp.m_nDialWidth = pos;
+    theApp.m_nMinuteWidth = pos;
+    theApp.m_nSecondsWidth = pos;
+    theApp.m_bModified = 1;
+    if (CClockDlg* clock = theApp.m_pMainWnd)
+        clock->DrawClock();
+}
+
+void CPageGeom::FocusBack(CSliderCtrl* slider)
+{
+    setFocus();
+    slider->setFocus();
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The Geometry tab: moves and resizes the clock and sets one line thickness
-// for every part of the face.
+// for every part of the face. Every slider acts live, while it is dragged.
 
 #include "config/PropertyPage.h"
 
@@ -11,6 +11,13 @@ class CPageGeom : public CPropertyPage {
 public:
     explicit CPageGeom(QWidget* parent = nullptr);
 
+    // Ranges from the primary screen's size; the positions are taken from the
+    // settings only here, so the page does not follow later changes made on
+    // other pages.
+    BOOL OnInitDialog() override;
+    void OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
+    void OnVScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
+
     CSliderCtrl* m_sliderSize = nullptr;  // 1004 size
     CSliderCtrl* m_sliderWidth = nullptr;  // 1003 one thickness for all five parts
     CSliderCtrl* m_sliderX = nullptr;  // 1005 horizontal position
@@ -18,4 +25,12 @@ public:
 
 protected:
     void DoDataExchange() override;
+
+private:
+    void OnPosition(CSliderCtrl* slider, int& setting);
+    void OnSize();
+    void OnWidth();
+    // Moving or resizing the clock may take the focus away; it goes back to
+    // the slider by way of the page.
+    void FocusBack(CSliderCtrl* slider);
 };

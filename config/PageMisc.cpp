@@ -3,8 +3,20 @@
 #include <QCheckBox>
 #include <QRadioButton>
 
+#include "app/ClockApp.h"
 #include "config/HyperLink.h"
+#include "platform/MessageBox.h"
 #include "res/Templates.h"
+#include "window/ClockDlg.h"
+
+namespace {
+
+constexpr int IDC_REGISTRY = 1009;
+
+} // namespace
+
+const QString CPageMisc::kWebSiteURL = QStringLiteral("https://tessaline.example/vitrodial/");
+const QString CPageMisc::kContactURL = QStringLiteral("mailto:vitrodial@tessaline.example");
 
 CPageMisc::CPageMisc(QWidget* parent) : CPropertyPage(res::IDD_PAGE_MISC, parent) {}
 
@@ -15,4 +27,96 @@ void CPageMisc::DoDataExchange()
     DDX_Control(1008, m_radioIniFile);
     DDX_Control(1007, m_chkTrayIcon);
     DDX_Control(1006, m_chkTopMost);
+}
+
+BOOL CPageMisc::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    connect(m_chkTopMost, &QAbstractButton::clicked, this, &CPageMisc::OnTopMost);
+    connect(m_chkTrayIcon, &QAbstractButton::clicked, this, &CPageMisc::OnTrayIcon);
+    connect(m_radioIniFile, &QAbstractButton::clicked, this, &CPageMisc::OnIniFile);
+    if (auto* registry = qobject_cast<QAbstractButton*>(GetDlgItem(IDC_REGISTRY)))
+        connect(registry, &QAbstractButton::clicked, this, &CPageMisc::OnRegistry);
+
+    m_chkTopMost->setChecked(theApp.m_bTopMost != 0);
+    m_chkTrayIcon->setChecked(theApp.m_bTrayIcon != 0);
+    ShowStore();
+
+    m_linkVersion->SetURL(kWebSiteURL);
+    m_linkContact->SetURL(kContactURL);
+    return 1;
+}
+
+void CPageMisc::ShowStore()
+{
+    QAbstractButton* radio = m_radioIniFile;
+    if (!theApp.m_bIniFile)
+        radio = qobject_cast<QAbstractButton*>(GetDlgItem(IDC_REGISTRY));
+    if (radio)
+        radio->setChecked(true);
+}
+
+void CPageMisc::OnTopMost()
+{
+    CClockDlg* clock = theApp.m_pMainWnd;
+    if (m_chkTopMost->isChecked() && theApp.m_bTopMost == 0) {
+        if (clock)
+            clock->SetTopMost(true);
+        theApp.m_bTopMost = 1;
+        theApp.m_bModified = 1;
+    } else if (!m_chkTopMost->isChecked() && theApp.m_bTopMost == 1) {
+        if (clock)
+            clock->SetTopMost(false);
+        theApp.m_bTopMost = 0;
+        theApp.m_bModified = 1;
+        // The clock may now cover the dialog: bring the dialog back in front.
+        window()->raise();
+        window()->activateWindow();
+    }
+}
+
+void CPageMisc::OnTrayIcon()
+{
+    CClockDlg* clock = theApp.m_pMainWnd;
+    if (m_chkTrayIcon->isChecked() && theApp.m_bTrayIcon == 0) {
+        if (clock)
+            clock->AddTrayIcon();
+        theApp.m_bTrayIcon = 1;
+        theApp.m_bModified = 1;
+    } else if (!m_chkTrayIcon->isChecked() && theApp.m_bTrayIcon == 1) {
+        if (clock)
+            clock->RemoveTrayIcon();
+        theApp.m_bTrayIcon = 0;
+        theApp.m_bModified = 1;
+    }
+}
+
+void CPageMisc::OnIniFile()
+{
+    if (theApp.m_bIniFile)
+        return;
+    // The registry, still in force, records the switch; marked again after
+    // the save, so that the next save fills the .ini file with everything.
+    theApp.m_bIniFile = 1;
+    theApp.m_bModified = 1;
+    theApp.SaveSettings();
+    theApp.m_bModified = 1;
+    if (!theApp.UseIniFile()) {
+        AfxMessageBox(QStringLiteral("Error: Unable to setup .INI file"));
+        // UseIniFile went back to the registry and cleared m_bIniFile.
+        ShowStore();
+    }
+}
+
+void CPageMisc::OnRegistry()
+{
+    if (theApp.m_bIniFile != 1)
+        return;
+    // The .ini file, still in force, records the switch; the next save fills
+    // the registry with everything.
+    theApp.m_bIniFile = 0;
+    theApp.m_bModified = 1;
+    theApp.SaveSettings();
+    theApp.m_bModified = 1;
+    theApp.UseRegistry();
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The Misc. tab: the version and contact links, stay on top, the tray icon
-// and the choice of settings store.
+// and the choice of settings store. Each option acts at once.
 
 #include "config/PropertyPage.h"
 
@@ -13,6 +13,13 @@ class CPageMisc : public CPropertyPage {
 public:
     explicit CPageMisc(QWidget* parent = nullptr);
 
+    static const QString kWebSiteURL;
+    static const QString kContactURL;
+
+    // Sets the controls from the settings, once; afterwards only clicks
+    // change them.
+    BOOL OnInitDialog() override;
+
     CHyperLink* m_linkContact = nullptr;  // 1056 contact line, a mailto: link
     CHyperLink* m_linkVersion = nullptr;  // 1055 version line, the web page
     QRadioButton* m_radioIniFile = nullptr;  // 1008 "INI File" (1009, "Windows Registry", has no member)
@@ -21,4 +28,13 @@ public:
 
 protected:
     void DoDataExchange() override;
+
+    void OnTopMost();
+    void OnTrayIcon();
+    void OnIniFile();
+    void OnRegistry();
+
+private:
+    // Checks the radio button of the store m_bIniFile names.
+    void ShowStore();
 };

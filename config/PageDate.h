@@ -15,6 +15,17 @@ class CPageDate : public CPropertyPage {
 public:
     explicit CPageDate(QWidget* parent = nullptr);
 
+    BOOL OnInitDialog() override;
+    // Sets the colours and the thumb also while they are greyed out; the
+    // check boxes are left as they are.
+    BOOL OnSetActive() override;
+    void OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
+
+    // "Show Day Date" and the enabled state of every other control from
+    // m_bShowDate; the content boxes get their marks only while the date is
+    // shown.
+    virtual void UpdateControls();
+
     QCheckBox* m_chkMonth = nullptr;  // 1024 "Show Month"
     QCheckBox* m_chkBox = nullptr;  // 1020 "Enclose in box"
     QCheckBox* m_chkAmPm = nullptr;  // 1019 "Show AM/PM"
@@ -30,4 +41,13 @@ public:
 
 protected:
     void DoDataExchange() override;
+
+    void OnShowDate();
+    void OnFillColor();
+    void OnLineColor();
+    void OnFontSelect();
+    void OnShowDay();
+    void OnShowAmPm();
+    void OnDateBox();
+    void OnShowMonth();
 };

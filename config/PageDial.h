@@ -15,6 +15,17 @@ class CPageDial : public CPropertyPage {
 public:
     explicit CPageDial(QWidget* parent = nullptr);
 
+    BOOL OnInitDialog() override;
+    // Sets the colours and the thumb also while they are greyed out, so they
+    // are right when the dial is switched on again.
+    BOOL OnSetActive() override;
+    void OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
+
+    // The check box and the enabled state of the dial's controls from
+    // m_bShowDial. The background colour stays editable while the dial is
+    // hidden, so its button, group and hint are never greyed out.
+    virtual void UpdateControls();
+
     CSliderCtrl* m_sliderWidth = nullptr;  // 1026 dial outline thickness
     QGroupBox* m_grpWidth = nullptr;  // 1027 "Dial Lines Thickness"
     QLabel* m_stcHint = nullptr;  // 1034 the hint about the clear colour
@@ -27,4 +38,9 @@ public:
 
 protected:
     void DoDataExchange() override;
+
+    void OnShowDial();
+    void OnBackgroundColor();
+    void OnFillColor();
+    void OnLineColor();
 };

@@ -13,6 +13,16 @@ class CPageSecs : public CPropertyPage {
 public:
     explicit CPageSecs(QWidget* parent = nullptr);
 
+    BOOL OnInitDialog() override;
+    // Sets the colours and the thumb also while they are greyed out, so they
+    // are right when the hand is switched on again.
+    BOOL OnSetActive() override;
+    void OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
+
+    // The check box and the enabled state of everything else from
+    // m_bShowSeconds.
+    virtual void UpdateControls();
+
     QGroupBox* m_grpWidth = nullptr;  // 1054 "Seconds Hand Line Thickness"
     CColorButton* m_btnLineColor = nullptr;  // 1051 outline colour
     CColorButton* m_btnFillColor = nullptr;  // 1048 fill colour
@@ -22,4 +32,8 @@ public:
 
 protected:
     void DoDataExchange() override;
+
+    void OnShowSeconds();
+    void OnFillColor();
+    void OnLineColor();
 };

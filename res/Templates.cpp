@@ -33,26 +33,26 @@ constexpr ControlTemplate kColors[] = {
 };
 
 constexpr ControlTemplate kDate[] = {
-    {1012, Kind::CheckBox, "Show Day Date", StaticEdge, 17, 8, 81, 14},
-    {1017, Kind::PushButton, "Font Select...", 0, 141, 18, 61, 15},
-    {1015, Kind::PushButton, "Fill Color...", 0, 35, 43, 64, 14},
-    {1016, Kind::PushButton, "Line Color...", 0, 35, 65, 64, 14},
-    {1018, Kind::CheckBox, "Show Day", 0, 140, 42, 72, 13},
-    {1024, Kind::CheckBox, "Show Month", 0, 140, 56, 72, 13},
-    {1019, Kind::CheckBox, "Show AM/PM", 0, 140, 70, 72, 13},
-    {1020, Kind::CheckBox, "Enclose in box", 0, 140, 84, 72, 13},
-    {1010, Kind::Slider, nullptr, kHTrackbar, 22, 106, 188, 20},
+    {1012, Kind::CheckBox, "Show Day Date", StaticEdge | TabStop, 17, 8, 81, 14},
+    {1017, Kind::PushButton, "Font Select...", TabStop, 141, 18, 61, 15},
+    {1015, Kind::PushButton, "Fill Color...", TabStop, 35, 43, 64, 14},
+    {1016, Kind::PushButton, "Line Color...", TabStop, 35, 65, 64, 14},
+    {1018, Kind::CheckBox, "Show Day", TabStop, 140, 42, 72, 13},
+    {1024, Kind::CheckBox, "Show Month", TabStop, 140, 56, 72, 13},
+    {1019, Kind::CheckBox, "Show AM/PM", TabStop, 140, 70, 72, 13},
+    {1020, Kind::CheckBox, "Enclose in box", TabStop, 140, 84, 72, 13},
+    {1010, Kind::Slider, nullptr, kHTrackbar | TabStop, 22, 106, 188, 20},
     {1021, Kind::GroupBox, "Date Line Thickness", 0, 13, 97, 205, 35},
     {1022, Kind::GroupBox, "Date Colors", 0, 13, 28, 107, 60},
     {1023, Kind::GroupBox, "Date Font", 0, 131, 6, 88, 34},
 };
 
 constexpr ControlTemplate kDial[] = {
-    {1024, Kind::CheckBox, "Show Dial", StaticEdge, 23, 7, 74, 15},
-    {1033, Kind::PushButton, "Select Color...", 0, 143, 26, 57, 17},
-    {1031, Kind::PushButton, "Fill Color...", 0, 32, 39, 69, 15},
-    {1032, Kind::PushButton, "Line Color...", 0, 32, 63, 69, 15},
-    {1026, Kind::Slider, nullptr, kHTrackbar, 17, 106, 195, 21},
+    {1024, Kind::CheckBox, "Show Dial", StaticEdge | TabStop, 23, 7, 74, 15},
+    {1033, Kind::PushButton, "Select Color...", TabStop, 143, 26, 57, 17},
+    {1031, Kind::PushButton, "Fill Color...", TabStop, 32, 39, 69, 15},
+    {1032, Kind::PushButton, "Line Color...", TabStop, 32, 63, 69, 15},
+    {1026, Kind::Slider, nullptr, kHTrackbar | TabStop, 17, 106, 195, 21},
     {1035, Kind::GroupBox, "Background Color", 0, 125, 9, 95, 79},
     {1028, Kind::GroupBox, "Dial Color", 0, 10, 27, 109, 61},
     {1027, Kind::GroupBox, "Dial Lines Thickness", 0, 10, 97, 210, 35},
@@ -72,17 +72,17 @@ constexpr ControlTemplate kGeometry[] = {
 };
 
 constexpr ControlTemplate kHour[] = {
-    {1040, Kind::PushButton, "Fill Color...", 0, 78, 26, 77, 16},
-    {1041, Kind::PushButton, "Line Color...", 0, 78, 50, 77, 16},
-    {1036, Kind::Slider, nullptr, kHTrackbar, 25, 97, 177, 22},
+    {1040, Kind::PushButton, "Fill Color...", TabStop, 78, 26, 77, 16},
+    {1041, Kind::PushButton, "Line Color...", TabStop, 78, 50, 77, 16},
+    {1036, Kind::Slider, nullptr, kHTrackbar | TabStop, 25, 97, 177, 22},
     {IDC_STATIC, Kind::GroupBox, "Hour Hand Line Thickness", 0, 18, 84, 192, 43},
     {IDC_STATIC, Kind::GroupBox, "Hour Hand Colors", 0, 55, 13, 119, 62},
 };
 
 constexpr ControlTemplate kMinute[] = {
-    {1045, Kind::PushButton, "Fill Color...", 0, 76, 31, 82, 14},
-    {1046, Kind::PushButton, "Line Color...", 0, 76, 54, 82, 14},
-    {1044, Kind::Slider, nullptr, kHTrackbar, 19, 100, 189, 22},
+    {1045, Kind::PushButton, "Fill Color...", TabStop, 76, 31, 82, 14},
+    {1046, Kind::PushButton, "Line Color...", TabStop, 76, 54, 82, 14},
+    {1044, Kind::Slider, nullptr, kHTrackbar | TabStop, 19, 100, 189, 22},
     {IDC_STATIC, Kind::GroupBox, "Minute Hand Colors", 0, 55, 14, 118, 67},
     {IDC_STATIC, Kind::GroupBox, "Minute Hand Line Thickness", 0, 12, 90, 204, 39},
 };
@@ -95,17 +95,17 @@ constexpr ControlTemplate kMisc[] = {
      31, 40, 168, 14},
     {IDC_STATIC, Kind::GroupBox, "Advanced Options:", 0, 11, 62, 208, 69},
     {IDC_STATIC, Kind::GroupBox, "Save Setting To:", 0, 22, 74, 96, 48},
-    {1008, Kind::RadioButton, "INI File", Group, 31, 86, 74, 14},
+    {1008, Kind::RadioButton, "INI File", Group | TabStop, 31, 86, 74, 14},
     {1009, Kind::RadioButton, "Windows Registry", 0, 31, 102, 76, 13},
     {1007, Kind::CheckBox, "Taskbar/Tray Icon (Without this On, close clock by starting another instance!)",
      MultiLine | VCenter | TabStop | StaticEdge, 131, 73, 79, 47},
 };
 
 constexpr ControlTemplate kSeconds[] = {
-    {1046, Kind::CheckBox, "Show Seconds Hand", StaticEdge, 69, 7, 91, 12},
-    {1048, Kind::PushButton, "Fill Color...", 0, 73, 35, 84, 15},
-    {1051, Kind::PushButton, "Line Color...", 0, 73, 60, 84, 15},
-    {1049, Kind::Slider, nullptr, kHTrackbar, 19, 103, 193, 21},
+    {1046, Kind::CheckBox, "Show Seconds Hand", StaticEdge | TabStop, 69, 7, 91, 12},
+    {1048, Kind::PushButton, "Fill Color...", TabStop, 73, 35, 84, 15},
+    {1051, Kind::PushButton, "Line Color...", TabStop, 73, 60, 84, 15},
+    {1049, Kind::Slider, nullptr, kHTrackbar | TabStop, 19, 103, 193, 21},
     {1054, Kind::GroupBox, "Seconds Hand Line Thickness", 0, 11, 93, 209, 37},
     {1053, Kind::GroupBox, "Seconds Hand Colors", 0, 49, 23, 128, 63},
 };

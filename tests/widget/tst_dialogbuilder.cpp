@@ -180,8 +180,9 @@ private slots:
         QVERIFY(qobject_cast<QPushButton*>(config.items.value(res::IDOK))->isDefault());
         QVERIFY(!qobject_cast<QPushButton*>(config.items.value(res::IDC_CLOSE_CLOCK))->isDefault());
 
-        Built hour(res::IDD_PAGE_HOUR);
-        QCOMPARE(hour.items.value(1040)->focusPolicy(), Qt::ClickFocus);
+        // A radio button after the first of its group is reached with the arrows, not Tab.
+        Built misc(res::IDD_PAGE_MISC);
+        QCOMPARE(misc.items.value(1009)->focusPolicy(), Qt::ClickFocus);
 
         Built colors(res::IDD_PAGE_COLOR);
         const QList<QLabel*> labels = colors.dialog.findChildren<QLabel*>();

@@ -10,15 +10,26 @@
 #include <QWidget>
 
 #include "platform/WinTypes.h"
+#include "window/LayeredSurface.h"
+#include "window/WindowShape.h"
 
 class CClockFace;
 class CConfigDlg;
-class QSystemTrayIcon;
-class QTimer;
+class QEventLoop;
+class SecondTicker;
+class TimeChangeWatcher;
+class TrayIcon;
+
+namespace platform::x11 {
+class SelectionWatch;
+}
 
 class CClockDlg : public QWidget {
     Q_OBJECT
 public:
+    // The identifier of the window's one timer.
+    static constexpr unsigned kTimerId = 1;
+
     explicit CClockDlg(QWidget* parent = nullptr);
     ~CClockDlg() override;
 
@@ -46,6 +57,10 @@ public:
     bool AddTrayIcon();
     bool RemoveTrayIcon();
     void ShowConfig();
+    // The window's message entry for the notification icon's callback: while
+    // m_bTrayIcon is set, WM_TRAYNOTIFY goes to OnTrayNotify; anything else
+    // gets the default answer 0.
+    long WindowProc(unsigned message, unsigned long wParam, long lParam);
     // wParam: icon identifier, lParam: the mouse message (low 16 bits).
     long OnTrayNotify(unsigned long wParam, long lParam);
 
@@ -59,9 +74,50 @@ public:
     void UpdateShape();
     void OnTimer();
     void OnTimeChange();
+    // WM_SIZE: the renderer is dropped and the shape fitted to m_nSize.
+    void OnSize();
+
+    // A compositing manager started (true) or stopped: blend the clear colour
+    // away, or cut it out of the window's shape.
+    void OnCompositorChanged(bool running);
+
+    // The window's timer: SetTimer returns the identifier, 0 on failure.
+    unsigned SetTimer(unsigned id);
+    bool KillTimer(unsigned id);
+
+    // The window region (empty: none) and what the window system shows.
+    const QRegion& WindowRgn() const { return m_shape.WindowRgn(); }
+    int WindowRgnSets() const { return m_shape.WindowRgnSets(); }
+    const LayeredSurface& Surface() const { return m_surface; }
+    bool TrayIconShown() const;
 
     CConfigDlg* m_pConfigDlg = nullptr;
     unsigned m_nTimerId = 0;
     CClockFace* m_pFace = nullptr;
     std::time_t m_timeLast = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Draws the whole face into the off-screen frame; returns the area that
+    // differs from the frame before.
+    QRegion RenderFrame();
+    void FitShapeToPixels();
+
+    bool m_bConfigCreated = false;
+    // A compositing manager blends the window; off X11 the window system
+    // always composes.
+    bool m_bComposited = true;
+    bool m_bQuit = false;
+    QEventLoop* m_pLoop = nullptr;
+    LayeredSurface m_surface;
+    WindowShape m_shape;
+    std::unique_ptr<SecondTicker> m_pTicker;
+    std::unique_ptr<TimeChangeWatcher> m_pTimeWatch;
+    std::unique_ptr<TrayIcon> m_pTray;
+    std::unique_ptr<platform::x11::SelectionWatch> m_pCompositorWatch;
 };

@@ -1,0 +1,344 @@
+#include "window/ClockDlg.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWindow>
+
+#include "app/ClockApp.h"
+#include "clock/ClockFace.h"
+#include "config/ConfigDlg.h"
+#include "platform/Clock.h"
+#include "platform/MessageBox.h"
+#include "platform/Region.h"
+#include "platform/X11.h"
+#include "window/SecondTicker.h"
+#include "window/TimeChangeWatcher.h"
+#include "window/TrayIcon.h"
+
+namespace {
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/vitrodial/vitrodial.png"), QSize(32, 32));
+    return icon;
+}
+
+} // namespace
+
+CClockDlg::CClockDlg(QWidget* parent)
+    : QWidget(parent,
+          Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus)
+    , m_timeLast(platform::Clock().Now())
+    , m_shape(this)
+    , m_pTicker(std::make_unique<SecondTicker>())
+    , m_pTray(std::make_unique<TrayIcon>(ProgramIcon()))
+{
+    // Per-pixel alpha needs a window with an alpha channel from the start.
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowIcon(ProgramIcon());
+    connect(m_pTicker.get(), &SecondTicker::tick, this, &CClockDlg::OnTimer);
+    connect(m_pTray.get(), &TrayIcon::notify, this,
+        [this](unsigned long wParam, long lParam) { WindowProc(WM_TRAYNOTIFY, wParam, lParam); });
+}
+
+CClockDlg::~CClockDlg()
+{
+    delete m_pConfigDlg;
+    delete m_pFace;
+}
+
+void CClockDlg::OnInitDialog()
+{
+    setWindowTitle(theApp.AppName());
+    // Set while the window does not exist yet: changing flags later would
+    // hide and re-create it.
+    setWindowFlag(Qt::WindowStaysOnTopHint, theApp.m_bTopMost != 0);
+    platform::x11::SetSkipTaskbar(winId());
+
+    if (platform::x11::IsAvailable()) {
+        m_pCompositorWatch = std::make_unique<platform::x11::SelectionWatch>(
+            platform::x11::ScreenSelection("_NET_WM_CM_S"));
+        m_bComposited = m_pCompositorWatch->Owned();
+        connect(m_pCompositorWatch.get(), &platform::x11::SelectionWatch::ownerChanged, this,
+            &CClockDlg::OnCompositorChanged, Qt::QueuedConnection);
+    }
+
+    ApplyLayering();
+    UpdateShape();
+    setGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize, theApp.m_nSize);
+    // The first frame exists before the window is mapped: without a
+    // compositing manager its pixels make the window's shape.
+    RenderFrame();
+    FitShapeToPixels();
+    show();
+
+    m_pTimeWatch = std::make_unique<TimeChangeWatcher>();
+    connect(m_pTimeWatch.get(), &TimeChangeWatcher::timeChanged, this, [this] {
+        OnTimeChange();
+        m_pTicker->Realign();
+    });
+    m_nTimerId = SetTimer(kTimerId);
+
+    if (theApp.m_bTrayIcon) {
+        AddTrayIcon();
+        // Without a notification area the icon cannot be clicked, and the
+        // clock ignores the mouse: the dialog is the only way in. The icon
+        // itself waits, shown, and appears in an area that starts later.
+        if (!TrayIcon::Available())
+            ShowConfig();
+    } else {
+        ShowConfig();
+    }
+}
+
+int CClockDlg::DoModal()
+{
+    OnInitDialog();
+    if (!m_bQuit) {
+        QEventLoop loop;
+        m_pLoop = &loop;
+        loop.exec();
+        m_pLoop = nullptr;
+    }
+    hide();
+    DestroyWindow();
+    return 0;
+}
+
+void CClockDlg::PostQuitMessage()
+{
+    m_bQuit = true;
+    if (m_pLoop)
+        m_pLoop->exit(0);
+}
+
+QRegion CClockDlg::RenderFrame()
+{
+    const QSize client = size();
+    if (client.isEmpty())
+        return {};
+    if (!m_pFace)
+        m_pFace = new CClockFace(0, 0, client.width(), client.height());
+    {
+        QPainter dc(&m_surface.Frame(client));
+        m_pFace->Draw(&dc);
+    }
+    return m_surface.Commit();
+}
+
+void CClockDlg::FitShapeToPixels()
+{
+    if (m_bComposited)
+        m_shape.SetVisiblePixels(std::nullopt);
+    else
+        m_shape.SetVisiblePixels(m_surface.OpaqueRegion());
+}
+
+void CClockDlg::DrawClock()
+{
+    const QRegion changed = RenderFrame();
+    if (changed.isEmpty())
+        return;
+    FitShapeToPixels();
+    repaint(changed);
+}
+
+void CClockDlg::SetLayeredWindowAttributes(COLORREF crKey, int nAlpha)
+{
+    if (!m_surface.SetAttributes(crKey, nAlpha, m_bComposited))
+        return;
+    // Every visible pixel changes with the key or the alpha.
+    FitShapeToPixels();
+    if (isVisible())
+        repaint();
+}
+
+void CClockDlg::ApplyLayering()
+{
+    SetLayeredWindowAttributes(theApp.m_crClear, theApp.m_nOpacity & 0xFF);
+}
+
+void CClockDlg::OnCompositorChanged(bool running)
+{
+    if (running == m_bComposited)
+        return;
+    m_bComposited = running;
+    SetLayeredWindowAttributes(m_surface.Key(), m_surface.Alpha());
+}
+
+bool CClockDlg::MoveClock(int x, int y)
+{
+    move(x, y);
+    return pos() == QPoint(x, y);
+}
+
+bool CClockDlg::ResizeClock(int size)
+{
+    resize(size, size);
+    return this->size() == QSize(size, size);
+}
+
+void CClockDlg::SetTopMost(bool topMost)
+{
+    if (isVisible() && platform::x11::IsAvailable())
+        platform::x11::SetAbove(winId(), topMost);
+    else if (QWindow* window = windowHandle())
+        window->setFlag(Qt::WindowStaysOnTopHint, topMost);
+    else
+        setWindowFlag(Qt::WindowStaysOnTopHint, topMost);
+}
+
+void CClockDlg::UpdateShape()
+{
+    const int size = theApp.m_nSize;
+    const QRegion circle = platform::CreateEllipticRgn(0, 0, size, size);
+    // Only a complex region is compared; anything else is replaced.
+    const QRegion& current = m_shape.WindowRgn();
+    if (current.rectCount() > 1 && current.xored(circle).isEmpty())
+        return;
+    m_shape.SetWindowRgn(circle);
+}
+
+void CClockDlg::OnSize()
+{
+    delete m_pFace;
+    m_pFace = nullptr;
+    UpdateShape();
+}
+
+unsigned CClockDlg::SetTimer(unsigned id) { return m_pTicker->Start(id); }
+
+bool CClockDlg::KillTimer(unsigned id) { return m_pTicker->Stop(id); }
+
+void CClockDlg::OnTimer()
+{
+    const std::time_t now = platform::Clock().Now();
+    if (now == m_timeLast)
+        return;
+    if (!theApp.m_bShowSeconds
+        && platform::LocalTime(now).tm_min == platform::LocalTime(m_timeLast).tm_min)
+        return;
+    m_timeLast = now;
+    DrawClock();
+}
+
+void CClockDlg::OnTimeChange()
+{
+    const std::time_t now = platform::Clock().Now();
+    if (now == m_timeLast)
+        return;
+    m_timeLast = now;
+    DrawClock();
+}
+
+bool CClockDlg::AddTrayIcon() { return m_pTray->Add(); }
+
+bool CClockDlg::RemoveTrayIcon() { return m_pTray->Remove(); }
+
+bool CClockDlg::TrayIconShown() const { return m_pTray->IsAdded(); }
+
+long CClockDlg::WindowProc(unsigned message, unsigned long wParam, long lParam)
+{
+    if (theApp.m_bTrayIcon && message == WM_TRAYNOTIFY)
+        return OnTrayNotify(wParam, lParam);
+    return 0;
+}
+
+long CClockDlg::OnTrayNotify(unsigned long wParam, long lParam)
+{
+    if (wParam != TrayIcon::kId)
+        return 0;
+    const long message = lParam & 0xFFFF;
+    if (message == WM_RBUTTONUP || message == WM_LBUTTONUP)
+        ShowConfig();
+    return 1;
+}
+
+void CClockDlg::ShowConfig()
+{
+    if (!m_pConfigDlg) {
+        m_pConfigDlg = new CConfigDlg(nullptr);
+        connect(m_pConfigDlg, &QObject::destroyed, this, [this] {
+            m_pConfigDlg = nullptr;
+            m_bConfigCreated = false;
+        });
+        m_bConfigCreated = m_pConfigDlg->Create(this);
+        if (!m_bConfigCreated)
+            AfxMessageBox(QStringLiteral("Error creating Config Dialog"));
+    }
+    if (!m_bConfigCreated)
+        return;
+    m_pConfigDlg->show();
+    m_pConfigDlg->raise();
+    m_pConfigDlg->activateWindow();
+}
+
+bool CClockDlg::DestroyWindow()
+{
+    if (m_nTimerId != 0) {
+        if (!KillTimer(m_nTimerId))
+            AfxMessageBox(QStringLiteral("Error: KillTimer failed!"));
+        m_nTimerId = 0;
+    }
+    if (theApp.m_bTrayIcon)
+        RemoveTrayIcon();
+    if (m_pConfigDlg) {
+        delete m_pConfigDlg;
+        m_pConfigDlg = nullptr;
+    }
+    if (m_pFace) {
+        delete m_pFace;
+        m_pFace = nullptr;
+    }
+    m_pTimeWatch.reset();
+    m_pCompositorWatch.reset();
+    hide();
+    if (theApp.m_pMainWnd == this)
+        theApp.m_pMainWnd = nullptr;
+    destroy();
+    return true;
+}
+
+void CClockDlg::paintEvent(QPaintEvent* event)
+{
+    // Paints show the last frame; a frame of another size is drawn afresh.
+    if (m_surface.Size() != size()) {
+        RenderFrame();
+        FitShapeToPixels();
+    }
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    m_surface.Paint(painter, event->region());
+}
+
+void CClockDlg::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    OnSize();
+}
+
+void CClockDlg::closeEvent(QCloseEvent* event)
+{
+    // Closing the clock ends its run, as the dialog's Cancel would.
+    event->ignore();
+    PostQuitMessage();
+}
+
+void CClockDlg::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        PostQuitMessage();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}

@@ -15,13 +15,10 @@
 
 namespace facetest {
 
-class FixedClock final : public platform::IClock {
-public:
+struct FixedClock final : platform::IClock {
     explicit FixedClock(std::time_t t) : m_t(t) {}
     std::time_t Now() const override { return m_t; }
     long long NowMs() const override { return (long long)m_t * 1000; }
-
-private:
     std::time_t m_t;
 };
 

@@ -51,151 +51,136 @@ QRegion VisiblePixels(const QImage& frame)
 class TestLayeredSurface : public QObject {
     Q_OBJECT
 private slots:
-    void changedAreaCoversEveryChangedPixelAndLittleElse_data();
-    void changedAreaCoversEveryChangedPixelAndLittleElse();
-    void pixelsTradingPlacesAreSeen();
-    void firstFrameAndNewSizeChangeEverything();
-    void shownPixelsAreTheLayeredFace_data();
-    void shownPixelsAreTheLayeredFace();
-    void visiblePixelsFollowTheFrames();
-};
 
-void TestLayeredSurface::changedAreaCoversEveryChangedPixelAndLittleElse_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QList<QRect>>("before");
-    QTest::addColumn<QList<QRect>>("after");
-
-    const QSize size(200, 200);
-    QTest::newRow("nothing changes") << size << QList<QRect>{ QRect(90, 40, 3, 60) }
-                                     << QList<QRect>{ QRect(90, 40, 3, 60) };
-    QTest::newRow("one pixel appears") << size << QList<QRect>{} << QList<QRect>{ QRect(100, 37, 1, 1) };
-    QTest::newRow("a hand moves") << size << QList<QRect>{ QRect(99, 10, 2, 90) }
-                                  << QList<QRect>{ QRect(100, 100, 80, 2) };
-    QTest::newRow("two far marks") << size << QList<QRect>{}
-                                   << QList<QRect>{ QRect(20, 100, 2, 2), QRect(180, 100, 2, 2) };
-    // 203 is not a multiple of the tile: the last column and row are narrow.
-    QTest::newRow("partial edge tiles") << QSize(203, 203) << QList<QRect>{}
-                                        << QList<QRect>{ QRect(202, 101, 1, 1), QRect(101, 202, 1, 1) };
-}
-
-void TestLayeredSurface::changedAreaCoversEveryChangedPixelAndLittleElse()
-{
-    QFETCH(QSize, size);
-    QFETCH(QList<QRect>, before);
-    QFETCH(QList<QRect>, after);
-
-    LayeredSurface surface;
-    surface.SetAttributes(kClear, 128, true);
-    DrawFrame(surface, size, before);
-    surface.Commit();
-    const QImage old = surface.Current().copy();
-    DrawFrame(surface, size, after);
-    const QRegion changed = surface.Commit();
-
-    QRegion differing;
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            if (old.pixel(x, y) != surface.Current().pixel(x, y))
-                differing += QRect(x, y, 1, 1);
-
-    QVERIFY(differing.subtracted(changed).isEmpty());
-    // Whole tiles, with short gaps between changed tiles of a row bridged.
-    const QRegion allowed = TilesOf(differing);
-    QRegion bridged = allowed;
-    for (const QRect& r : allowed)
-        bridged += r.adjusted(-2 * kTile, 0, 2 * kTile, 0);
-    QVERIFY(changed.subtracted(bridged).isEmpty());
-    if (differing.rectCount() <= 1)
-        QCOMPARE(changed, allowed.intersected(QRect(QPoint(0, 0), size)));
-}
-
-void TestLayeredSurface::pixelsTradingPlacesAreSeen()
-{
-    // A thin line moving within one tile swaps values between pixels: the
-    // tile's content is a permutation of what it was.
-    LayeredSurface surface;
-    DrawFrame(surface, QSize(64, 64), { QRect(16, 20, 1, 1) });
-    surface.Commit();
-    DrawFrame(surface, QSize(64, 64), { QRect(18, 20, 1, 1) });
-    QCOMPARE(surface.Commit(), QRegion(16, 16, 16, 16));
-    DrawFrame(surface, QSize(64, 64), { QRect(18, 21, 1, 1) });
-    QCOMPARE(surface.Commit(), QRegion(16, 16, 16, 16));
-}
-
-void TestLayeredSurface::firstFrameAndNewSizeChangeEverything()
-{
-    LayeredSurface surface;
-    DrawFrame(surface, QSize(50, 40), {});
-    QCOMPARE(surface.Commit(), QRegion(0, 0, 50, 40));
-    DrawFrame(surface, QSize(50, 40), {});
-    QVERIFY(surface.Commit().isEmpty());
-    DrawFrame(surface, QSize(30, 30), {});
-    QCOMPARE(surface.Commit(), QRegion(0, 0, 30, 30));
-}
-
-void TestLayeredSurface::shownPixelsAreTheLayeredFace_data()
-{
-    QTest::addColumn<int>("alpha");
-    QTest::addColumn<bool>("blend");
-    QTest::addColumn<int>("expectedAlpha");
-
-    QTest::newRow("blended at 128") << 128 << true << 128;
-    QTest::newRow("only the low 8 bits") << 0x1C0 << true << 0xC0;
-    QTest::newRow("no compositor: opaque") << 128 << false << 255;
-}
-
-void TestLayeredSurface::shownPixelsAreTheLayeredFace()
-{
-    QFETCH(int, alpha);
-    QFETCH(bool, blend);
-    QFETCH(int, expectedAlpha);
-
-    LayeredSurface surface;
-    surface.SetAttributes(kClear, alpha, blend);
-    QImage& frame = surface.Frame(QSize(90, 90));
-    frame.fill(ToQRgb(kClear));
-    QPainter(&frame).fillRect(10, 30, 70, 20, QColor(200, 40, 10));
-    frame.setPixel(45, 45, ToQRgb(RGB(254, 255, 255)));  // one step from the key
-    surface.Commit();
-
-    // What the window shows is exactly the layered face, piece by piece.
-    QImage shown(frame.size(), QImage::Format_ARGB32_Premultiplied);
-    shown.fill(Qt::green);
+    void changedAreaCoversEveryChangedPixelAndLittleElse_data()
     {
-        QPainter painter(&shown);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        surface.Paint(painter, QRegion(0, 0, 90, 45) + QRegion(0, 45, 90, 45));
-    }
-    QCOMPARE(shown, ToLayered(frame, kClear, expectedAlpha));
-    QCOMPARE(qAlpha(shown.pixel(45, 45)), expectedAlpha);
-    QCOMPARE(qAlpha(shown.pixel(45, 20)), 0);
-}
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QList<QRect>>("before");
+        QTest::addColumn<QList<QRect>>("after");
 
-void TestLayeredSurface::visiblePixelsFollowTheFrames()
-{
-    LayeredSurface surface;
-    surface.SetAttributes(kClear, 200, false);
-    const QSize size(120, 120);
-    const QList<QList<QRect>> frames{
-        { QRect(59, 5, 3, 56), QRect(0, 0, 120, 3) },  // the top band is mostly outside the circle
-        { QRect(59, 59, 50, 3), QRect(0, 0, 120, 3) },
-        { QRect(59, 59, 50, 3), QRect(10, 100, 30, 10) },
-        {},
-    };
-    for (const QList<QRect>& marks : frames) {
-        DrawFrame(surface, size, marks);
+        const QSize size(200, 200);
+        QTest::newRow("nothing changes") << size << QList<QRect>{ QRect(90, 40, 3, 60) }
+                                         << QList<QRect>{ QRect(90, 40, 3, 60) };
+        QTest::newRow("one pixel appears") << size << QList<QRect>{} << QList<QRect>{ QRect(100, 37, 1, 1) };
+        QTest::newRow("a hand moves") << size << QList<QRect>{ QRect(99, 10, 2, 90) }
+                                      << QList<QRect>{ QRect(100, 100, 80, 2) };
+        QTest::newRow("two far marks") << size << QList<QRect>{}
+                                       << QList<QRect>{ QRect(20, 100, 2, 2), QRect(180, 100, 2, 2) };
+        // 203 is not a multiple of the tile: the last column and row are narrow.
+        QTest::newRow("partial edge tiles") << QSize(203, 203) << QList<QRect>{}
+                                            << QList<QRect>{ QRect(202, 101, 1, 1), QRect(101, 202, 1, 1) };
+    }
+
+    void changedAreaCoversEveryChangedPixelAndLittleElse()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QList<QRect>, before);
+        QFETCH(QList<QRect>, after);
+
+        LayeredSurface surface;
+        surface.SetAttributes(kClear, 128, true);
+        DrawFrame(surface, size, before);
         surface.Commit();
-        QCOMPARE(surface.OpaqueRegion().xored(VisiblePixels(surface.Current())), QRegion());
+        const QImage old = surface.Current().copy();
+        DrawFrame(surface, size, after);
+        const QRegion changed = surface.Commit();
+
+        QRegion differing;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                if (old.pixel(x, y) != surface.Current().pixel(x, y))
+                    differing += QRect(x, y, 1, 1);
+
+        QVERIFY(differing.subtracted(changed).isEmpty());
+        // Whole tiles, with short gaps between changed tiles of a row bridged.
+        const QRegion allowed = TilesOf(differing);
+        QRegion bridged = allowed;
+        for (const QRect& r : allowed)
+            bridged += r.adjusted(-2 * kTile, 0, 2 * kTile, 0);
+        QVERIFY(changed.subtracted(bridged).isEmpty());
+        if (differing.rectCount() <= 1)
+            QCOMPARE(changed, allowed.intersected(QRect(QPoint(0, 0), size)));
     }
 
-    // A new clear colour changes which pixels are holes: now the ink is.
-    DrawFrame(surface, size, { QRect(20, 50, 80, 20) });
-    surface.Commit();
-    surface.SetAttributes(RGB(0, 0, 255), 200, false);
-    const QRegion circle = platform::CreateEllipticRgn(0, 0, 120, 120);
-    QCOMPARE(surface.OpaqueRegion().xored(circle.subtracted(QRegion(20, 50, 80, 20))), QRegion());
-}
+    // The first frame and a new size change everything; a thin line moving
+    // within one tile swaps values between pixels, which must still be seen.
+    void wholeFramesAndPixelsTradingPlaces()
+    {
+        LayeredSurface surface;
+        const auto commit = [&](QSize size, const QList<QRect>& marks) {
+            DrawFrame(surface, size, marks);
+            return surface.Commit();
+        };
+        QCOMPARE(commit(QSize(50, 40), {}), QRegion(0, 0, 50, 40));
+        QVERIFY(commit(QSize(50, 40), {}).isEmpty());
+        QCOMPARE(commit(QSize(64, 64), {QRect(16, 20, 1, 1)}), QRegion(0, 0, 64, 64));
+        QCOMPARE(commit(QSize(64, 64), {QRect(18, 20, 1, 1)}), QRegion(16, 16, 16, 16));
+        QCOMPARE(commit(QSize(64, 64), {QRect(18, 21, 1, 1)}), QRegion(16, 16, 16, 16));
+    }
+
+    void shownPixelsAreTheLayeredFace_data()
+    {
+        QTest::addColumn<int>("alpha");
+        QTest::addColumn<bool>("blend");
+        QTest::addColumn<int>("expectedAlpha");
+
+        QTest::newRow("blended at 128") << 128 << true << 128;
+        QTest::newRow("only the low 8 bits") << 0x1C0 << true << 0xC0;
+        QTest::newRow("no compositor: opaque") << 128 << false << 255;
+    }
+
+    void shownPixelsAreTheLayeredFace()
+    {
+        QFETCH(int, alpha);
+        QFETCH(bool, blend);
+        QFETCH(int, expectedAlpha);
+
+        LayeredSurface surface;
+        surface.SetAttributes(kClear, alpha, blend);
+        QImage& frame = surface.Frame(QSize(90, 90));
+        frame.fill(ToQRgb(kClear));
+        QPainter(&frame).fillRect(10, 30, 70, 20, QColor(200, 40, 10));
+        frame.setPixel(45, 45, ToQRgb(RGB(254, 255, 255)));  // one step from the key
+        surface.Commit();
+
+        // What the window shows is exactly the layered face, piece by piece.
+        QImage shown(frame.size(), QImage::Format_ARGB32_Premultiplied);
+        shown.fill(Qt::green);
+        {
+            QPainter painter(&shown);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            surface.Paint(painter, QRegion(0, 0, 90, 45) + QRegion(0, 45, 90, 45));
+        }
+        QCOMPARE(shown, ToLayered(frame, kClear, expectedAlpha));
+        QCOMPARE(qAlpha(shown.pixel(45, 45)), expectedAlpha);
+        QCOMPARE(qAlpha(shown.pixel(45, 20)), 0);
+    }
+
+    void visiblePixelsFollowTheFrames()
+    {
+        LayeredSurface surface;
+        surface.SetAttributes(kClear, 200, false);
+        const QSize size(120, 120);
+        const QList<QList<QRect>> frames{
+            { QRect(59, 5, 3, 56), QRect(0, 0, 120, 3) },  // the top band is mostly outside the circle
+            { QRect(59, 59, 50, 3), QRect(0, 0, 120, 3) },
+            { QRect(59, 59, 50, 3), QRect(10, 100, 30, 10) },
+            {},
+        };
+        for (const QList<QRect>& marks : frames) {
+            DrawFrame(surface, size, marks);
+            surface.Commit();
+            QCOMPARE(surface.OpaqueRegion().xored(VisiblePixels(surface.Current())), QRegion());
+        }
+
+        // A new clear colour changes which pixels are holes: now the ink is.
+        DrawFrame(surface, size, { QRect(20, 50, 80, 20) });
+        surface.Commit();
+        surface.SetAttributes(RGB(0, 0, 255), 200, false);
+        const QRegion circle = platform::CreateEllipticRgn(0, 0, 120, 120);
+        QCOMPARE(surface.OpaqueRegion().xored(circle.subtracted(QRegion(20, 50, 80, 20))), QRegion());
+    }
+};
 
 QTEST_MAIN(TestLayeredSurface)
 #include "tst_layeredsurface.moc"

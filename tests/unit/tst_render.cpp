@@ -65,15 +65,6 @@ private slots:
         QVERIFY(!QFile::exists(out));
     }
 
-    void unreadableIniIsAnError()
-    {
-        QTemporaryDir dir;
-        const QString out = dir.filePath("face.png");
-        const Run r = Render({"--ini", dir.filePath("missing.ini"), "--out", out});
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY(!QFile::exists(out));
-    }
-
     // Bad values are the load checks' business, not an error: the face is
     // drawn with them corrected.
     void iniWithBadValuesRenders()
@@ -86,20 +77,23 @@ private slots:
         const QString out = dir.filePath("face.png");
         const Run r = Render({"--ini", ini, "--size", "120", "--out", out});
         QCOMPARE(r.exitCode, 0);
-        QImage img(out);
-        QCOMPARE(img.size(), QSize(120, 120));
         // Background "zzz" converts to nothing and keeps black.
+        const QImage img(out);
+        QCOMPARE(img.size(), QSize(120, 120));
         QCOMPARE(img.pixel(3, 3) & 0xFFFFFF, 0x000000u);
     }
 
-    void sizeDefaultsToTheStoredSize()
+    // The size comes from the settings unless given; a missing file is an error.
+    void sizeAndMissingIni()
     {
         QTemporaryDir dir;
-        const QString ini = dir.filePath("s.ini");
+        const QString ini = dir.filePath("s.ini"), out = dir.filePath("face.png");
         WriteFile(ini, "[Geometry]\nSize=77\n");
-        const QString out = dir.filePath("face.png");
         QCOMPARE(Render({"--ini", ini, "--out", out}).exitCode, 0);
         QCOMPARE(QImage(out).size(), QSize(77, 77));
+        QVERIFY(QFile::remove(out));
+        QCOMPARE(Render({"--ini", dir.filePath("missing.ini"), "--out", out}).exitCode, 1);
+        QVERIFY(!QFile::exists(out));
     }
 
     // The desktop receives: clear colour alpha 0, other pixels inside the

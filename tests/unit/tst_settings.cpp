@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <climits>
+#include <functional>
 #include <optional>
 
 #include "app/ClockApp.h"
@@ -18,51 +19,33 @@ using testsupport::WriteAll;
 
 namespace {
 
-// The stored keys, in the order a save writes them; i: integer, c: colour, t: text.
-struct Key {
-    const char* section;
-    const char* key;
-    char kind;
-};
-constexpr Key kKeys[34] = {
-    {"Geometry", "Left", 'i'},   {"Geometry", "Top", 'i'},      {"Geometry", "Size", 'i'},
-    {"Color", "Opacity", 'i'},   {"Color", "Clear", 'c'},       {"Dial", "Background", 'c'},
-    {"Dial", "Frame", 'c'},      {"Dial", "Fill", 'c'},         {"Seconds", "Frame", 'c'},
-    {"Seconds", "Fill", 'c'},    {"Minute", "Frame", 'c'},      {"Minute", "Fill", 'c'},
-    {"Hour", "Frame", 'c'},      {"Hour", "Fill", 'c'},         {"Date", "Frame", 'c'},
-    {"Date", "Fill", 'c'},       {"Font", "Face", 't'},         {"Font", "Italic", 'i'},
-    {"Font", "Weight", 'i'},     {"Dial", "Width", 'i'},        {"Seconds", "Width", 'i'},
-    {"Minute", "Width", 'i'},    {"Hour", "Width", 'i'},        {"Date", "Width", 'i'},
-    {"Seconds", "Show", 'i'},    {"Date", "Show", 'i'},         {"Date", "Month", 'i'},
-    {"Date", "Day", 'i'},        {"Date", "AMPM", 'i'},         {"Dial", "Show", 'i'},
-    {"Misc", "TopMost", 'i'},    {"Date", "Box", 'i'},          {"Misc", "IniFile", 'i'},
-    {"Misc", "TrayIcon", 'i'},
-};
+// The stored keys, in the order a save writes them: 4 to 15 are colours, 16 a text.
+const QStringList kKeys = QStringLiteral(
+    "Geometry/Left Geometry/Top Geometry/Size Color/Opacity Color/Clear Dial/Background Dial/Frame Dial/Fill "
+    "Seconds/Frame Seconds/Fill Minute/Frame Minute/Fill Hour/Frame Hour/Fill Date/Frame Date/Fill Font/Face "
+    "Font/Italic Font/Weight Dial/Width Seconds/Width Minute/Width Hour/Width Date/Width Seconds/Show Date/Show "
+    "Date/Month Date/Day Date/AMPM Dial/Show Misc/TopMost Date/Box Misc/IniFile Misc/TrayIcon").split(u' ');
+bool IsInt(int i) { return i < 4 || i > 16; }
 
 // The members behind kKeys, in the same order, as text (colours in hex).
 QStringList Values(const CClockApp& a)
 {
     const auto n = [](qint64 v) { return QString::number(v); };
     const auto c = [](COLORREF v) { return QString::number(v, 16); };
-    return {n(a.m_nLeft),           n(a.m_nTop),           n(a.m_nSize),          n(a.m_nOpacity),
-            c(a.m_crClear),         c(a.m_crDialBackground), c(a.m_crDialFrame),  c(a.m_crDialFill),
-            c(a.m_crSecondsFrame),  c(a.m_crSecondsFill),  c(a.m_crMinuteFrame),  c(a.m_crMinuteFill),
-            c(a.m_crHourFrame),     c(a.m_crHourFill),     c(a.m_crDateFrame),    c(a.m_crDateFill),
-            a.m_strFontFace,        n(a.m_bFontItalic),    n(a.m_nFontWeight),    n(a.m_nDialWidth),
-            n(a.m_nSecondsWidth),   n(a.m_nMinuteWidth),   n(a.m_nHourWidth),     n(a.m_nDateWidth),
-            n(a.m_bShowSeconds),    n(a.m_bShowDate),      n(a.m_bShowMonth),     n(a.m_bShowDay),
-            n(a.m_bShowAmPm),       n(a.m_bShowDial),      n(a.m_bTopMost),       n(a.m_bDateBox),
-            n(a.m_bIniFile),        n(a.m_bTrayIcon)};
+    return {n(a.m_nLeft), n(a.m_nTop), n(a.m_nSize), n(a.m_nOpacity), c(a.m_crClear), c(a.m_crDialBackground),
+            c(a.m_crDialFrame), c(a.m_crDialFill), c(a.m_crSecondsFrame), c(a.m_crSecondsFill), c(a.m_crMinuteFrame),
+            c(a.m_crMinuteFill), c(a.m_crHourFrame), c(a.m_crHourFill), c(a.m_crDateFrame), c(a.m_crDateFill),
+            a.m_strFontFace, n(a.m_bFontItalic), n(a.m_nFontWeight), n(a.m_nDialWidth), n(a.m_nSecondsWidth),
+            n(a.m_nMinuteWidth), n(a.m_nHourWidth), n(a.m_nDateWidth), n(a.m_bShowSeconds), n(a.m_bShowDate),
+            n(a.m_bShowMonth), n(a.m_bShowDay), n(a.m_bShowAmPm), n(a.m_bShowDial), n(a.m_bTopMost),
+            n(a.m_bDateBox), n(a.m_bIniFile), n(a.m_bTrayIcon)};
 }
 
-QString Value(const CClockApp& a, const QString& section, const QString& key)
+// "Section/Key=value" as an .ini file.
+QByteArray Ini(const QString& entry)
 {
-    const QStringList values = Values(a);
-    for (int i = 0; i < 34; ++i) {
-        if (section == QLatin1String(kKeys[i].section) && key == QLatin1String(kKeys[i].key))
-            return values[i];
-    }
-    return QStringLiteral("<no such key>");
+    const int slash = entry.indexOf(u'/');
+    return ('[' + entry.left(slash) + "]\n" + entry.mid(slash + 1) + '\n').toUtf8();
 }
 
 // Takes every write, in order; reads give the defaults.
@@ -70,18 +53,21 @@ class RecordingStore : public IProfileStore {
 public:
     int GetProfileInt(const QString&, const QString&, int def) override { return def; }
     QString GetProfileString(const QString&, const QString&, const QString& def) override { return def; }
-    void WriteProfileInt(const QString& s, const QString& k, int v) override
-    {
-        writes << QStringLiteral("%1/%2 i %3").arg(s, k).arg(v);
-    }
-    void WriteProfileString(const QString& s, const QString& k, const QString& v) override
-    {
-        writes << QStringLiteral("%1/%2 s %3").arg(s, k, v);
-    }
+    void WriteProfileInt(const QString& s, const QString& k, int v) override { writes << s + '/' + k + " i " + QString::number(v); }
+    void WriteProfileString(const QString& s, const QString& k, const QString& v) override { writes << s + '/' + k + " s " + v; }
     QString Location() const override { return QStringLiteral("memory"); }
-
     QStringList writes;
 };
+
+RecordingStore& Record()
+{
+    auto store = std::make_unique<RecordingStore>();
+    RecordingStore& result = *store;
+    theApp.SetStoreForTests(std::move(store));
+    return result;
+}
+
+QSettings Registry() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Tessaline", "vitrodial"); }
 
 } // namespace
 
@@ -94,28 +80,27 @@ class TestSettings : public QObject {
     QString m_ini;
     QStringList m_messages;
 
-    QString Registry() const { return m_config.filePath(QStringLiteral("Tessaline/vitrodial.conf")); }
-
-    void SetRegistry(const QString& key, const QVariant& value)
+    void Reset()
     {
-        QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tessaline"),
-                    QStringLiteral("vitrodial"));
-        s.setValue(key, value);
-    }
-    QVariant RegistryValue(const QString& key) const
-    {
-        QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tessaline"),
-                    QStringLiteral("vitrodial"));
-        return s.value(key);
+        theApp.ResetForTests();
+        theApp.SetModulePath(m_module);
+        theApp.SetScreenSize(QSize(1280, 1024));
     }
 
-    // Loads from an .ini file beside the program holding body.
     bool LoadIni(const QByteArray& body)
     {
         if (!WriteAll(m_ini, body) || !theApp.UseIniFile())
             return false;
         theApp.LoadSettings();
         return true;
+    }
+
+    bool ReadOnly(const QStringList& paths, const std::function<void()>& action)
+    {
+        testsupport::ReadOnlyScope scope(paths);
+        if (scope.Ok())
+            action();
+        return scope.Ok();
     }
 
 private slots:
@@ -134,20 +119,8 @@ private slots:
         m_module = m_dir->filePath(QStringLiteral("vitrodial"));
         m_ini = m_module + QStringLiteral(".ini");
         m_messages.clear();
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tessaline"),
-                  QStringLiteral("vitrodial"))
-            .clear();
-
-        theApp.ResetForTests();
-        theApp.SetModulePath(m_module);
-        theApp.SetScreenSize(QSize(1280, 1024));
-    }
-
-    void constructedStateIsZero()
-    {
-        for (const QString& v : Values(theApp))
-            QVERIFY(v == QLatin1String("0") || v.isEmpty());
-        QCOMPARE(theApp.m_bModified, 0);
+        Registry().clear();
+        Reset();
     }
 
     void defaults_data()
@@ -156,7 +129,6 @@ private slots:
         QTest::addColumn<QString>("geometry");
         QTest::newRow("1280x1024") << QSize(1280, 1024) << "128 0 1024";
         QTest::newRow("768x1024") << QSize(768, 1024) << "0 0 768";
-        QTest::newRow("1024x1024") << QSize(1024, 1024) << "0 0 1024";
     }
     // First start, nothing stored anywhere: the .ini store, every default, and
     // nothing written.
@@ -166,101 +138,54 @@ private slots:
         QFETCH(QString, geometry);
         theApp.SetScreenSize(screen);
         theApp.ChooseStoreAndLoad();
-
         QCOMPARE(theApp.ProfileName(), m_ini);
-        QVERIFY(theApp.RegistryKey().isEmpty());
-        QVERIFY(!QFile::exists(m_ini));
-        QVERIFY(!QFile::exists(Registry()) || RegistryValue(QStringLiteral("Misc/IniFile")).isNull());
+        QVERIFY(!QFile::exists(m_ini) && Registry().value("Misc/IniFile").isNull());
         QCOMPARE(theApp.m_bModified, 0);
-        const QStringList expected = geometry.split(u' ')
-            + QStringList{"128", "ffffff", "ffffff", "ff0000", "ffffff", "ff0000", "ffffff", "ff0000",
-                          "ffffff", "ff0000", "ffffff", "ff0000", "ffffff", "Impact", "1", "400", "2",
-                          "2", "2", "2", "2", "1", "1", "0", "1", "1", "1", "1", "0", "1", "1"};
-        QCOMPARE(Values(theApp), expected);
-    }
-
-    void leftFollowsStoredSize_data()
-    {
-        QTest::addColumn<int>("size");
-        QTest::addColumn<int>("left");
-        QTest::newRow("wider than screen") << 2000 << 0;
-        QTest::newRow("odd") << 1001 << 139;
-        QTest::newRow("negative") << -100 << 690;
-        QTest::newRow("int max") << INT_MAX << 0;
-        QTest::newRow("int min") << INT_MIN << 1073742464;
-    }
-    void leftFollowsStoredSize()
-    {
-        QFETCH(int, size);
-        QFETCH(int, left);
-        QVERIFY(LoadIni("[Geometry]\nSize=" + QByteArray::number(size) + "\n"));
-        QCOMPARE(theApp.m_nSize, size);
-        QCOMPARE(theApp.m_nLeft, left);
+        QCOMPARE(Values(theApp).join(u' '),
+                 geometry + " 128 ffffff ffffff ff0000 ffffff ff0000 ffffff ff0000 ffffff ff0000 ffffff ff0000 "
+                            "ffffff Impact 1 400 2 2 2 2 2 1 1 0 1 1 1 1 0 1 1");
     }
 
     void loadChecks_data()
     {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<QString>("loaded");
-
-        QTest::newRow("frame above range") << "Dial" << "Frame" << QByteArray("1000000") << "ff";
-        QTest::newRow("date frame above range") << "Date" << "Frame" << QByteArray("ffffffff") << "ff";
-        QTest::newRow("fill above range") << "Hour" << "Fill" << QByteArray("ffffffff") << "ffffff";
-        QTest::newRow("clear above range") << "Color" << "Clear" << QByteArray("1000000") << "ffffff";
-        QTest::newRow("background above range") << "Dial" << "Background" << QByteArray("1000000") << "ffffff";
-        QTest::newRow("white frame kept") << "Seconds" << "Frame" << QByteArray("ffffff") << "ffffff";
-        QTest::newRow("width 0 kept") << "Hour" << "Width" << QByteArray("0") << "0";
-        QTest::newRow("width 1") << "Minute" << "Width" << QByteArray("1") << "1";
-        QTest::newRow("width 30") << "Seconds" << "Width" << QByteArray("30") << "30";
-        QTest::newRow("width 31") << "Dial" << "Width" << QByteArray("31") << "2";
-        QTest::newRow("width -5") << "Date" << "Width" << QByteArray("-5") << "2";
-        QTest::newRow("width huge") << "Date" << "Width" << QByteArray("99999999999") << "2";
-        QTest::newRow("opacity 0") << "Color" << "Opacity" << QByteArray("0") << "0";
-        QTest::newRow("opacity 256") << "Color" << "Opacity" << QByteArray("256") << "256";
-        QTest::newRow("weight -5") << "Font" << "Weight" << QByteArray("-5") << "-5";
-        QTest::newRow("weight 1e9") << "Font" << "Weight" << QByteArray("1000000000") << "1000000000";
-        QTest::newRow("size 0") << "Geometry" << "Size" << QByteArray("0") << "0";
-        QTest::newRow("negative position") << "Geometry" << "Left" << QByteArray("-300") << "-300";
-        QTest::newRow("flag 5 kept") << "Misc" << "TopMost" << QByteArray("5") << "5";
-        QTest::newRow("int text no digits") << "Color" << "Opacity" << QByteArray("high") << "128";
-        QTest::newRow("face kept") << "Font" << "Face" << QByteArray("  DejaVu Sans ") << "DejaVu Sans";
-        QTest::newRow("face cut") << "Font" << "Face" << QByteArray(10000, 'F') << QString(31, u'F');
-        QTest::newRow("empty face") << "Font" << "Face" << QByteArray("") << "";
+        QTest::addColumn<QString>("stored"); // Section/Key=value
+        QTest::addColumn<QString>("key");    // when not the one stored
+        QTest::addColumn<QString>("loaded"); // Hour/Fill was 123 before
+        const auto row = [](const char* name, const QString& stored, const QString& loaded, const char* key = "") {
+            QTest::newRow(name) << stored << key << loaded;
+        };
+        row("frame above range", "Dial/Frame=1000000", "ff");
+        row("fill above range", "Hour/Fill=ffffffff", "ffffff");
+        row("white frame kept", "Seconds/Frame=ffffff", "ffffff");
+        row("width 0 kept", "Hour/Width=0", "0");
+        row("width 31", "Dial/Width=31", "2");
+        row("width -1", "Minute/Width=-1", "2");
+        row("width huge", "Date/Width=99999999999", "2");
+        row("weight -5", "Font/Weight=-5", "-5");
+        row("negative position", "Geometry/Left=-300", "-300");
+        row("int text no digits", "Color/Opacity=high", "128");
+        row("face trimmed", "Font/Face=  DejaVu Sans ", "DejaVu Sans");
+        row("face cut", "Font/Face=" + QString(10000, u'F'), QString(31, u'F'));
+        // Left centres the stored size on the screen.
+        row("size wider than screen", "Geometry/Size=2000", "0", "Geometry/Left");
+        row("size negative", "Geometry/Size=-100", "690", "Geometry/Left");
+        row("size int min", "Geometry/Size=-2147483648", "1073742464", "Geometry/Left");
+        // Colour texts: an unconvertible one keeps what the member held.
+        row("colour prefix", "Hour/Fill=0XAbC", "abc");
+        row("colour stops at non-hex", "Hour/Fill=12zz", "12");
+        row("colour prefix alone", "Hour/Fill=0x", "0");
+        row("colour starts with g", "Hour/Fill=g12", "123");
+        row("colour empty", "Hour/Fill=", "123");
+        row("colour beyond 32 bits", "Hour/Fill=123456789", "ffffff");
     }
     void loadChecks()
     {
-        QFETCH(QString, section);
+        QFETCH(QString, stored);
         QFETCH(QString, key);
-        QFETCH(QByteArray, stored);
-        QFETCH(QString, loaded);
-        QVERIFY(LoadIni('[' + section.toUtf8() + "]\n" + key.toUtf8() + '=' + stored + '\n'));
-        QCOMPARE(Value(theApp, section, key), loaded);
-    }
-
-    void colorTextsIn_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("loaded"); // the old value was 123
-        QTest::newRow("upper case") << QByteArray("FF") << "ff";
-        QTest::newRow("prefix") << QByteArray("0x00ff00") << "ff00";
-        QTest::newRow("upper prefix") << QByteArray("0XAbC") << "abc";
-        QTest::newRow("stops at non-hex") << QByteArray("12zz") << "12";
-        QTest::newRow("prefix alone") << QByteArray("0x") << "0";
-        QTest::newRow("starts with g") << QByteArray("g12") << "123";
-        QTest::newRow("empty") << QByteArray("") << "123";
-        QTest::newRow("beyond 32 bits") << QByteArray("123456789") << "ffffff";
-        QTest::newRow("minus one") << QByteArray("-1") << "ffffff";
-    }
-    // Hour/Fill: an unconvertible text keeps what the member held.
-    void colorTextsIn()
-    {
-        QFETCH(QByteArray, text);
         QFETCH(QString, loaded);
         theApp.m_crHourFill = 0x123;
-        QVERIFY(LoadIni("[Hour]\nFill=" + text + "\n"));
-        QCOMPARE(QString::number(theApp.m_crHourFill, 16), loaded);
+        QVERIFY(LoadIni(Ini(stored)));
+        QCOMPARE(Values(theApp)[kKeys.indexOf(key.isEmpty() ? stored.section(u'=', 0, 0) : key)], loaded);
     }
 
     void unconvertibleColorIsBlackAtStart()
@@ -275,67 +200,40 @@ private slots:
     void everyKeyToItsMemberAndBack()
     {
         QByteArray file;
-        QStringList expected;
+        QStringList expected, writes;
         for (int i = 0; i < 34; ++i) {
-            const QString value = kKeys[i].kind == 'c' ? QString::number(0x10101 * (i + 1), 16)
-                : kKeys[i].kind == 't'                 ? QStringLiteral("Face %1").arg(i)
-                                                       : QString::number(i - 10);
-            expected << value;
-            file += QStringLiteral("[%1]\n%2=%3\n").arg(kKeys[i].section, kKeys[i].key, value).toUtf8();
+            expected << (IsInt(i) ? QString::number(i - 10)
+                         : i < 16 ? QString::number(0x10101 * (i + 1), 16) : QStringLiteral("Face %1").arg(i));
+            file += Ini(kKeys[i] + '=' + expected[i]);
         }
         expected[19] = QStringLiteral("9"); // Dial/Width -1 is out of range
         QVERIFY(LoadIni(file));
         QCOMPARE(Values(theApp), expected);
 
-        auto recorder = std::make_unique<RecordingStore>();
-        RecordingStore& store = *recorder;
-        theApp.SetStoreForTests(std::move(recorder));
+        RecordingStore& store = Record();
         theApp.m_nDialWidth = 9;
         theApp.m_bModified = 1;
         theApp.SaveSettings();
-        QStringList writes;
         for (int i = 0; i < 34; ++i)
-            writes << QStringLiteral("%1/%2 %3 %4")
-                          .arg(kKeys[i].section, kKeys[i].key, kKeys[i].kind == 'i' ? "i" : "s", expected[i]);
+            writes << kKeys[i] + (IsInt(i) ? " i " : " s ") + expected[i];
         QCOMPARE(store.writes, writes);
         QCOMPARE(theApp.m_bModified, 0);
-    }
-
-    void colorTextsOut()
-    {
-        QVERIFY(theApp.UseIniFile());
-        theApp.LoadSettings();
-        theApp.m_crDialFrame = 0;
-        theApp.m_crHourFrame = 0x0000FF;
-        theApp.m_crDateFrame = 0xFF0000;
-        theApp.m_bModified = 1;
-        theApp.SaveSettings();
-        const QByteArray file = ReadAll(m_ini);
-        QVERIFY(file.contains("[Dial]\nBackground=ffffff\nFrame=0\n"));
-        QVERIFY(file.contains("[Hour]\nFrame=ff\n"));
-        QVERIFY(file.contains("[Date]\nFrame=ff0000\n"));
     }
 
     void saveOnlyWhenModified_data()
     {
         QTest::addColumn<int>("modified");
-        QTest::addColumn<bool>("writes");
-        QTest::newRow("0") << 0 << false;
-        QTest::newRow("2") << 2 << false;
-        QTest::newRow("-1") << -1 << false;
-        QTest::newRow("1") << 1 << true;
+        for (int m : {0, 2, -1, 1})
+            QTest::addRow("%d", m) << m;
     }
     void saveOnlyWhenModified()
     {
         QFETCH(int, modified);
-        QFETCH(bool, writes);
-        auto recorder = std::make_unique<RecordingStore>();
-        RecordingStore& store = *recorder;
-        theApp.SetStoreForTests(std::move(recorder));
+        RecordingStore& store = Record();
         theApp.m_bModified = modified;
         theApp.SaveSettings();
-        QCOMPARE(store.writes.size(), writes ? 34 : 0);
-        QCOMPARE(theApp.m_bModified, writes ? 0 : modified);
+        QCOMPARE(store.writes.size(), modified == 1 ? 34 : 0);
+        QCOMPARE(theApp.m_bModified, modified == 1 ? 0 : modified);
     }
 
     // A save and a load give back every value, negative positions included,
@@ -349,32 +247,22 @@ private slots:
     void roundTrip()
     {
         QFETCH(bool, registry);
-        if (registry)
-            theApp.UseRegistry();
-        else
-            QVERIFY(theApp.UseIniFile());
-        theApp.LoadSettings();
+        const auto load = [&] {
+            QVERIFY(registry ? theApp.UseRegistry() : theApp.UseIniFile());
+            theApp.LoadSettings();
+        };
+        load();
         theApp.m_nLeft = -150;
-        theApp.m_nTop = -2;
-        theApp.m_nSize = 333;
         theApp.m_crClear = 0x00FF00;
+        theApp.m_crDialFrame = 0;
         theApp.m_strFontFace = QStringLiteral("DejaVu Sans");
-        theApp.m_nHourWidth = 0;
-        theApp.m_bShowMonth = 1;
         theApp.m_bModified = 1;
         theApp.SaveSettings();
         const QStringList saved = Values(theApp);
-
-        theApp.ResetForTests();
-        theApp.SetModulePath(m_module);
-        theApp.SetScreenSize(QSize(1280, 1024));
-        if (registry)
-            theApp.UseRegistry();
-        else
-            QVERIFY(theApp.UseIniFile());
-        theApp.LoadSettings();
+        Reset();
+        load();
         QCOMPARE(Values(theApp), saved);
-        QCOMPARE(QFile::exists(m_ini), !registry);
+        QCOMPARE(ReadAll(m_ini).contains("Clear=ff00\n[Dial]\nBackground=ffffff\nFrame=0\n"), !registry);
     }
 
     void storeAtStart_data()
@@ -382,97 +270,89 @@ private slots:
         QTest::addColumn<QVariant>("registryIniFile"); // null: no value
         QTest::addColumn<QByteArray>("ini");           // null: no file
         QTest::addColumn<QString>("module");           // how the program's path is
-        QTest::addColumn<int>("iniFile");
-        QTest::addColumn<bool>("registryInForce");
-        QTest::addColumn<int>("top"); // 11 from the registry, 22 from the .ini file
-        QTest::addColumn<int>("modified");
-
+        // m_bIniFile, the registry in force, Top (11 from the registry, 22 from
+        // the .ini file), m_bModified
+        QTest::addColumn<QString>("outcome");
         const QVariant none;
         const QByteArray ini22 = "[Geometry]\nTop=22\n";
-        QTest::newRow("nothing stored") << none << QByteArray() << "ok" << 1 << false << 0 << 0;
-        QTest::newRow("ini file") << none << ini22 << "ok" << 1 << false << 22 << 0;
-        QTest::newRow("registry says ini") << QVariant(1) << ini22 << "ok" << 1 << false << 22 << 0;
-        QTest::newRow("registry says 7") << QVariant(7) << ini22 << "ok" << 7 << false << 22 << 0;
-        QTest::newRow("registry says registry") << QVariant(0) << ini22 << "ok" << 0 << true << 11 << 0;
-        QTest::newRow("ini says registry")
-            << QVariant(1) << "[misc]\ninifile=0\n" + ini22 << "ok" << 0 << true << 22 << 0;
-        QTest::newRow("path too long, registry says 1") << QVariant(1) << ini22 << "long" << 1 << true << 11 << 1;
-        QTest::newRow("path too long, no value") << none << ini22 << "long" << 0 << true << 11 << 1;
-        QTest::newRow("folder missing") << none << QByteArray() << "missing" << 0 << true << 11 << 1;
-        QTest::newRow("ini is a folder") << none << QByteArray() << "folder" << 0 << true << 11 << 1;
+        QTest::newRow("nothing stored") << none << QByteArray() << "ok" << "1 0 0 0";
+        QTest::newRow("ini file") << none << ini22 << "ok" << "1 0 22 0";
+        QTest::newRow("registry says 7") << QVariant(7) << ini22 << "ok" << "7 0 22 0";
+        QTest::newRow("registry says registry") << QVariant(0) << ini22 << "ok" << "0 1 11 0";
+        QTest::newRow("ini says registry") << QVariant(1) << "[misc]\ninifile=0\n" + ini22 << "ok" << "0 1 22 0";
+        QTest::newRow("path too long, registry says 1") << QVariant(1) << ini22 << "long" << "1 1 11 1";
+        QTest::newRow("path too long, no value") << none << ini22 << "long" << "0 1 11 1";
+        QTest::newRow("folder missing") << none << QByteArray() << "missing" << "0 1 11 1";
+        QTest::newRow("ini is a folder") << none << QByteArray() << "folder" << "0 1 11 1";
     }
     void storeAtStart()
     {
         QFETCH(QVariant, registryIniFile);
         QFETCH(QByteArray, ini);
         QFETCH(QString, module);
-        QFETCH(int, iniFile);
-        QFETCH(bool, registryInForce);
-        QFETCH(int, top);
-        QFETCH(int, modified);
-
-        SetRegistry(QStringLiteral("Geometry/Top"), 11);
+        QFETCH(QString, outcome);
+        Registry().setValue("Geometry/Top", 11);
         if (!registryIniFile.isNull())
-            SetRegistry(QStringLiteral("Misc/IniFile"), registryIniFile);
+            Registry().setValue("Misc/IniFile", registryIniFile);
         if (!ini.isNull())
             QVERIFY(WriteAll(m_ini, ini));
-        if (module == QLatin1String("long"))
-            theApp.SetModulePath(m_dir->path() + u'/' + QString(1000 - m_dir->path().size() - 11, u'v')
-                                 + QStringLiteral("/vitrodial"));
-        else if (module == QLatin1String("missing"))
-            theApp.SetModulePath(m_dir->filePath(QStringLiteral("gone/vitrodial")));
-        else if (module == QLatin1String("folder"))
+        const QString dir = m_dir->path();
+        if (module == "long")
+            theApp.SetModulePath(dir + u'/' + QString(1000 - dir.size() - 11, u'v') + "/vitrodial");
+        else if (module == "missing")
+            theApp.SetModulePath(dir + "/gone/vitrodial");
+        else if (module == "folder")
             QVERIFY(QDir().mkdir(m_ini));
 
         theApp.ChooseStoreAndLoad();
-        QCOMPARE(theApp.m_bIniFile, iniFile);
-        QCOMPARE(theApp.RegistryKey(), registryInForce ? QStringLiteral("Tessaline") : QString());
-        QCOMPARE(theApp.m_nTop, top);
-        QCOMPARE(theApp.m_bModified, modified);
-        QVERIFY(m_messages.isEmpty());
+        const bool registry = theApp.RegistryKey() == "Tessaline";
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(theApp.m_bIniFile).arg(registry).arg(theApp.m_nTop).arg(theApp.m_bModified),
+                 outcome);
+        QVERIFY(m_messages.isEmpty() && (registry || theApp.RegistryKey().isEmpty()));
 
         // Saves go to the store in force.
         theApp.m_nTop = 33;
         theApp.m_bModified = 1;
         theApp.SaveSettings();
-        QCOMPARE(RegistryValue(QStringLiteral("Geometry/Top")).toInt(), registryInForce ? 33 : 11);
-        if (!registryInForce)
-            QVERIFY(ReadAll(m_ini).contains("Top=33"));
+        QCOMPARE(Registry().value("Geometry/Top").toInt(), registry ? 33 : 11);
+        QVERIFY(registry || ReadAll(m_ini).contains("Top=33"));
     }
 
     void iniPath_data()
     {
         QTest::addColumn<QString>("module"); // below the test's folder
         QTest::addColumn<QString>("ini");
-        QTest::newRow("no extension") << "vitrodial" << "vitrodial.ini";
-        QTest::newRow("exe") << "Vitrodial.exe" << "Vitrodial.ini";
-        QTest::newRow("dotted folder") << "my.app/vitrodial" << "my.app/vitrodial.ini";
-        QTest::newRow("two dots") << "a.b.exe" << "a.b.ini";
-        QTest::newRow("hidden file") << ".vitrodial" << ".vitrodial.ini";
-        QTest::newRow("drive-like folder") << "C:/Tools/Vitrodial.exe" << "C:/Tools/Vitrodial.ini";
+        QTest::addColumn<QString>("name");
+        QTest::newRow("no extension") << "vitrodial" << "vitrodial.ini" << "vitrodial";
+        QTest::newRow("dotted folder") << "my.app/vitrodial" << "my.app/vitrodial.ini" << "vitrodial";
+        QTest::newRow("two dots") << "a.b.exe" << "a.b.ini" << "a.b";
+        QTest::newRow("hidden file") << ".vitrodial" << ".vitrodial.ini" << ".vitrodial";
+        QTest::newRow("drive-like folder") << "C:/Tools/Vitrodial.exe" << "C:/Tools/Vitrodial.ini" << "Vitrodial";
     }
     void iniPath()
     {
         QFETCH(QString, module);
         QFETCH(QString, ini);
+        QFETCH(QString, name);
         QVERIFY(QDir(m_dir->path()).mkpath(QFileInfo(m_dir->filePath(module)).path()));
         theApp.SetModulePath(m_dir->filePath(module));
         QVERIFY(theApp.UseIniFile());
         QCOMPARE(theApp.ProfileName(), m_dir->filePath(ini));
+        QCOMPARE(theApp.AppName(), name);
+        theApp.UseRegistry();
+        QCOMPARE(theApp.ProfileName(), name);
+        QCOMPARE(theApp.Store().Location(), m_config.filePath("Tessaline/" + name + ".conf"));
     }
 
     void iniPathLengthLimits()
     {
         const QString base = m_dir->path() + u'/';
-        theApp.SetModulePath(base + QString(999 - base.size() - 4, u'v') + ".exe");
-        QVERIFY(theApp.UseIniFile());
-        QCOMPARE(theApp.ProfileName().size(), 999);
-
-        theApp.SetModulePath(base + QString(1000 - base.size() - 4, u'v') + ".exe");
-        QVERIFY(!theApp.UseIniFile());
+        for (int length : {999, 1000}) {
+            theApp.SetModulePath(base + QString(length - base.size() - 4, u'v') + ".exe");
+            QCOMPARE(theApp.UseIniFile(), length == 999);
+        }
         QCOMPARE(theApp.RegistryKey(), QStringLiteral("Tessaline"));
-        QCOMPARE(theApp.ProfileName(), QString(1000 - base.size() - 4, u'v'));
-
+        QCOMPARE(theApp.ProfileName(), QString(996 - base.size(), u'v'));
         theApp.SetModulePath(QStringLiteral("/ab"));
         QVERIFY(!theApp.UseIniFile());
         theApp.SetModulePath(QStringLiteral("/abc"));
@@ -480,82 +360,44 @@ private slots:
         QCOMPARE(theApp.ProfileName(), QStringLiteral("/abc.ini"));
     }
 
-    void appName_data()
-    {
-        QTest::addColumn<QString>("module");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("linux") << "/opt/vitrodial/vitrodial" << "vitrodial";
-        QTest::newRow("windows") << "C:/Tools/Vitrodial.exe" << "Vitrodial";
-        QTest::newRow("dotted folder") << "/opt/v.2/vitrodial" << "vitrodial";
-    }
-    void appName()
-    {
-        QFETCH(QString, module);
-        QFETCH(QString, name);
-        theApp.SetModulePath(module);
-        QCOMPARE(theApp.AppName(), name);
-        theApp.UseRegistry();
-        QCOMPARE(theApp.ProfileName(), name);
-        QCOMPARE(theApp.Store().Location(), m_config.filePath(QStringLiteral("Tessaline/") + name + ".conf"));
-    }
-
     void useRegistry_data()
     {
-        QTest::addColumn<QString>("keyBefore");
-        QTest::addColumn<QString>("keyAfter");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("none") << "" << "Tessaline" << QStringList();
-        QTest::newRow("ours") << "Tessaline" << "Tessaline" << QStringList();
-        QTest::newRow("other case") << "tessaline" << "tessaline"
-                                    << QStringList{QStringLiteral("Error: Bad Registry Key found!!!\n")};
+        QTest::addColumn<QString>("keyBefore"); // kept; another case is reported
+        QTest::newRow("none") << "";
+        QTest::newRow("ours") << "Tessaline";
+        QTest::newRow("other case") << "tessaline";
     }
     void useRegistry()
     {
         QFETCH(QString, keyBefore);
-        QFETCH(QString, keyAfter);
-        QFETCH(QStringList, messages);
         QVERIFY(theApp.UseIniFile());
         if (!keyBefore.isEmpty())
             theApp.SetRegistryKey(keyBefore);
         QVERIFY(theApp.UseRegistry());
-        QCOMPARE(theApp.RegistryKey(), keyAfter);
-        QCOMPARE(m_messages, messages);
+        QCOMPARE(theApp.RegistryKey(), keyBefore.isEmpty() ? "Tessaline" : keyBefore);
+        QCOMPARE(m_messages.join(""), keyBefore == "tessaline" ? "Error: Bad Registry Key found!!!\n" : "");
     }
 
     // A settings file or folder the user cannot write makes the registry the
     // store, as a bad program path does.
     void unwritableIniFallsBack_data()
     {
-        QTest::addColumn<bool>("fileExists");
-        QTest::addColumn<bool>("folderReadOnly");
-        QTest::newRow("read-only folder, no file") << false << true;
-        QTest::newRow("read-only file") << true << false;
-        QTest::newRow("read-only folder and file") << true << true;
+        QTest::addColumn<bool>("file"); // else the folder, without a file
+        QTest::newRow("read-only folder") << false;
+        QTest::newRow("read-only file") << true;
     }
     void unwritableIniFallsBack()
     {
-        QFETCH(bool, fileExists);
-        QFETCH(bool, folderReadOnly);
-        QStringList readOnly;
-        if (fileExists) {
-            QVERIFY(WriteAll(m_ini, "[Geometry]\nTop=22\n"));
-            readOnly << m_ini;
-        }
-        if (folderReadOnly)
-            readOnly << m_dir->path();
+        QFETCH(bool, file);
+        QVERIFY(!file || WriteAll(m_ini, "[Geometry]\nTop=22\n"));
+        const QStringList readOnly{file ? m_ini : m_dir->path()};
         theApp.m_bIniFile = 1;
         bool result = true;
-        {
-            testsupport::ReadOnlyScope scope(readOnly);
-            if (!scope.Ok())
-                QSKIP("cannot step down from root");
-            result = theApp.UseIniFile();
-        }
-        QVERIFY(!result);
+        if (!ReadOnly(readOnly, [&] { result = theApp.UseIniFile(); }))
+            QSKIP("cannot step down from root");
+        QVERIFY(!result && m_messages.isEmpty());
         QCOMPARE(theApp.RegistryKey(), QStringLiteral("Tessaline"));
-        QCOMPARE(theApp.m_bIniFile, 0);
-        QCOMPARE(theApp.m_bModified, 1);
-        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(theApp.m_bIniFile + 10 * theApp.m_bModified, 10);
     }
 
     // A save that cannot be written says so, keeps the file as it was and
@@ -563,21 +405,14 @@ private slots:
     void failedSaveIsReported()
     {
         const QByteArray before = "; mine\n[Hour]\nWidth=3\n";
-        QVERIFY(WriteAll(m_ini, before));
-        QVERIFY(theApp.UseIniFile());
-        theApp.LoadSettings();
+        QVERIFY(LoadIni(before));
         theApp.m_nHourWidth = 7;
         theApp.m_bModified = 1;
-        {
-            testsupport::ReadOnlyScope scope({m_dir->path()});
-            if (!scope.Ok())
-                QSKIP("cannot step down from root");
-            theApp.SaveSettings();
-        }
+        if (!ReadOnly({m_dir->path()}, [] { theApp.SaveSettings(); }))
+            QSKIP("cannot step down from root");
         QCOMPARE(theApp.m_bModified, 1);
-        QCOMPARE(m_messages, QStringList{QStringLiteral("Error: Unable to save settings")});
+        QCOMPARE(m_messages, QStringList{"Error: Unable to save settings"});
         QCOMPARE(ReadAll(m_ini), before);
-
         theApp.SaveSettings();
         QCOMPARE(theApp.m_bModified, 0);
         QVERIFY(ReadAll(m_ini).startsWith("; mine\n[Hour]\nWidth=7\n"));

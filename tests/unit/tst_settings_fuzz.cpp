@@ -57,23 +57,14 @@ private:
             c = char(m_rng.bounded(256));
         return b;
     }
-
     QByteArray AnyCase(QByteArray name)
     {
-        for (char& c : name) {
-            if (Pick(3) == 0)
-                c = char(c ^ 0x20);
-        }
+        for (char& c : name)
+            c = Pick(3) ? c : char(c ^ 0x20);
         return name;
     }
-
     QByteArray Blanks() { return QByteArray(Pick(3), Pick(2) ? ' ' : '\t'); }
-
-    QByteArray Ending()
-    {
-        static const char* const endings[] = {"\n", "\r\n", "\r", "", "\n\n"};
-        return endings[Pick(5)];
-    }
+    QByteArray Ending() { return QByteArrayList{"\n", "\r\n", "\r", "", "\n\n"}[Pick(5)]; }
 
     QByteArray Value()
     {
@@ -114,14 +105,22 @@ class TestSettingsFuzz : public QObject {
     QTemporaryDir m_config;
     QTemporaryDir m_dir;
 
-    QString Ini() const { return m_dir.filePath(QStringLiteral("vitrodial.ini")); }
+    QString Ini() const { return m_dir.filePath("vitrodial.ini"); }
 
-    void Fresh()
+    // A new start that loads from the .ini file.
+    void Load()
     {
         theApp.ResetForTests();
-        theApp.SetModulePath(m_dir.filePath(QStringLiteral("vitrodial")));
+        theApp.SetModulePath(m_dir.filePath("vitrodial"));
         theApp.SetScreenSize(QSize(1280, 1024));
         QVERIFY(theApp.UseIniFile());
+        theApp.LoadSettings();
+    }
+    void Save()
+    {
+        theApp.m_bModified = 1;
+        theApp.SaveSettings();
+        QCOMPARE(theApp.m_bModified, 0);
     }
 
     static QList<qint64> Numbers(const CClockApp& a)
@@ -157,23 +156,14 @@ private slots:
         }
         const long before = PeakRssKiB();
 
-        Fresh();
-        theApp.LoadSettings();
-        QCOMPARE(theApp.m_nTop, 7);
-        QCOMPARE(theApp.m_nHourWidth, 5);
+        Load();
         QCOMPARE(theApp.m_strFontFace, QString(31, u'A'));
-        QCOMPARE(theApp.m_bDateBox, 1);
-
+        QCOMPARE(QPoint(theApp.m_nTop, theApp.m_nHourWidth * 10 + theApp.m_bDateBox), QPoint(7, 51));
         theApp.m_nTop = -8;
-        theApp.m_bModified = 1;
-        theApp.SaveSettings();
-        QCOMPARE(theApp.m_bModified, 0);
+        Save();
         QVERIFY(QFileInfo(Ini()).size() > kSize);
-
-        Fresh();
-        theApp.LoadSettings();
-        QCOMPARE(theApp.m_nTop, -8);
-        QCOMPARE(theApp.m_bDateBox, 1);
+        Load();
+        QCOMPARE(QPoint(theApp.m_nTop, theApp.m_bDateBox), QPoint(-8, 1));
 
         const long grownMiB = (PeakRssKiB() - before) / 1024;
         qInfo("peak memory grew by %ld MiB", grownMiB);
@@ -191,29 +181,22 @@ private slots:
             // A new file each time: truncating one makes the file system flush it.
             QFile::remove(Ini());
             QVERIFY(testsupport::WriteAll(Ini(), file));
-            Fresh();
-            theApp.LoadSettings();
+            Load();
 
-            const CClockApp& a = theApp;
-            for (COLORREF c : {a.m_crClear, a.m_crDialBackground, a.m_crDialFrame, a.m_crDialFill,
-                               a.m_crSecondsFrame, a.m_crSecondsFill, a.m_crMinuteFrame, a.m_crMinuteFill,
-                               a.m_crHourFrame, a.m_crHourFill, a.m_crDateFrame, a.m_crDateFill})
-                QVERIFY2(c <= 0xFFFFFF, qPrintable(QStringLiteral("file %1").arg(i)));
-            for (int w : {a.m_nDialWidth, a.m_nSecondsWidth, a.m_nMinuteWidth, a.m_nHourWidth, a.m_nDateWidth})
-                QVERIFY2(w >= 0 && w <= 30, qPrintable(QStringLiteral("file %1").arg(i)));
-            QVERIFY(a.m_strFontFace.size() <= 31);
+            // Numbers() holds the colours at 4 to 15 and the widths at 18 to 22.
+            const QList<qint64> n = Numbers(theApp);
+            for (int k = 4; k < 23; ++k)
+                QVERIFY2(k < 16 ? n[k] >= 0 && n[k] <= 0xFFFFFF : k < 18 || (n[k] >= 0 && n[k] <= 30),
+                         qPrintable(QStringLiteral("file %1, number %2").arg(i).arg(k)));
+            QVERIFY(theApp.m_strFontFace.size() <= 31);
 
             // Now and then (a save waits for the disk): what was loaded survives
             // a save into the same hostile file and a second load.
             if (i % 60 == 0) {
-                const QList<qint64> numbers = Numbers(theApp);
                 const QString face = theApp.m_strFontFace.trimmed();
-                theApp.m_bModified = 1;
-                theApp.SaveSettings();
-                QCOMPARE(theApp.m_bModified, 0);
-                Fresh();
-                theApp.LoadSettings();
-                QCOMPARE(Numbers(theApp), numbers);
+                Save();
+                Load();
+                QCOMPARE(Numbers(theApp), n);
                 QCOMPARE(theApp.m_strFontFace, face);
             }
         }

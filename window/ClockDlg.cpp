@@ -118,11 +118,24 @@ void CClockDlg::PostQuitMessage()
         m_pLoop->exit(0);
 }
 
+QSize CClockDlg::DeviceSize() const
+{
+    return size() * devicePixelRatioF();
+}
+
 QRegion CClockDlg::RenderFrame()
 {
-    const QSize client = size();
+    // The face is drawn for the device pixels, with the geometry rules
+    // applied at that size, so that it stays sharp at any scale.
+    const QSize client = DeviceSize();
     if (client.isEmpty())
         return {};
+    m_surface.SetDevicePixelRatio(devicePixelRatioF());
+    if (m_pFace && m_surface.Size() != client) {
+        // The ratio changed (another screen): the size did not.
+        delete m_pFace;
+        m_pFace = nullptr;
+    }
     if (!m_pFace)
         m_pFace = new CClockFace(0, 0, client.width(), client.height());
     {
@@ -146,7 +159,7 @@ void CClockDlg::DrawClock()
     if (changed.isEmpty())
         return;
     FitShapeToPixels();
-    repaint(changed);
+    repaint(m_surface.ToLogical(changed));
 }
 
 void CClockDlg::SetLayeredWindowAttributes(COLORREF crKey, int nAlpha)
@@ -198,11 +211,14 @@ void CClockDlg::UpdateShape()
 {
     const int size = theApp.m_nSize;
     const QRegion circle = platform::CreateEllipticRgn(0, 0, size, size);
+    const int device = qRound(size * devicePixelRatioF());
+    const QRegion deviceCircle = device == size ? circle : platform::CreateEllipticRgn(0, 0, device, device);
     // Only a complex region is compared; anything else is replaced.
     const QRegion& current = m_shape.WindowRgn();
-    if (current.rectCount() > 1 && current.xored(circle).isEmpty())
+    if (current.rectCount() > 1 && current.xored(circle).isEmpty()
+        && m_shape.WindowRgnDevice().xored(deviceCircle).isEmpty())
         return;
-    m_shape.SetWindowRgn(circle);
+    m_shape.SetWindowRgn(circle, deviceCircle);
 }
 
 void CClockDlg::OnSize()
@@ -308,7 +324,7 @@ bool CClockDlg::DestroyWindow()
 void CClockDlg::paintEvent(QPaintEvent* event)
 {
     // Paints show the last frame; a frame of another size is drawn afresh.
-    if (m_surface.Size() != size()) {
+    if (m_surface.Size() != DeviceSize()) {
         RenderFrame();
         FitShapeToPixels();
     }

@@ -106,6 +106,8 @@ private:
     // Draws the whole face into the off-screen frame; returns the area that
     // differs from the frame before.
     QRegion RenderFrame();
+    // The window's size in device pixels, the size of every frame.
+    QSize DeviceSize() const;
     void FitShapeToPixels();
 
     bool m_bConfigCreated = false;

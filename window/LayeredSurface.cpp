@@ -1,6 +1,7 @@
 #include "window/LayeredSurface.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -38,6 +39,16 @@ std::pair<int, int> InsideSpan(const QSize& size, int y, int left, int right)
     const auto span = platform::EllipseRowSpan(0, 0, size.width(), size.height(), y);
     const int first = std::clamp(span.first, left, right);
     return { first, std::clamp(span.second, first, right) };
+}
+
+// The smallest rectangle of whole pixels covering rect scaled by factor.
+QRect ScaledOut(const QRect& rect, qreal factor)
+{
+    const int left = int(std::floor(rect.left() * factor));
+    const int top = int(std::floor(rect.top() * factor));
+    const int right = int(std::ceil((rect.right() + 1) * factor));
+    const int bottom = int(std::ceil((rect.bottom() + 1) * factor));
+    return QRect(left, top, right - left, bottom - top);
 }
 
 } // namespace
@@ -219,13 +230,32 @@ QImage LayeredSurface::Layered(const QRect& area) const
     return out;
 }
 
+QRegion LayeredSurface::ToLogical(const QRegion& devicePixels) const
+{
+    if (m_dRatio == 1.0)
+        return devicePixels;
+    QRegion logical;
+    for (const QRect& rect : devicePixels)
+        logical += ScaledOut(rect, 1.0 / m_dRatio);
+    return logical;
+}
+
 void LayeredSurface::Paint(QPainter& painter, const QRegion& region) const
 {
+    QRegion device = region;
+    if (m_dRatio != 1.0) {
+        device = QRegion();
+        for (const QRect& rect : region)
+            device += ScaledOut(rect, m_dRatio);
+    }
     // In strips, so that a full paint needs no second window-sized image.
-    for (const QRect& rect : region.intersected(m_imgFrame.rect())) {
+    for (const QRect& rect : device.intersected(m_imgFrame.rect())) {
         for (int top = rect.top(); top <= rect.bottom(); top += kStripRows) {
             const QRect strip(rect.left(), top, rect.width(), std::min(kStripRows, rect.bottom() + 1 - top));
-            painter.drawImage(strip.topLeft(), Layered(strip));
+            QImage layered = Layered(strip);
+            // Drawn at the painter's own ratio: a copy, never a scaling.
+            layered.setDevicePixelRatio(m_dRatio);
+            painter.drawImage(QPointF(strip.topLeft()) / m_dRatio, layered);
         }
     }
 }

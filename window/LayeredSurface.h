@@ -32,8 +32,15 @@ public:
     int Alpha() const { return m_nAlpha; }
     bool Blends() const { return m_bBlend; }
 
-    // The buffer (RGB32) the next frame is drawn into, reallocated for a new
-    // size; it holds the last frame until drawn over.
+    // Device pixels per window pixel. The frame holds device pixels, so that
+    // the face is drawn at the screen's full resolution and shown 1:1.
+    void SetDevicePixelRatio(qreal ratio) { m_dRatio = ratio; }
+    qreal DevicePixelRatio() const { return m_dRatio; }
+    // The window's area that covers an area of device pixels.
+    QRegion ToLogical(const QRegion& devicePixels) const;
+
+    // The buffer (RGB32, device pixels) the next frame is drawn into,
+    // reallocated for a new size; it holds the last frame until drawn over.
     QImage& Frame(const QSize& size);
     // Takes the frame drawn into Frame(): returns the area that differs from
     // the frame before (all of it after a new size).
@@ -45,8 +52,9 @@ public:
     // The pixels that are not transparent, kept only without blending.
     const QRegion& OpaqueRegion() const { return m_rgnOpaque; }
 
-    // Paints the region of the current frame, converted, replacing what was
-    // there.
+    // Paints the region (in the painter's logical coordinates) of the current
+    // frame, converted, replacing what was there, each frame pixel on one
+    // device pixel.
     void Paint(QPainter& painter, const QRegion& region) const;
     // The converted pixels of a rectangle of the current frame.
     QImage Layered(const QRect& rect) const;
@@ -57,6 +65,7 @@ private:
     COLORREF m_crKey = 0;
     int m_nAlpha = 255;
     bool m_bBlend = true;
+    qreal m_dRatio = 1.0;
     QImage m_imgFrame;
     bool m_bFresh = true;  // no frame committed at this size yet
     std::vector<std::uint64_t> m_tileHashes;

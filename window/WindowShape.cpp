@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "platform/X11.h"
+
 namespace {
 
 // Qt reads an empty mask as "no mask, all of the window": a pixel outside
@@ -19,9 +21,10 @@ WindowShape::WindowShape(QWidget* window)
 {
 }
 
-void WindowShape::SetWindowRgn(const QRegion& rgn)
+void WindowShape::SetWindowRgn(const QRegion& rgn, const QRegion& devicePixels)
 {
     m_rgnWindow = rgn;
+    m_rgnWindowDevice = devicePixels;
     ++m_nWindowRgnSets;
     Apply();
 }
@@ -34,15 +37,28 @@ void WindowShape::SetVisiblePixels(std::optional<QRegion> pixels)
 
 void WindowShape::Apply()
 {
-    QRegion shape = m_rgnWindow;
+    // Qt scales a mask's logical rectangles by the device pixel ratio, in
+    // steps as large as the ratio: above 1 the shape is set in device pixels.
+    const qreal ratio = m_pWindow->devicePixelRatioF();
+    const bool native = ratio != 1.0 && platform::x11::IsAvailable();
+    const QRegion& window = native ? m_rgnWindowDevice : m_rgnWindow;
+    QRegion shape = window;
     if (m_rgnVisible) {
-        shape = (m_rgnWindow.isEmpty() ? QRegion(m_pWindow->rect()) : m_rgnWindow).intersected(*m_rgnVisible);
+        const QRect all = native ? QRect(QPoint(), m_pWindow->size() * ratio) : m_pWindow->rect();
+        shape = (window.isEmpty() ? QRegion(all) : window).intersected(*m_rgnVisible);
         if (shape.isEmpty())
             shape = Nothing();
     }
     // Unchanged pixels cost no request to the X server.
-    if (!m_rgnApplied.xored(shape).isEmpty()) {
-        m_rgnApplied = shape;
+    if (native == m_bNative && m_rgnApplied.xored(shape).isEmpty())
+        return;
+    m_rgnApplied = shape;
+    m_bNative = native;
+    if (!native) {
         m_pWindow->setMask(shape);
+        return;
     }
+    if (!m_pWindow->mask().isEmpty())
+        m_pWindow->clearMask();
+    platform::x11::SetShape(m_pWindow->winId(), shape);
 }

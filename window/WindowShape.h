@@ -14,15 +14,20 @@ public:
     explicit WindowShape(QWidget* window);
 
     const QRegion& WindowRgn() const { return m_rgnWindow; }
-    void SetWindowRgn(const QRegion& rgn);
+    // The region in the window's coordinates, and the same region drawn for
+    // the window's device pixels (the same region at a device pixel ratio of 1).
+    void SetWindowRgn(const QRegion& rgn, const QRegion& devicePixels);
+    const QRegion& WindowRgnDevice() const { return m_rgnWindowDevice; }
     // How often the window region was set; the equality test exists to keep
     // this low.
     int WindowRgnSets() const { return m_nWindowRgnSets; }
 
-    // Shows only these pixels of the window region (nullopt: all of them).
+    // Shows only these device pixels of the window region (nullopt: all of
+    // them).
     void SetVisiblePixels(std::optional<QRegion> pixels);
 
-    // The shape the window system has.
+    // The shape the window system has: in device pixels when the ratio is not
+    // 1 on X11 (set natively, exact), else in the window's coordinates.
     const QRegion& Applied() const { return m_rgnApplied; }
 
 private:
@@ -30,7 +35,9 @@ private:
 
     QWidget* m_pWindow;
     QRegion m_rgnWindow;
+    QRegion m_rgnWindowDevice;
     std::optional<QRegion> m_rgnVisible;
     QRegion m_rgnApplied;
     int m_nWindowRgnSets = 0;
+    bool m_bNative = false;
 };

@@ -5,6 +5,7 @@
 #include "app/ClockApp.h"
 #include "config/Choosers.h"
 #include "config/ColorButton.h"
+#include "config/PageHelpers.h"
 #include "config/SliderCtrl.h"
 #include "res/Templates.h"
 #include "window/ClockDlg.h"
@@ -14,18 +15,6 @@ namespace {
 constexpr int kMaxOpacity = 255;
 constexpr int kOpacityTicFreq = 51;
 constexpr int kOpacityPageSize = 25;
-
-// TB_THUMBPOSITION, TB_TOP and TB_BOTTOM are left alone: the TB_ENDTRACK that
-// follows each of them applies the position.
-bool ActsOn(int nSBCode)
-{
-    switch (nSBCode) {
-    case TB_LINEUP: case TB_LINEDOWN: case TB_PAGEUP: case TB_PAGEDOWN: case TB_THUMBTRACK: case TB_ENDTRACK:
-        return true;
-    default:
-        return false;
-    }
-}
 
 void Redraw()
 {
@@ -113,7 +102,7 @@ void CPageColor::OnLineColor()
 
 void CPageColor::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
 {
-    if (pScrollBar == m_sliderOpacity && ActsOn(nSBCode)) {
+    if (pScrollBar == m_sliderOpacity && pages::ActsOn(nSBCode)) {
         const int opacity = m_sliderOpacity->GetPos() & 0xFF;
         if (opacity != theApp.m_nOpacity) {
             // The window blends its current picture anew: no redraw.

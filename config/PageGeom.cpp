@@ -3,26 +3,13 @@
 #include <algorithm>
 
 #include "app/ClockApp.h"
+#include "config/PageHelpers.h"
 #include "config/SliderCtrl.h"
 #include "platform/MessageBox.h"
 #include "res/Templates.h"
 #include "window/ClockDlg.h"
 
 namespace {
-
-constexpr int kMaxLineWidth = 12;
-
-// TB_THUMBPOSITION, TB_TOP and TB_BOTTOM are left alone: the TB_ENDTRACK that
-// follows each of them applies the position.
-bool ActsOn(int nSBCode)
-{
-    switch (nSBCode) {
-    case TB_LINEUP: case TB_LINEDOWN: case TB_PAGEUP: case TB_PAGEDOWN: case TB_THUMBTRACK: case TB_ENDTRACK:
-        return true;
-    default:
-        return false;
-    }
-}
 
 void SetUp(CSliderCtrl* slider, int nMin, int nMax, int nTicFreq, int nPageSize, int nPos)
 {
@@ -55,13 +42,13 @@ BOOL CPageGeom::OnInitDialog()
     SetUp(m_sliderY, -h, h, h / 5, h / 5, theApp.m_nTop);
     SetUp(m_sliderSize, 1, m, m / 5, m / 10, theApp.m_nSize);
     // The hour hand's thickness stands for all five.
-    SetUp(m_sliderWidth, 0, kMaxLineWidth, 1, 1, theApp.m_nHourWidth);
+    SetUp(m_sliderWidth, 0, pages::kMaxLineWidth, 1, 1, theApp.m_nHourWidth);
     return 1;
 }
 
 void CPageGeom::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
 {
-    if (ActsOn(nSBCode)) {
+    if (pages::ActsOn(nSBCode)) {
         if (pScrollBar == m_sliderX)
             OnPosition(m_sliderX, theApp.m_nLeft);
         else if (pScrollBar == m_sliderSize)
@@ -74,7 +61,7 @@ void CPageGeom::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
 
 void CPageGeom::OnVScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
 {
-    if (ActsOn(nSBCode) && pScrollBar == m_sliderY)
+    if (pages::ActsOn(nSBCode) && pScrollBar == m_sliderY)
         OnPosition(m_sliderY, theApp.m_nTop);
     CPropertyPage::OnVScroll(nSBCode, nPos, pScrollBar);
 }

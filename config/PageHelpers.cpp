@@ -10,6 +10,16 @@
 
 namespace pages {
 
+bool ActsOn(int nSBCode)
+{
+    switch (nSBCode) {
+    case TB_LINEUP: case TB_LINEDOWN: case TB_PAGEUP: case TB_PAGEDOWN: case TB_THUMBTRACK: case TB_ENDTRACK:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void SettingChanged()
 {
     theApp.m_bModified = 1;
@@ -36,14 +46,8 @@ void ChooseColor(COLORREF& setting, CColorButton* button)
 
 void OnWidthScroll(int nSBCode, const CSliderCtrl* pScrollBar, const CSliderCtrl* slider, int& setting)
 {
-    if (pScrollBar != slider)
+    if (pScrollBar != slider || !ActsOn(nSBCode))
         return;
-    switch (nSBCode) {
-    case TB_LINEUP: case TB_LINEDOWN: case TB_PAGEUP: case TB_PAGEDOWN: case TB_THUMBTRACK: case TB_ENDTRACK:
-        break;
-    default:
-        return;
-    }
     const int pos = slider->GetPos();
     if (pos == setting)
         return;

@@ -19,6 +19,11 @@ namespace pages {
 // value stays until the slider is moved.
 constexpr int kMaxLineWidth = 12;
 
+// The slider notifications the pages act on. TB_THUMBPOSITION, TB_TOP and
+// TB_BOTTOM are left alone: the TB_ENDTRACK that follows each of them applies
+// the position.
+bool ActsOn(int nSBCode);
+
 // Marks the settings changed and redraws the clock, when there is one.
 void SettingChanged();
 

@@ -617,6 +617,14 @@ QImage WaitForFace(const VirtualDesktop& desktop, const QRect& rect, int timeout
     return DifferingPixels(shot, desktop.Wallpaper(), rect) > enough ? shot : QImage();
 }
 
+void ReportFailure(const VirtualDesktop& desktop, const ClockProcess* clock)
+{
+    if (!QTest::currentTestFailed() || !clock)
+        return;
+    qWarning().noquote() << clock->Output();
+    qWarning().noquote() << "screenshot:" << desktop.SaveArtifact(desktop.Screenshot(), QTest::currentTestFunction());
+}
+
 FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& rect,
                      const QList<QRgb>& colours, QRgb clear, int alpha, const QList<QRect>& ignore)
 {

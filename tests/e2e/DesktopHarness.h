@@ -177,6 +177,10 @@ qint64 DifferingPixels(const QImage& a, const QImage& b, const QRect& rect);
 // face is on the screen. Returns that screenshot, or a null image.
 QImage WaitForFace(const VirtualDesktop& desktop, const QRect& rect, int timeoutMs = 15000);
 
+// After a failed test function: the clock's output and a screenshot saved as
+// an artifact, so that a red CI run shows what the screen looked like.
+void ReportFailure(const VirtualDesktop& desktop, const ClockProcess* clock);
+
 // What a screenshot shows of a clock face drawn at rect over the wallpaper.
 struct FaceReport {
     QString failure;       // empty when every pixel is as it should be

@@ -80,11 +80,7 @@ private slots:
 
     void cleanup()
     {
-        if (QTest::currentTestFailed() && m_pClock) {
-            qWarning().noquote() << m_pClock->Output();
-            qWarning().noquote() << "screenshot:"
-                                 << m_desktop.SaveArtifact(m_desktop.Screenshot(), QTest::currentTestFunction());
-        }
+        ReportFailure(m_desktop, m_pClock.get());
         m_pClock.reset();
     }
 

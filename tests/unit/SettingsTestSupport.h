@@ -1,17 +1,41 @@
 #pragma once
-// Small helpers shared by the settings tests: file contents, and a folder made
-// read-only for the current process even when it runs as root.
+// Shared by the settings tests: the stored keys with their members, file
+// contents, and paths made read-only even for a process running as root.
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <cstdlib>
+#include <functional>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/ClockApp.h"
+
 namespace testsupport {
+
+// The stored keys, in the order a save writes them: 4 to 15 are colours, 16 a text.
+inline const QStringList kKeys = QStringLiteral(
+    "Geometry/Left Geometry/Top Geometry/Size Color/Opacity Color/Clear Dial/Background Dial/Frame Dial/Fill "
+    "Seconds/Frame Seconds/Fill Minute/Frame Minute/Fill Hour/Frame Hour/Fill Date/Frame Date/Fill Font/Face "
+    "Font/Italic Font/Weight Dial/Width Seconds/Width Minute/Width Hour/Width Date/Width Seconds/Show Date/Show "
+    "Date/Month Date/Day Date/AMPM Dial/Show Misc/TopMost Date/Box Misc/IniFile Misc/TrayIcon").split(u' ');
+
+// The members behind kKeys, in the same order, as text (colours in hex).
+inline QStringList Values(const CClockApp& a)
+{
+    const auto n = [](qint64 v) { return QString::number(v); };
+    const auto c = [](COLORREF v) { return QString::number(v, 16); };
+    return {n(a.m_nLeft), n(a.m_nTop), n(a.m_nSize), n(a.m_nOpacity), c(a.m_crClear), c(a.m_crDialBackground),
+            c(a.m_crDialFrame), c(a.m_crDialFill), c(a.m_crSecondsFrame), c(a.m_crSecondsFill), c(a.m_crMinuteFrame),
+            c(a.m_crMinuteFill), c(a.m_crHourFrame), c(a.m_crHourFill), c(a.m_crDateFrame), c(a.m_crDateFill),
+            a.m_strFontFace, n(a.m_bFontItalic), n(a.m_nFontWeight), n(a.m_nDialWidth), n(a.m_nSecondsWidth),
+            n(a.m_nMinuteWidth), n(a.m_nHourWidth), n(a.m_nDateWidth), n(a.m_bShowSeconds), n(a.m_bShowDate),
+            n(a.m_bShowMonth), n(a.m_bShowDay), n(a.m_bShowAmPm), n(a.m_bShowDial), n(a.m_bTopMost),
+            n(a.m_bDateBox), n(a.m_bIniFile), n(a.m_bTrayIcon)};
+}
 
 inline QByteArray ReadAll(const QString& path)
 {
@@ -25,43 +49,24 @@ inline bool WriteAll(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-inline QStringList Listing(const QString& dir)
+// Runs action while the paths cannot be written; false, without running it, when
+// root could not step down to nobody (root ignores permissions; access() checks
+// the real user, so both ids change).
+inline bool WhileReadOnly(const QStringList& paths, const std::function<void()>& action)
 {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-// A temporary folder that the unprivileged user may enter and read.
-inline void OpenToAll(const QString& dir) { ::chmod(QFile::encodeName(dir).constData(), 0755); }
-
-// While alive, the paths named cannot be written. Root ignores permissions, so
-// a root process steps down to the unprivileged user meanwhile (real and
-// effective: access() checks with the real user).
-class ReadOnlyScope {
-public:
-    explicit ReadOnlyScope(const QStringList& paths) : m_paths(paths)
-    {
-        Chmod(0555, 0444);
-        if ((m_wasRoot = ::geteuid() == 0))
-            m_ok = ::setresuid(65534, 65534, 0) == 0;
-    }
-    ~ReadOnlyScope()
-    {
-        if (m_wasRoot && m_ok && ::setresuid(0, 0, 0) != 0)
-            std::abort();
-        Chmod(0755, 0644);
-    }
-    // False when a root process could not step down; the test should skip.
-    bool Ok() const { return m_ok; }
-
-private:
-    void Chmod(mode_t dir, mode_t file)
-    {
-        for (const QString& p : m_paths)
+    const auto chmodAll = [&](mode_t dir, mode_t file) {
+        for (const QString& p : paths)
             ::chmod(QFile::encodeName(p).constData(), QFileInfo(p).isDir() ? dir : file);
-    }
-    QStringList m_paths;
-    bool m_wasRoot = false;
-    bool m_ok = true;
-};
+    };
+    chmodAll(0555, 0444);
+    const bool root = ::geteuid() == 0;
+    const bool ok = !root || ::setresuid(65534, 65534, 0) == 0;
+    if (ok)
+        action();
+    if (root && ok && ::setresuid(0, 0, 0) != 0)
+        std::abort();
+    chmodAll(0755, 0644);
+    return ok;
+}
 
 } // namespace testsupport

@@ -1,6 +1,5 @@
-// The clock window: when the timer and a clock change redraw, the window's
-// circle, the notification icon's clicks, the fallback without a compositing
-// manager, and the order of things at shutdown.
+// The clock window: when it redraws, its circle, the notification icon's
+// clicks, and the order of things at shutdown.
 
 #include <QApplication>
 #include <QDateTime>
@@ -11,7 +10,6 @@
 #include "clock/ClockFace.h"
 #include "config/ConfigDlg.h"
 #include "platform/Clock.h"
-#include "platform/MessageBox.h"
 #include "platform/Region.h"
 #include "window/ClockDlg.h"
 #include "window/TrayIcon.h"
@@ -25,307 +23,156 @@ public:
     std::time_t m_now = 0;
 };
 
-// Local time on a fixed day, "hh:mm:ss".
-std::time_t At(const char* hms)
-{
-    return QDateTime(QDate(2024, 12, 6), QTime::fromString(QLatin1String(hms), QStringLiteral("hh:mm:ss")))
-        .toSecsSinceEpoch();
-}
-
-// Whether the window drew since the last call: drawing makes the renderer,
-// and a size change (which changes nothing here) drops it again.
-bool Drew(CClockDlg& dlg)
-{
-    const bool drew = dlg.m_pFace != nullptr;
-    dlg.OnSize();
-    return drew;
-}
+// Noon, local time; the rows count seconds from it.
+const std::time_t kNoon = QDateTime(QDate(2024, 12, 6), QTime(12, 0)).toSecsSinceEpoch();
 
 QRegion Circle(int size) { return platform::CreateEllipticRgn(0, 0, size, size); }
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
-}
 
 } // namespace
 
 class TestClockDlg : public QObject {
     Q_OBJECT
-public:
-    explicit TestClockDlg(const QString& folder) : m_folder(folder) {}
+
+    QTemporaryDir m_folder;
+    std::shared_ptr<SettableClock> m_clock;
 
 private slots:
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_folder.filePath(QStringLiteral("config"))));
+    }
+    void init()
+    {
+        theApp.ResetForTests();
+        theApp.SetModulePath(m_folder.filePath(QStringLiteral("vitrodial")));
+        theApp.SetScreenSize(QSize(1024, 768));
+        theApp.ChooseStoreAndLoad();
+        theApp.m_nSize = 200;
+        theApp.m_pMainWnd = nullptr;
+        m_clock = std::make_shared<SettableClock>();
+        platform::SetClock(m_clock);
+    }
 
-    void drawsOnlyWhenTheShownTimeChanges_data();
-    void drawsOnlyWhenTheShownTimeChanges();
-    void paintsAndPageRedrawsLeaveTheLastTime();
-    void shapeIsSetOnceForEachSize();
-    void trayClicksOpenTheOneDialog_data();
-    void trayClicksOpenTheOneDialog();
-    void destroyStopsTimerThenIconThenDialogThenRenderer();
-    void quitEndsTheRunWithoutSaving_data();
-    void quitEndsTheRunWithoutSaving();
+    void drawsOnlyWhenTheShownTimeChanges_data()
+    {
+        QTest::addColumn<bool>("clockSet");  // the system clock was set, else a tick
+        QTest::addColumn<bool>("showSeconds");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<int>("now");
+        QTest::addColumn<bool>("draws");
+        QTest::newRow("tick, same second") << false << true << 0 << 0 << false;
+        QTest::newRow("tick, next second") << false << true << 0 << 1 << true;
+        QTest::newRow("tick, no seconds, same minute") << false << false << 5 << 59 << false;
+        QTest::newRow("tick, no seconds, next minute") << false << false << 59 << 60 << true;
+        QTest::newRow("tick, no seconds, hours later") << false << false << 5 << 3 * 3600 + 5 << false;
+        QTest::newRow("clock set, same second") << true << false << 0 << 0 << false;
+        QTest::newRow("clock set, next second") << true << false << 0 << 1 << true;
+    }
+    void drawsOnlyWhenTheShownTimeChanges()
+    {
+        QFETCH(bool, clockSet);
+        QFETCH(bool, showSeconds);
+        QFETCH(int, last);
+        QFETCH(int, now);
+        QFETCH(bool, draws);
+        theApp.m_bShowSeconds = showSeconds;
+        CClockDlg dlg;
+        dlg.resize(200, 200);
+        dlg.m_timeLast = kNoon + last;
+        m_clock->m_now = kNoon + now;
+        if (clockSet)
+            dlg.OnTimeChange();
+        else
+            dlg.OnTimer();
+        QCOMPARE(dlg.m_pFace != nullptr, draws);  // drawing makes the renderer
+        // Kept when nothing is drawn, so the minute is compared with the face's.
+        QCOMPARE(dlg.m_timeLast, kNoon + (draws ? now : last));
+    }
 
-private:
-    QString IniPath() const { return m_folder + QStringLiteral("/vitrodial.ini"); }
-    QString RegistryPath() const { return m_folder + QStringLiteral("/config/Tessaline/vitrodial.conf"); }
+    void shapeOnceForEachSizeAndRedrawsKeepTheLastTime()
+    {
+        theApp.m_nSize = 300;
+        CClockDlg dlg;
+        dlg.UpdateShape();
+        dlg.UpdateShape();
+        QCOMPARE(dlg.WindowRgnSets(), 1);
+        QCOMPARE(dlg.WindowRgn(), Circle(300));
+        dlg.setGeometry(0, 0, 300, 300);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        dlg.m_timeLast = kNoon - 60;
+        m_clock->m_now = kNoon;
+        dlg.repaint();
+        dlg.DrawClock();
+        dlg.ApplyLayering();
+        dlg.SetLayeredWindowAttributes(RGB(1, 2, 3), 77);
+        QCOMPARE(dlg.m_timeLast, kNoon - 60);  // only the timer moves it
 
-    QString m_folder;
-    std::shared_ptr<SettableClock> m_clock;
-    QStringList m_messages;
+        // The renderer was made for the old size.
+        theApp.m_nSize = 200;
+        QVERIFY(dlg.ResizeClock(200));
+        QVERIFY(!dlg.m_pFace);
+        QCOMPARE(dlg.WindowRgnSets(), 2);
+        QCOMPARE(dlg.WindowRgn(), Circle(200));
+    }
+
+    void trayClicksOpenTheOneDialog_data()
+    {
+        QTest::addColumn<int>("trayIcon");
+        QTest::addColumn<unsigned long>("id");
+        QTest::addColumn<long>("mouse");
+        QTest::addColumn<long>("result");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("left up") << 1 << 1ul << WM_LBUTTONUP << 1l << true;
+        QTest::newRow("right up") << 1 << 1ul << WM_RBUTTONUP << 1l << true;
+        QTest::newRow("double click") << 1 << 1ul << TrayIcon::MouseMessage(QSystemTrayIcon::DoubleClick) << 1l << false;
+        QTest::newRow("other icon") << 1 << 2ul << WM_LBUTTONUP << 0l << false;
+        QTest::newRow("no icon") << 0 << 1ul << WM_LBUTTONUP << 0l << false;
+    }
+    void trayClicksOpenTheOneDialog()
+    {
+        QFETCH(int, trayIcon);
+        QFETCH(unsigned long, id);
+        QFETCH(long, mouse);
+        QFETCH(long, result);
+        QFETCH(bool, opens);
+        theApp.m_bTrayIcon = trayIcon;
+        CClockDlg dlg;
+        theApp.m_pMainWnd = &dlg;
+        QCOMPARE(dlg.WindowProc(WM_TRAYNOTIFY, id, mouse), result);
+        QCOMPARE(dlg.m_pConfigDlg != nullptr, opens);
+        if (!opens)
+            return;
+        CConfigDlg* first = dlg.m_pConfigDlg;
+        first->hide();
+        dlg.WindowProc(WM_TRAYNOTIFY, id, mouse);
+        QCOMPARE(dlg.m_pConfigDlg, first);
+        QVERIFY(first->isVisible());
+    }
+
+    void destroyStopsTimerThenIconThenDialogThenRenderer()
+    {
+        theApp.m_bTrayIcon = 1;
+        CClockDlg dlg;
+        theApp.m_pMainWnd = &dlg;
+        dlg.resize(200, 200);
+        dlg.m_nTimerId = dlg.SetTimer(CClockDlg::kTimerId);
+        dlg.AddTrayIcon();
+        dlg.ShowConfig();
+        dlg.DrawClock();
+        QVERIFY(dlg.TrayIconShown());
+
+        // When the dialog goes: the timer and the icon already, the renderer not yet.
+        bool inOrder = false;
+        connect(dlg.m_pConfigDlg, &QObject::destroyed, this, [&] {
+            inOrder = dlg.m_nTimerId == 0 && !dlg.KillTimer(CClockDlg::kTimerId) && !dlg.TrayIconShown()
+                && dlg.m_pFace != nullptr;
+        });
+        QVERIFY(dlg.DestroyWindow());
+        QVERIFY(inOrder);
+        QVERIFY(!dlg.m_pConfigDlg && !dlg.m_pFace && !theApp.m_pMainWnd);
+    }
 };
 
-void TestClockDlg::init()
-{
-    theApp.ResetForTests();
-    theApp.SetModulePath(m_folder + QStringLiteral("/vitrodial"));
-    theApp.SetScreenSize(QSize(1024, 768));
-    theApp.ChooseStoreAndLoad();
-    theApp.m_bModified = 0;
-    theApp.m_nSize = 200;
-    m_clock = std::make_shared<SettableClock>();
-    m_clock->m_now = At("12:00:00");
-    platform::SetClock(m_clock);
-    m_messages.clear();
-    platform::SetMessageHandler([this](const QString& text) { m_messages << text; });
-}
-
-void TestClockDlg::cleanup()
-{
-    platform::SetClock(nullptr);
-    platform::SetMessageHandler(nullptr);
-    theApp.m_pMainWnd = nullptr;
-}
-
-void TestClockDlg::drawsOnlyWhenTheShownTimeChanges_data()
-{
-    QTest::addColumn<bool>("clockSet");  // the system clock was set, else a tick
-    QTest::addColumn<bool>("showSeconds");
-    QTest::addColumn<QString>("last");
-    QTest::addColumn<QString>("now");
-    QTest::addColumn<bool>("draws");
-
-    QTest::newRow("tick, same second") << false << true << "12:00:00" << "12:00:00" << false;
-    QTest::newRow("tick, next second") << false << true << "12:00:00" << "12:00:01" << true;
-    QTest::newRow("tick, no seconds, same second") << false << false << "12:00:00" << "12:00:00" << false;
-    QTest::newRow("tick, no seconds, same minute") << false << false << "12:00:05" << "12:00:59" << false;
-    QTest::newRow("tick, no seconds, next minute") << false << false << "12:00:59" << "12:01:00" << true;
-    QTest::newRow("tick, no seconds, hours later") << false << false << "12:00:05" << "15:00:05" << false;
-    QTest::newRow("tick, no seconds, back a minute") << false << false << "12:01:00" << "12:00:59" << true;
-    QTest::newRow("clock set, same second") << true << false << "12:00:00" << "12:00:00" << false;
-    QTest::newRow("clock set, next second") << true << false << "12:00:00" << "12:00:01" << true;
-    QTest::newRow("clock set, hours later") << true << false << "12:00:05" << "15:00:05" << true;
-}
-
-void TestClockDlg::drawsOnlyWhenTheShownTimeChanges()
-{
-    QFETCH(bool, clockSet);
-    QFETCH(bool, showSeconds);
-    QFETCH(QString, last);
-    QFETCH(QString, now);
-    QFETCH(bool, draws);
-
-    theApp.m_bShowSeconds = showSeconds;
-    CClockDlg dlg;
-    dlg.resize(200, 200);
-    dlg.m_timeLast = At(qPrintable(last));
-    m_clock->m_now = At(qPrintable(now));
-
-    if (clockSet)
-        dlg.OnTimeChange();
-    else
-        dlg.OnTimer();
-    QCOMPARE(Drew(dlg), draws);
-    // What draws nothing leaves the last drawn time as it was, so that the
-    // minute is compared with the minute on the face.
-    QCOMPARE(dlg.m_timeLast, draws ? At(qPrintable(now)) : At(qPrintable(last)));
-}
-
-void TestClockDlg::paintsAndPageRedrawsLeaveTheLastTime()
-{
-    CClockDlg dlg;
-    dlg.resize(200, 200);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    dlg.m_timeLast = At("11:59:00");
-    m_clock->m_now = At("12:00:00");
-
-    dlg.repaint();
-    dlg.DrawClock();
-    dlg.ApplyLayering();
-    dlg.SetLayeredWindowAttributes(RGB(1, 2, 3), 77);
-    QCOMPARE(dlg.m_timeLast, At("11:59:00"));
-}
-
-void TestClockDlg::shapeIsSetOnceForEachSize()
-{
-    theApp.m_nSize = 300;
-    CClockDlg dlg;
-    QVERIFY(dlg.WindowRgn().isEmpty());
-    dlg.UpdateShape();
-    QCOMPARE(dlg.WindowRgnSets(), 1);
-    QCOMPARE(dlg.WindowRgn(), Circle(300));
-    dlg.UpdateShape();
-    QCOMPARE(dlg.WindowRgnSets(), 1);
-
-    // Shown at that size, the same circle is kept; drawn, it has a renderer.
-    dlg.setGeometry(0, 0, 300, 300);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QCOMPARE(dlg.WindowRgnSets(), 1);
-    dlg.DrawClock();
-    QVERIFY(dlg.m_pFace);
-
-    // A new size: the new circle, and the renderer made for the old size goes.
-    theApp.m_nSize = 200;
-    QVERIFY(dlg.ResizeClock(200));
-    QVERIFY(!dlg.m_pFace);
-    QCOMPARE(dlg.WindowRgnSets(), 2);
-    QCOMPARE(dlg.WindowRgn(), Circle(200));
-    QCOMPARE(dlg.mask(), Circle(200));
-    dlg.DrawClock();
-    QCOMPARE(dlg.m_pFace->m_rcFace.Width(), 200);
-}
-
-void TestClockDlg::trayClicksOpenTheOneDialog_data()
-{
-    QTest::addColumn<int>("trayIcon");
-    QTest::addColumn<unsigned long>("id");
-    QTest::addColumn<long>("mouse");
-    QTest::addColumn<long>("result");
-    QTest::addColumn<bool>("opens");
-
-    const auto reason = &TrayIcon::MouseMessage;
-    QTest::newRow("left up") << 1 << 1ul << WM_LBUTTONUP << 1l << true;
-    QTest::newRow("right up") << 1 << 1ul << WM_RBUTTONUP << 1l << true;
-    QTest::newRow("left click") << 1 << 1ul << reason(QSystemTrayIcon::Trigger) << 1l << true;
-    QTest::newRow("right click") << 1 << 1ul << reason(QSystemTrayIcon::Context) << 1l << true;
-    QTest::newRow("high word ignored") << 1 << 1ul << (0x70000l | WM_LBUTTONUP) << 1l << true;
-    QTest::newRow("double click") << 1 << 1ul << reason(QSystemTrayIcon::DoubleClick) << 1l << false;
-    QTest::newRow("middle click") << 1 << 1ul << reason(QSystemTrayIcon::MiddleClick) << 1l << false;
-    QTest::newRow("mouse move") << 1 << 1ul << 0x0200l << 1l << false;
-    QTest::newRow("other icon") << 1 << 2ul << WM_LBUTTONUP << 0l << false;
-    QTest::newRow("no icon") << 0 << 1ul << WM_LBUTTONUP << 0l << false;
-}
-
-void TestClockDlg::trayClicksOpenTheOneDialog()
-{
-    QFETCH(int, trayIcon);
-    QFETCH(unsigned long, id);
-    QFETCH(long, mouse);
-    QFETCH(long, result);
-    QFETCH(bool, opens);
-
-    theApp.m_bTrayIcon = trayIcon;
-    CClockDlg dlg;
-    theApp.m_pMainWnd = &dlg;
-    QCOMPARE(dlg.WindowProc(WM_TRAYNOTIFY, id, mouse), result);
-    QCOMPARE(dlg.m_pConfigDlg != nullptr, opens);
-    if (!opens)
-        return;
-    QVERIFY(dlg.m_pConfigDlg->isVisible());
-
-    // Hidden, then asked for again: the same dialog comes back.
-    CConfigDlg* first = dlg.m_pConfigDlg;
-    first->hide();
-    QCOMPARE(dlg.WindowProc(WM_TRAYNOTIFY, id, mouse), 1l);
-    QCOMPARE(dlg.m_pConfigDlg, first);
-    QVERIFY(first->isVisible());
-    QVERIFY(m_messages.isEmpty());
-}
-
-void TestClockDlg::destroyStopsTimerThenIconThenDialogThenRenderer()
-{
-    theApp.m_bTrayIcon = 1;
-    CClockDlg dlg;
-    theApp.m_pMainWnd = &dlg;
-    dlg.resize(200, 200);
-    dlg.m_nTimerId = dlg.SetTimer(CClockDlg::kTimerId);
-    QVERIFY(dlg.m_nTimerId);
-    dlg.AddTrayIcon();
-    dlg.ShowConfig();
-    dlg.DrawClock();
-    QVERIFY(dlg.TrayIconShown() && dlg.m_pConfigDlg && dlg.m_pFace);
-
-    bool timerStoppedFirst = false;
-    bool iconRemovedFirst = false;
-    bool rendererStillThere = false;
-    connect(dlg.m_pConfigDlg, &QObject::destroyed, this, [&] {
-        timerStoppedFirst = dlg.m_nTimerId == 0 && !dlg.KillTimer(CClockDlg::kTimerId);
-        iconRemovedFirst = !dlg.TrayIconShown();
-        rendererStillThere = dlg.m_pFace != nullptr;
-    });
-    const QByteArray ini = ReadFile(IniPath());
-    const QByteArray registry = ReadFile(RegistryPath());
-    theApp.m_bModified = 1;
-
-    QVERIFY(dlg.DestroyWindow());
-    QVERIFY(timerStoppedFirst);
-    QVERIFY(iconRemovedFirst);
-    QVERIFY(rendererStillThere);
-    QVERIFY(!dlg.m_pConfigDlg);
-    QVERIFY(!dlg.m_pFace);
-    QVERIFY(!theApp.m_pMainWnd);
-    QVERIFY(m_messages.isEmpty());
-    // Nothing is saved on the way out.
-    QCOMPARE(ReadFile(IniPath()), ini);
-    QCOMPARE(ReadFile(RegistryPath()), registry);
-}
-
-void TestClockDlg::quitEndsTheRunWithoutSaving_data()
-{
-    QTest::addColumn<int>("trayIcon");
-    // No notification area exists offscreen: with the icon asked for, the
-    // dialog is the only way into the program, so it opens at start too.
-    QTest::newRow("no icon") << 0;
-    QTest::newRow("icon but no notification area") << 1;
-}
-
-void TestClockDlg::quitEndsTheRunWithoutSaving()
-{
-    QFETCH(int, trayIcon);
-    theApp.m_bTrayIcon = trayIcon;
-    theApp.m_nLeft = 10;
-    theApp.m_nTop = 20;
-    const QByteArray ini = ReadFile(IniPath());
-    const QByteArray registry = ReadFile(RegistryPath());
-
-    CClockDlg dlg;
-    theApp.m_pMainWnd = &dlg;
-    bool dialogAtStart = false;
-    QRect placed;
-    QTimer::singleShot(0, &dlg, [&] {
-        dialogAtStart = dlg.m_pConfigDlg && dlg.m_pConfigDlg->isVisible();
-        placed = dlg.geometry();
-        theApp.m_bModified = 1;
-        dlg.PostQuitMessage();
-    });
-    dlg.DoModal();
-
-    QVERIFY(dialogAtStart);
-    QCOMPARE(placed, QRect(10, 20, 200, 200));
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("vitrodial"));
-    QVERIFY(!dlg.isVisible());
-    QVERIFY(!dlg.m_pConfigDlg);
-    QCOMPARE(dlg.m_nTimerId, 0u);
-    QCOMPARE(ReadFile(IniPath()), ini);
-    QCOMPARE(ReadFile(RegistryPath()), registry);
-}
-
-int main(int argc, char** argv)
-{
-    // Settings of this run only, set before anything reads the variable.
-    QTemporaryDir folder;
-    if (!folder.isValid())
-        return 1;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.filePath(QStringLiteral("config"))));
-    QApplication app(argc, argv);
-    TestClockDlg test(folder.path());
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestClockDlg)
 #include "tst_clockdlg.moc"

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the renderer's tests: settings with a distinct colour for every
-// element, a clock that stands still, faces and single drawers rendered.
+// Shared by the renderer's tests: a distinct colour for every element, and
+// faces or single drawers rendered onto a known colour.
 
 #include <clocale>
 #include <ctime>
@@ -11,31 +11,17 @@
 
 #include "app/ClockApp.h"
 #include "clock/ClockFace.h"
-#include "platform/Clock.h"
 
 namespace facetest {
 
-struct FixedClock final : platform::IClock {
-    explicit FixedClock(std::time_t t) : m_t(t) {}
-    std::time_t Now() const override { return m_t; }
-    long long NowMs() const override { return (long long)m_t * 1000; }
-    std::time_t m_t;
-};
-
 enum : COLORREF {
     kUnder = 0x00FF00,  // the image before anything is drawn
-    kBackground = 0x101010,
-    kDialFill = 0x202020,
-    kDialFrame = 0x303030,
-    kHourFill = 0x404040,
-    kHourFrame = 0x505050,
-    kSecondsFill = 0x808080,
-    kSecondsFrame = 0x909090,
-    kDateFill = 0xA0A0A0,
-    kDateFrame = 0xB0B0B0,
+    kBackground = 0x101010, kDialFill = 0x202020, kDialFrame = 0x303030,
+    kHourFill = 0x404040, kHourFrame = 0x505050, kSecondsFrame = 0x909090,
+    kDateFill = 0xA0A0A0, kDateFrame = 0xB0B0B0,
 };
 
-// The process's zone and locale as the tests expect them, whoever runs them.
+// The zone and locale the tests expect, whoever runs them.
 inline void UseUtcAndCLocale()
 {
     qputenv("TZ", "UTC");
@@ -48,22 +34,16 @@ inline std::time_t Utc(int year, int month, int day, int hour, int minute, int s
     return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::UTC).toSecsSinceEpoch();
 }
 
-// First-start flags, widths and font; a distinct colour for every element.
 inline void SetFaceSettings()
 {
     CClockApp& a = theApp;
     a.m_crClear = 0xFFFFFF;
     a.m_crDialBackground = kBackground;
-    a.m_crDialFill = kDialFill;
-    a.m_crDialFrame = kDialFrame;
-    a.m_crHourFill = kHourFill;
-    a.m_crHourFrame = kHourFrame;
-    a.m_crMinuteFill = 0x606060;
-    a.m_crMinuteFrame = 0x707070;
-    a.m_crSecondsFill = kSecondsFill;
-    a.m_crSecondsFrame = kSecondsFrame;
-    a.m_crDateFill = kDateFill;
-    a.m_crDateFrame = kDateFrame;
+    a.m_crDialFill = kDialFill; a.m_crDialFrame = kDialFrame;
+    a.m_crHourFill = kHourFill; a.m_crHourFrame = kHourFrame;
+    a.m_crMinuteFill = 0x606060; a.m_crMinuteFrame = 0x707070;
+    a.m_crSecondsFill = 0x808080; a.m_crSecondsFrame = kSecondsFrame;
+    a.m_crDateFill = kDateFill; a.m_crDateFrame = kDateFrame;
     a.m_strFontFace = QStringLiteral("Impact");
     a.m_nFontWeight = 400;
     a.m_nDialWidth = a.m_nSecondsWidth = a.m_nMinuteWidth = a.m_nHourWidth = a.m_nDateWidth = 2;
@@ -71,7 +51,6 @@ inline void SetFaceSettings()
     a.m_bShowMonth = a.m_bDateBox = 0;
 }
 
-// The face with its drawers open to tests.
 class OpenFace : public CClockFace {
 public:
     using CClockFace::CClockFace;
@@ -93,11 +72,6 @@ QImage RenderWith(int size, Draw draw)
     draw(face);
     face.m_pDC = nullptr;
     return image;
-}
-
-inline QImage Render(int size, std::time_t t)
-{
-    return RenderWith(size, [&](OpenFace& f) { f.DrawAt(f.m_pDC, t); });
 }
 
 inline COLORREF At(const QImage& image, int x, int y)

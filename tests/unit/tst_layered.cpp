@@ -51,49 +51,6 @@ private slots:
                     QCOMPARE(layered.pixel(x, y), Expected(face.pixel(x, y), circle.contains(QPoint(x, y)), opacity));
         }
     }
-
-    void everyChannelAtEveryAlphaRoundsExactly()
-    {
-        QImage face(256, 3, QImage::Format_RGB32);  // the middle row lies nearly all in the circle
-        face.fill(ToQRgb(kClear));
-        for (int v = 0; v < 256; ++v)
-            face.setPixel(v, 1, qRgb(v, 255 - v, v / 2));
-        const auto span = platform::EllipseRowSpan(0, 0, 256, 3, 1);
-        QVERIFY(span.second - span.first > 200);
-        for (int a = 0; a < 256; ++a) {
-            const QImage out = ToLayered(face, kClear, a);
-            for (int x = span.first; x < span.second; ++x)
-                QCOMPARE(out.pixel(x, 1), Expected(face.pixel(x, 1), true, a));
-        }
-    }
-
-    void faceAlphaIsIgnored()
-    {
-        QImage face(8, 8, QImage::Format_ARGB32);
-        face.fill(qRgba(255, 255, 0, 0));  // the clear colour, alpha 0
-        face.setPixel(4, 4, qRgba(0, 0, 255, 17));
-        const QImage out = ToLayered(face, kClear, 255);
-        QCOMPARE(out.pixel(3, 3), 0u);
-        QCOMPARE(out.pixel(4, 4), qRgba(0, 0, 255, 255));
-    }
-
-    void intoAPreparedImageAndOnlyWithinTheRectangle()
-    {
-        const QImage face = Face(64, 64);
-        const QImage whole = ToLayered(face, kClear, 200);
-        QImage out(64, 64, QImage::Format_ARGB32_Premultiplied);
-        const uchar* bits = out.constBits();
-        out.fill(0x12345678u);
-        const QRect rect(10, 20, 23, 17);
-        ToLayered(face, out, kClear, 200, rect);
-        QCOMPARE(out.constBits(), bits);
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x)
-                QCOMPARE(out.pixel(x, y), rect.contains(x, y) ? whole.pixel(x, y) : 0x12345678u);
-        ToLayered(face, out, kClear, 200);
-        QCOMPARE(out, whole);
-        QVERIFY(ToLayered(QImage(), kClear, 128).isNull());
-    }
 };
 
 QTEST_MAIN(TestLayered)

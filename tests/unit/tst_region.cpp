@@ -1,8 +1,5 @@
-// Regions as whole pixels: the frame, the even-odd rule, ellipses, clipping
-// and filling.
+// Regions as whole pixels: the frame and the even-odd rule.
 
-#include <QImage>
-#include <QPainter>
 #include <QTest>
 
 #include "platform/Region.h"
@@ -45,12 +42,10 @@ private slots:
             {"ring", CreateEllipticRgn(0, 0, 30, 24).xored(CreateEllipticRgn(8, 6, 22, 18))},
             // Bars one pixel apart: a shift may jump across the gap.
             {"gap", CreateRectRgn(0, 0, 6, 10).united(CreateRectRgn(7, 0, 13, 10))},
-            {"corner to corner", CreateRectRgn(0, 0, 5, 5).united(CreateRectRgn(5, 5, 9, 12))},
         };
         for (const auto& shape : shapes)
-            for (const QPair<int, int>& wh : {qMakePair(1, 1), qMakePair(2, 2), qMakePair(3, 1), qMakePair(0, 2),
-                     qMakePair(4, 0), qMakePair(40, 40)})
-                QTest::addRow("%s %dx%d", shape.first, wh.first, wh.second) << shape.second << wh.first << wh.second;
+            for (const auto& [w, h] : {std::pair(1, 1), std::pair(3, 1), std::pair(0, 2), std::pair(0, 0), std::pair(40, 40)})
+                QTest::addRow("%s %dx%d", shape.first, w, h) << shape.second << w << h;
     }
     void frameFollowsItsDefinition()
     {
@@ -58,8 +53,6 @@ private slots:
         QFETCH(int, w);
         QFETCH(int, h);
         QVERIFY(Same(FrameRegion(rgn, w, h), FrameByDefinition(rgn, w, h)));
-        QVERIFY(Same(FrameRegion(rgn, -w, -h), FrameRegion(rgn, w, h)));
-        QVERIFY(FrameRegion(rgn, 0, 0).isEmpty());
     }
 
     void evenOddPolygonsOfPixelCentres()
@@ -68,60 +61,6 @@ private slots:
         const QRegion star = CreatePolygonRgn(kStar);
         QVERIFY(!star.contains(QPoint(20, 20)));  // inside twice: out
         QVERIFY(star.contains(QPoint(20, 4)));
-        // One outline round a square, then round a square inside it.
-        const QRegion frame = CreatePolygonRgn(
-            {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}, {3, 3}, {7, 3}, {7, 7}, {3, 7}, {3, 3}, {0, 0}});
-        QVERIFY(Same(frame, QRegion(0, 0, 10, 10).subtracted(QRegion(3, 3, 4, 4))));
-        QCOMPARE(CreateRectRgn(1, 2, 4, 6).boundingRect(), QRect(1, 2, 3, 4));
-        QVERIFY(CreateRectRgn(4, 2, 4, 6).isEmpty());
-    }
-
-    void ellipseFillsItsBoxSymmetrically()
-    {
-        for (const QRect& box : {QRect(QPoint(0, 0), QPoint(10, 10)), QRect(QPoint(3, 4), QPoint(20, 11)),
-                 QRect(QPoint(7, 7), QPoint(8, 8)), QRect(QPoint(-300, 50), QPoint(724, 1074))}) {
-            const int l = box.left(), t = box.top(), r = box.right(), b = box.bottom();
-            const QRegion e = CreateEllipticRgn(l, t, r, b);
-            QCOMPARE(e.boundingRect(), QRect(QPoint(l, t), QPoint(r - 1, b - 1)));
-            for (int y = t; y < b; ++y) {
-                const auto span = EllipseRowSpan(l, t, r, b, y);
-                QCOMPARE(span, EllipseRowSpan(l, t, r, b, t + b - 1 - y));
-                QCOMPARE(span.first - l, r - span.second);
-                QVERIFY(e.contains(QPoint(span.first, y)) && !e.contains(QPoint(span.first - 1, y)));
-                QVERIFY(e.contains(QPoint(span.second - 1, y)) && !e.contains(QPoint(span.second, y)));
-            }
-        }
-        QVERIFY(CreateEllipticRgn(5, 5, 5, 9).isEmpty());
-    }
-
-    void clippingBuildsOnlyThePartInside()
-    {
-        const QRect clip(5, 4, 12, 9);
-        QVERIFY(Same(CreatePolygonRgn(kStar, clip), CreatePolygonRgn(kStar).intersected(clip)));
-        QVERIFY(Same(CreateEllipticRgn(0, 0, 30, 24, clip), CreateEllipticRgn(0, 0, 30, 24).intersected(clip)));
-        const QRect screen(0, 0, 64, 64);
-        QVERIFY(Same(CreateEllipticRgn(-2000000000, -2000000000, 2000000000, 2000000000, screen), screen));
-    }
-
-    void fillPaintsExactlyTheRegion()
-    {
-        const QRegion ring = CreateEllipticRgn(3, 2, 33, 26).xored(CreateEllipticRgn(11, 8, 25, 20));
-        QImage direct(40, 30, QImage::Format_RGB32);
-        direct.fill(Qt::black);
-        QImage viaPainter = direct;
-        {
-            QPainter dc(&direct);
-            FillRgn(dc, ring, 0x0000FF);
-        }
-        {
-            QPainter dc(&viaPainter);
-            dc.setClipRect(viaPainter.rect());  // a clipped painter does the filling itself
-            FillRgn(dc, ring, 0x0000FF);
-        }
-        QCOMPARE(direct, viaPainter);
-        for (int y = 0; y < direct.height(); ++y)
-            for (int x = 0; x < direct.width(); ++x)
-                QCOMPARE(direct.pixel(x, y), ring.contains(QPoint(x, y)) ? qRgb(255, 0, 0) : qRgb(0, 0, 0));
     }
 };
 

@@ -25,19 +25,24 @@ int HexDigit(QChar c)
     return -1;
 }
 
+// The start both C conversions share: white space, then an optional sign.
+// Returns whether the sign was a minus; i ends on the first character after.
+bool SkipBlanksAndSign(QStringView text, qsizetype& i)
+{
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        return text[i++] == u'-';
+    return false;
+}
+
 } // namespace
 
 int ParseInt(QStringView text, int def)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && IsBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
+    const bool negative = SkipBlanksAndSign(text, i);
     if (i >= n || text[i].unicode() < '0' || text[i].unicode() > '9')
         return def;
 
@@ -58,13 +63,7 @@ std::optional<COLORREF> ParseColor(QStringView text)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && IsBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
+    const bool negative = SkipBlanksAndSign(text, i);
     // The prefix counts only when a digit follows it; "0x" alone reads as 0.
     if (i + 2 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')
         && HexDigit(text[i + 2]) >= 0)

@@ -1,36 +1,49 @@
 // Start-up: one clock per user, the settings, then the clock window's run.
 
+#include <cstdio>
+#include <memory>
+#include <utility>
+
 #include "app/ClockApp.h"
 #include "platform/SingleInstance.h"
 #include "window/ClockDlg.h"
 #include "window/MessageBoxHandler.h"
+#include "window/ModalSweep.h"
 
 BOOL CClockApp::InitInstance()
 {
     InstallMessageBoxHandler(AppName());
 
-    // A start while a clock runs closes that clock and shows nothing itself.
+    // Without the channel the clock still runs, but says once that starting
+    // the program again will not close it.
+    bool warned = false;
     platform::SingleInstance instance(AppName());
+    QObject::connect(&instance, &platform::SingleInstance::failed, [&](const QString& why) {
+        if (!std::exchange(warned, true))
+            std::fprintf(stderr, "%s: %s; starting it again will not close this clock\n", qPrintable(AppName()),
+                         qPrintable(why));
+    });
+    // A start while a clock runs closes that clock and shows nothing itself.
     if (instance.Start() == platform::SingleInstance::Result::ClosedOther)
         return false;
     // A request to quit can come while the settings load (a message box runs
-    // its own loop): keep it for the window.
+    // its own loop, which is closed): then no clock is shown.
     CClockDlg* running = nullptr;
-    bool quitEarly = false;
+    std::unique_ptr<ModalSweep> sweep;
     QObject::connect(&instance, &platform::SingleInstance::quitRequested, [&] {
         if (running)
             running->PostQuitMessage();
-        else
-            quitEarly = true;
+        else if (!sweep)
+            sweep = std::make_unique<ModalSweep>();
     });
 
     ChooseStoreAndLoad();
+    if (sweep)
+        return false;
 
     CClockDlg dlg;
     running = &dlg;
     m_pMainWnd = &dlg;
-    if (quitEarly)
-        dlg.PostQuitMessage();
     dlg.DoModal();
     running = nullptr;
     m_pMainWnd = nullptr;

@@ -1,15 +1,24 @@
 #pragma once
-// One running program per user and name: the first start registers a local
-// socket named after the program, and a later start, finding it, asks the
-// running one to quit and ends. Starts that race are taken one at a time, so
-// the later one always finds the earlier and closes it.
+// One running program per user and name. The first start opens a channel (a
+// local socket in a folder only the user can reach) and answers to it; a later
+// start, finding it, asks the running one to quit and ends.
+//
+// Starts that race are taken one at a time by a lock beside the socket, and a
+// clock that is asked to quit leaves the channel before it answers. So each
+// start, in the order the lock takes them, either becomes the clock (nothing
+// answers) or closes exactly the clock that holds the channel: of many starts
+// at once, every other one shows a clock and the next one closes it. A start
+// that reaches a clock whose run has already ended (closed by its dialog)
+// waits until that clock has left the channel, then becomes the clock.
 
-#include <memory>
+#include <sys/types.h>
 
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QFileSystemWatcher;
+class QLocalSocket;
+class QSocketNotifier;
 
 namespace platform {
 
@@ -19,28 +28,50 @@ public:
     enum class Result {
         Registered,   // no other instance: this one now answers to the name
         ClosedOther,  // another instance ran and was asked to quit
-        Failed,       // the name could not be registered; nothing else ran
+        Failed,       // no channel could be had (failed() says why)
     };
 
     explicit SingleInstance(const QString& name, QObject* parent = nullptr);
     ~SingleInstance() override;
 
     Result Start();
+    // Leaves the channel: the next start finds no instance here.
+    void Stop();
 
-    // The socket's path: in the user's runtime folder when there is one,
-    // otherwise the temporary folder; the user id is part of the name.
+    // The folder of the channel: XDG_RUNTIME_DIR when it is the user's own
+    // private folder and short enough, else a private folder of ours in the
+    // temporary folder (made 0700; refused when anyone else owns it or could
+    // enter it). Empty when there is no such folder.
+    static QString Folder();
+    // The socket in Folder(), named by a hash of the name and the user, so
+    // that the path always fits a socket address. Empty without a folder.
     static QString SocketPath(const QString& name);
 
 signals:
     // A later start of the same user asked this instance to quit.
     void quitRequested();
+    // No channel could be had, or it was lost and could not be made again:
+    // a later start will not find this instance.
+    void failed(const QString& why);
 
 private:
-    bool AskToQuit();
+    Result Fail(const QString& why);
+    bool Listen(QString* why);
+    bool IsOurSocket() const;
+    void Watch();
+    // The socket file went, or something took its place: made again, as a
+    // start would make it, unless another instance holds the channel now.
+    void CheckChannel();
     void OnConnection();
+    void OnRequest(QLocalSocket* socket);
 
+    QString m_strName;
     QString m_strPath;
-    std::unique_ptr<QLocalServer> m_pServer;
+    int m_fdListen = -1;
+    dev_t m_dev = 0;
+    ino_t m_ino = 0;
+    QSocketNotifier* m_pNotifier = nullptr;
+    QFileSystemWatcher* m_pWatch = nullptr;
 };
 
 } // namespace platform

@@ -85,9 +85,15 @@ std::optional<QString> Parse(const QStringList& args, Options& opt)
         } else if (arg == QLatin1String("--time")) {
             if (!value(text))
                 return QStringLiteral("--time needs a local time YYYY-MM-DDTHH:MM:SS");
-            const QDateTime t = QDateTime::fromString(text, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-            if (!t.isValid())
+            const QDate date = QDate::fromString(text.section(u'T', 0, 0), QStringLiteral("yyyy-MM-dd"));
+            const QTime clock = QTime::fromString(text.section(u'T', 1), QStringLiteral("HH:mm:ss"));
+            if (!date.isValid() || !clock.isValid())
                 return QStringLiteral("--time must be a local time YYYY-MM-DDTHH:MM:SS, not '%1'").arg(text);
+            // Well formed, yet skipped by the local clock when daylight-saving
+            // time began.
+            const QDateTime t(date, clock);
+            if (!t.isValid() || t.time() != clock)
+                return QStringLiteral("--time %1 does not exist in the local time zone").arg(text);
             opt.time = static_cast<std::time_t>(t.toSecsSinceEpoch());
         } else {
             return QStringLiteral("unknown argument '%1'").arg(arg);

@@ -1,11 +1,15 @@
 #include "window/ClockDlg.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWindow>
 
 #include "app/ClockApp.h"
@@ -15,11 +19,15 @@
 #include "platform/MessageBox.h"
 #include "platform/Region.h"
 #include "platform/X11.h"
+#include "window/ModalSweep.h"
 #include "window/SecondTicker.h"
 #include "window/TimeChangeWatcher.h"
 #include "window/TrayIcon.h"
 
 namespace {
+
+// The largest face in device pixels, as for the render tool: 256 MiB a frame.
+constexpr int kMaxSide = 8192;
 
 QIcon ProgramIcon()
 {
@@ -71,7 +79,8 @@ void CClockDlg::OnInitDialog()
 
     ApplyLayering();
     UpdateShape();
-    setGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize, theApp.m_nSize);
+    const int side = WindowSide(theApp.m_nSize);
+    setGeometry(theApp.m_nLeft, theApp.m_nTop, side, side);
     // The first frame exists before the window is mapped: without a
     // compositing manager its pixels make the window's shape.
     RenderFrame();
@@ -116,6 +125,21 @@ void CClockDlg::PostQuitMessage()
     m_bQuit = true;
     if (m_pLoop)
         m_pLoop->exit(0);
+    // Their loops run inside this one, which cannot end before they do.
+    if (!m_pSweep)
+        m_pSweep = std::make_unique<ModalSweep>();
+}
+
+int CClockDlg::WindowSide(int nSize) const
+{
+    // Stored sizes are not checked at load; what the window makes of them is
+    // bounded here, so that no value costs more memory or drawing than a
+    // clock the size of the largest screen (a clock of the default size).
+    int largest = 0;
+    for (const QScreen* screen : QGuiApplication::screens())
+        largest = std::max({largest, screen->geometry().width(), screen->geometry().height()});
+    const int cap = int(kMaxSide / std::max(devicePixelRatioF(), qreal(1)));
+    return std::min(nSize, largest > 0 ? std::min(largest, cap) : cap);
 }
 
 QSize CClockDlg::DeviceSize() const
@@ -193,8 +217,9 @@ bool CClockDlg::MoveClock(int x, int y)
 
 bool CClockDlg::ResizeClock(int size)
 {
-    resize(size, size);
-    return this->size() == QSize(size, size);
+    const int side = WindowSide(size);
+    resize(side, side);
+    return this->size() == QSize(side, side);
 }
 
 void CClockDlg::SetTopMost(bool topMost)
@@ -209,7 +234,7 @@ void CClockDlg::SetTopMost(bool topMost)
 
 void CClockDlg::UpdateShape()
 {
-    const int size = theApp.m_nSize;
+    const int size = WindowSide(theApp.m_nSize);
     const QRegion circle = platform::CreateEllipticRgn(0, 0, size, size);
     const int device = qRound(size * devicePixelRatioF());
     const QRegion deviceCircle = device == size ? circle : platform::CreateEllipticRgn(0, 0, device, device);

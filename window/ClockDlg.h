@@ -15,6 +15,7 @@
 
 class CClockFace;
 class CConfigDlg;
+class ModalSweep;
 class QEventLoop;
 class SecondTicker;
 class TimeChangeWatcher;
@@ -65,7 +66,8 @@ public:
     long OnTrayNotify(unsigned long wParam, long lParam);
 
     // Ends the window's run (the quit message of the original): from the
-    // configuration dialog's close button and from a second start.
+    // configuration dialog's close button and from a second start. It ends
+    // it from any state: modal dialogs and popups open over the clock close.
     void PostQuitMessage();
 
     // Stops the timer, removes the icon, deletes the dialog and the renderer.
@@ -108,6 +110,9 @@ private:
     QRegion RenderFrame();
     // The window's size in device pixels, the size of every frame.
     QSize DeviceSize() const;
+    // The window's side for a stored size m_nSize, which itself stays as it
+    // is: never larger than the largest screen nor the largest face drawn.
+    int WindowSide(int nSize) const;
     void FitShapeToPixels();
 
     bool m_bConfigCreated = false;
@@ -116,6 +121,7 @@ private:
     bool m_bComposited = true;
     bool m_bQuit = false;
     QEventLoop* m_pLoop = nullptr;
+    std::unique_ptr<ModalSweep> m_pSweep;
     LayeredSurface m_surface;
     WindowShape m_shape;
     std::unique_ptr<SecondTicker> m_pTicker;

@@ -36,6 +36,7 @@ private slots:
         QTest::newRow("size text") << QStringList{"--size", "big"} << 2 << "--size";
         QTest::newRow("size missing") << QStringList{"--size"} << 2 << "--size";
         QTest::newRow("time impossible") << QStringList{"--time", "2024-02-30T10:00:00"} << 2 << "--time";
+        QTest::newRow("time skipped by summer time") << QStringList{"--time", "2024-03-31T02:30:00"} << 2 << "does not exist";
         QTest::newRow("ini unreadable") << QStringList{"--ini", "/nonexistent/x.ini"} << 1 << "/nonexistent/x.ini";
     }
     void badArgumentsWriteNothing()
@@ -43,6 +44,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, code);
         QFETCH(QString, named);
+        qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");  // central Europe, whose clocks skip 02:00-03:00 on 2024-03-31
         QTemporaryDir dir;
         const QString out = dir.filePath("face.png");
         QString err;

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QMessageBox>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -114,6 +116,20 @@ private slots:
         QVERIFY(!dlg.m_pFace);
         QCOMPARE(dlg.WindowRgnSets(), 2);
         QCOMPARE(dlg.WindowRgn(), Circle(200));
+        theApp.m_nSize = INT_MAX;  // kept as stored; the window is bounded by the largest screen
+        QVERIFY(dlg.ResizeClock(INT_MAX));
+        const QSize screen = dlg.screen()->size();
+        QCOMPARE(dlg.WindowRgn(), Circle(std::max(screen.width(), screen.height())));
+    }
+
+    // A quit ends the run from inside a modal loop nested in it.
+    void quitEndsTheRunThroughAModalBox()
+    {
+        CClockDlg dlg;
+        QMessageBox box;
+        QTimer::singleShot(0, &box, [&] { QTimer::singleShot(0, &dlg, &CClockDlg::PostQuitMessage); box.exec(); });
+        dlg.DoModal();
+        QVERIFY(!box.isVisible());
     }
 
     void trayClicksOpenTheOneDialog_data()

@@ -44,7 +44,7 @@ private slots:
         for (int i = 0; i < 49; ++i)
             starts << m_pClock->StartAgain();
         const auto running = [&] { return std::count_if(starts.cbegin(), starts.cend(), [](QProcess* p) { return !Ended(p); }); };
-        QVERIFY2(WaitFor([&] { return running() == 1 && m_pClock->FindClockWindow() != 0; }, 300000, 200), "not one clock");
+        QVERIFY2(WaitFor([&] { return running() == 1 && m_pClock->FindClockWindow() != 0; }, 180000, 200), "not one clock");
 
         QList<QRect> icons;
         QVERIFY(WaitFor([&] { icons = m_desktop.TrayIcons(); return icons.size() == 1; }, 15000, 200));

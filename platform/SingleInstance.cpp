@@ -139,7 +139,8 @@ SingleInstance::~SingleInstance() { Stop(); }
 
 QString SingleInstance::Folder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    // Cleaned: a trailing slash would make lstat follow a link.
+    const QString runtime = QDir::cleanPath(qEnvironmentVariable("XDG_RUNTIME_DIR"));
     if (QDir::isAbsolutePath(runtime) && Fits(runtime) && IsPrivateFolder(runtime))
         return runtime;
     const QString own = QStringLiteral("vitrodial-%1").arg(::geteuid());

@@ -134,7 +134,7 @@ int CClockDlg::WindowSide(int nSize) const
 {
     // Stored sizes are not checked at load; what the window makes of them is
     // bounded here, so that no value costs more memory or drawing than a
-    // clock the size of the largest screen (a clock of the default size).
+    // clock as large as the largest screen, about what the default costs.
     int largest = 0;
     for (const QScreen* screen : QGuiApplication::screens())
         largest = std::max({largest, screen->geometry().width(), screen->geometry().height()});

@@ -25,7 +25,7 @@ namespace {
 
 // A start waits its turn behind every start before it, and for the answer of
 // the clock it closes, which may still be starting on a loaded machine.
-constexpr int kLockWaitMs = 60000;
+constexpr int kLockWaitMs = 120000;
 constexpr int kAnswerWaitMs = 20000;
 constexpr int kRepairLockWaitMs = 2000;
 constexpr int kPollMs = 10;

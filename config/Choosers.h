@@ -44,15 +44,14 @@ public:
     // and the chosen face where the stored one is installed or another face
     // was picked.
     CHOSENFONT Chosen() const;
-    // The face drawn instead of a stored face that is not installed; empty
-    // when the stored face is installed.
-    QString FallbackFace() const { return m_strFallback; }
 
 private:
     void HideUnkeptChoices();
     void AddNote(const QString& text);
 
     CHOSENFONT m_stored;
+    // The face drawn instead of a stored face that is not installed; empty
+    // when the stored face is installed.
     QString m_strFallback;
     bool m_bFacePicked = false;
 };

@@ -129,8 +129,7 @@ private slots:
         // Colors, two pages on: its first control, before its three buttons and
         // "Dismiss", is the opacity slider; End makes it opaque
         QVERIFY(m_desktop.Keys({"ctrl+Tab", "ctrl+Page_Down"}) && shows(pages[1]));
-        QVERIFY(m_desktop.Keys(Repeat("shift+Tab", 4)));
-        QVERIFY(m_desktop.Keys({"End"}));
+        QVERIFY(m_desktop.Keys(Repeat("shift+Tab", 4) << "End"));
         fault = WaitForFace(ini, 255, "pages-opaque");
         QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("opacity not 255: ") + fault));
 

@@ -1,5 +1,7 @@
 #include "config/PropertySheet.h"
 
+#include <cstdlib>
+
 #include <QApplication>
 #include <QImage>
 #include <QPainter>

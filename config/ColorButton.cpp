@@ -15,8 +15,8 @@ constexpr COLORREF kDisabledSwatch = RGB(200, 200, 200);
 constexpr COLORREF kLightText = RGB(255, 255, 254);
 constexpr COLORREF kDarkText = RGB(0, 0, 0);
 // The greyed caption: the shadow of the embossed text, dark enough to read on
-// the grey swatch (almost 4 : 1 where the strokes are solid) yet lighter than an enabled caption, and its
-// white highlight.
+// the grey swatch (almost 4 : 1 where the strokes are solid) yet lighter than
+// an enabled caption, and its white highlight.
 constexpr COLORREF kDisabledText = RGB(96, 96, 96);
 constexpr COLORREF kDisabledHighlight = RGB(255, 255, 255);
 

@@ -106,9 +106,9 @@ private slots:
         // every tab in turn with Ctrl+Page Down, the focus staying on "Dismiss";
         // each shows a page of its own
         QList<QImage> pages;
-        const auto shows = [&](const QImage& seen) {  // give or take a few pixels of slider ticks
-            return WaitFor([&] { return DifferingPixels(m_desktop.Screenshot().copy(dialog), seen, seen.rect()) < 100; },
-                           5000, 100);
+        const auto shows = [&](const QImage& p) {  // the page seen before, give or take a few slider ticks
+            const auto same = [&] { return DifferingPixels(m_desktop.Screenshot().copy(dialog), p, p.rect()) < 100; };
+            return WaitFor(same, 5000, 100);
         };
         for (int i = 0; i < kTabs.size(); ++i) {
             if (i > 0)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include <QFontDialog>
 #include <QString>
 
 #include "platform/WinTypes.h"
@@ -28,6 +29,31 @@ public:
     // Opens the font chooser (scalable fonts only) on font; true and font
     // replaced by the choice when the user confirmed.
     virtual bool ChooseFont(CHOSENFONT& font) = 0;
+};
+
+// The desktop's font chooser: only what is kept is shown (face, and style for
+// weight and italic; no size, effects or writing system). A stored face that
+// is not installed is named beside the face the clock draws with instead, and
+// OK keeps it unless the user picked another face.
+class CFontChooser : public QFontDialog {
+    Q_OBJECT
+public:
+    CFontChooser(const CHOSENFONT& stored, QWidget* parent = nullptr);
+
+    // What OK hands back: the stored font with the chosen weight and italic,
+    // and the chosen face where the stored one is installed or another face
+    // was picked.
+    CHOSENFONT Chosen() const;
+
+private:
+    void HideUnkeptChoices();
+    void AddNote(const QString& text);
+
+    CHOSENFONT m_stored;
+    // The face drawn instead of a stored face that is not installed; empty
+    // when the stored face is installed.
+    QString m_strFallback;
+    bool m_bFacePicked = false;
 };
 
 // The choosers in force; the desktop's unless a test replaced them.

@@ -14,6 +14,11 @@ constexpr int kEdge = 2;
 constexpr COLORREF kDisabledSwatch = RGB(200, 200, 200);
 constexpr COLORREF kLightText = RGB(255, 255, 254);
 constexpr COLORREF kDarkText = RGB(0, 0, 0);
+// The greyed caption: the shadow of the embossed text, dark enough to read on
+// the grey swatch (almost 4 : 1 where the strokes are solid) yet lighter than
+// an enabled caption, and its white highlight.
+constexpr COLORREF kDisabledText = RGB(96, 96, 96);
+constexpr COLORREF kDisabledHighlight = RGB(255, 255, 255);
 
 } // namespace
 
@@ -70,9 +75,9 @@ void CColorButton::DrawItem(QPainter& painter, bool bPressed, bool bDisabled)
         // Embossed: the highlight one pixel down and right, the shadow on top;
         // an ampersand underlines the next character.
         const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic | Qt::TextSingleLine;
-        painter.setPen(palette().color(QPalette::Light));
+        painter.setPen(ToQColor(kDisabledHighlight));
         painter.drawText(QRect(x + 1, y + 1, cx, cy), flags, caption);
-        painter.setPen(palette().color(QPalette::Dark));
+        painter.setPen(ToQColor(kDisabledText));
         painter.drawText(QRect(x, y, cx, cy), flags, caption);
         return;
     }

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegion>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -75,14 +76,20 @@ protected:
     {
         QPainter painter(this);
         const QFontMetrics fm = fontMetrics();
-        qDrawShadeRect(&painter, rect().adjusted(0, fm.height() / 2, 0, 0), palette(), true, 1, 0);
+        const QRect frame = rect().adjusted(0, fm.height() / 2, 0, 0);
         const QString caption = title();
-        if (caption.isEmpty())
+        if (caption.isEmpty()) {
+            qDrawShadeRect(&painter, frame, palette(), true, 1, 0);
             return;
+        }
         const int width = std::min(fm.horizontalAdvance(caption), this->width() - 2 * kCaptionIndent);
         const int x = (alignment() & Qt::AlignHCenter) ? (this->width() - width) / 2 : kCaptionIndent;
-        // The caption interrupts the frame.
-        painter.fillRect(QRect(x - kCaptionGap, 0, width + 2 * kCaptionGap, fm.height()), palette().window());
+        // The caption interrupts the frame; what shows through the gap is
+        // whatever the page is painted with.
+        const QRect gap(x - kCaptionGap, 0, width + 2 * kCaptionGap, fm.height());
+        painter.setClipRegion(QRegion(rect()) - gap);
+        qDrawShadeRect(&painter, frame, palette(), true, 1, 0);
+        painter.setClipping(false);
         style()->drawItemText(&painter, QRect(x, 0, width, fm.height()), Qt::AlignLeft | Qt::TextShowMnemonic,
                               palette(), isEnabled(), caption, QPalette::WindowText);
     }

@@ -4,9 +4,31 @@
 
 namespace {
 
+// A line may end after one of these inside a word: the joints of links and
+// mail addresses.
+bool IsBreakAfter(QChar ch)
+{
+    return ch == QLatin1Char('/') || ch == QLatin1Char('@') || ch == QLatin1Char('.') || ch == QLatin1Char('-');
+}
+
+// How many characters of word, from its start, go on one line of maxWidth:
+// up to the last natural break that fits, else as many as fit (at least one).
+int FittingPrefix(const QString& word, const QFontMetrics& fm, int maxWidth)
+{
+    int fits = 1;
+    while (fits < word.size() && fm.horizontalAdvance(word.left(fits + 1)) <= maxWidth)
+        ++fits;
+    if (fits == word.size())
+        return fits;
+    for (int n = fits; n > 0; --n)
+        if (IsBreakAfter(word[n - 1]))
+            return n;
+    return fits;
+}
+
 // Appends word to lines, starting new lines as needed; a word wider than a
-// line is cut between characters.
-void AddWord(QStringList& lines, QString& line, const QString& word, const QFontMetrics& fm, int maxWidth)
+// line is cut at its natural breaks, or between characters where it has none.
+void AddWord(QStringList& lines, QString& line, QString word, const QFontMetrics& fm, int maxWidth)
 {
     const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
     if (fm.horizontalAdvance(joined) <= maxWidth) {
@@ -15,14 +37,12 @@ void AddWord(QStringList& lines, QString& line, const QString& word, const QFont
     }
     if (!line.isEmpty())
         lines << line;
-    line.clear();
-    for (const QChar ch : word) {
-        if (!line.isEmpty() && fm.horizontalAdvance(line + ch) > maxWidth) {
-            lines << line;
-            line.clear();
-        }
-        line += ch;
+    while (fm.horizontalAdvance(word) > maxWidth) {
+        const int n = FittingPrefix(word, fm, maxWidth);
+        lines << word.left(n);
+        word.remove(0, n);
     }
+    line = word;
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // Breaks text into lines no wider than a given width, as the platform's text
-// drawing does for multi-line buttons and tooltips: at spaces where it can,
-// inside a word only when the word alone is wider than a line.
+// drawing does for multi-line buttons and tooltips: at spaces where it can;
+// a word wider than a line (a link, a mail address) after a "/", "@", "." or
+// "-", and between characters only where it has none of those.
 
 #include <QFontMetrics>
 #include <QString>

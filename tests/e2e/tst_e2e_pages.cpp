@@ -5,8 +5,9 @@
 //
 // The keyboard paths follow the templates' order of controls: the dialog
 // opens with the focus on "Dismiss"; Tab goes on to "Close Vitrodial", then
-// to the tab strip; Shift+Tab from "Dismiss" enters the current page at its
-// last control and walks its controls backwards.
+// to the tab strip, then into the page; Shift+Tab from "Dismiss" enters the
+// current page at its last control and walks its controls backwards.
+// Ctrl+(Shift+)Tab and Ctrl+Page Down/Up change pages from any control.
 
 #include <QDateTime>
 #include <QSettings>
@@ -102,12 +103,16 @@ private slots:
         QVERIFY(WaitFor([this] { return !DialogRect().isNull(); }, 10000));
         const QRect dialog = DialogRect();
 
-        // every tab in turn, from the tab strip; each shows a page of its own
-        QVERIFY(m_desktop.Keys({"Tab", "Tab"}));
+        // every tab in turn with Ctrl+Page Down, the focus staying on "Dismiss";
+        // each shows a page of its own
         QList<QImage> pages;
+        const auto shows = [&](const QImage& p) {  // the page seen before, give or take a few slider ticks
+            const auto same = [&] { return DifferingPixels(m_desktop.Screenshot().copy(dialog), p, p.rect()) < 100; };
+            return WaitFor(same, 5000, 100);
+        };
         for (int i = 0; i < kTabs.size(); ++i) {
             if (i > 0)
-                QVERIFY(m_desktop.Keys({"Right"}));
+                QVERIFY(m_desktop.Keys({"ctrl+Next"}));
             QImage page;
             QVERIFY(WaitFor([&] {
                 page = m_desktop.Screenshot().copy(dialog);
@@ -117,20 +122,20 @@ private slots:
             qInfo("page %s: %s", qPrintable(kTabs[i]),
                   qPrintable(m_desktop.SaveArtifact(page, QStringLiteral("page-%1-%2").arg(i).arg(kTabs[i]))));
         }
+        // Ctrl+Tab wraps round to Geometry, Ctrl+Shift+Tab back to Misc.
+        QVERIFY(m_desktop.Keys({"ctrl+Tab"}) && shows(pages[0]));
+        QVERIFY(m_desktop.Keys({"ctrl+shift+Tab"}) && shows(pages[7]));
 
-        // Colors: its first control is the opacity slider; End makes it opaque
-        QVERIFY(m_desktop.Keys(Repeat("Left", 6)));
-        QVERIFY(m_desktop.Keys(Repeat("shift+Tab", 2 + 4)));
-        QVERIFY(m_desktop.Keys({"End"}));
+        // Colors, two pages on: its first control, before its three buttons and
+        // "Dismiss", is the opacity slider; End makes it opaque
+        QVERIFY(m_desktop.Keys({"ctrl+Tab", "ctrl+Page_Down"}) && shows(pages[1]));
+        QVERIFY(m_desktop.Keys(Repeat("shift+Tab", 4) << "End"));
         fault = WaitForFace(ini, 255, "pages-opaque");
         QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("opacity not 255: ") + fault));
 
-        // back to the tab strip (slider, 3 buttons, Dismiss, Close), on to
-        // Seconds, and its first control, the check box, off
-        QVERIFY(m_desktop.Keys(Repeat("Tab", 6)));
-        QVERIFY(m_desktop.Keys({"Right", "Right"}));
-        QVERIFY(m_desktop.Keys(Repeat("shift+Tab", 2 + 4)));
-        QVERIFY(m_desktop.Keys({"space"}));
+        // from the slider on to Dial, the focus going to the tab strip; Right
+        // to Seconds; Tab straight into the page: its check box, off
+        QVERIFY(m_desktop.Keys({"ctrl+Tab", "Right", "Tab", "space"}));
         QVERIFY2(FaceStill(ini.ClockRect()), "the seconds hand still moves");
 
         QVERIFY(m_desktop.Click(dialog.topLeft() + QPoint(int(kDismiss.center().x() * dialog.width() / 244.0),

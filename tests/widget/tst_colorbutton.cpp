@@ -1,5 +1,7 @@
 // The colour swatch button's drawing, probed pixel by pixel.
 
+#include <cmath>
+
 #include <QTest>
 
 #include "config/ColorButton.h"
@@ -29,6 +31,13 @@ QRect Box(const QImage& img, QRgb colour, bool equal)
     return box;
 }
 QRect Ink(const QImage& img, QRgb swatch) { return Box(img, swatch, false); }
+
+// Relative luminance of a grey level, for contrast ratios.
+double Luminance(int grey)
+{
+    const double c = grey / 255.0;
+    return (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4)) + 0.05;
+}
 
 } // namespace
 
@@ -66,13 +75,27 @@ private slots:
         QCOMPARE(Ink(Shot(b), grey), inkUp.translated(1, 1));
     }
 
-    void disabledSwatchIsGrey()
+    // A grey swatch, and a grey caption that reads on it
+    // (contrast at least 2.5 : 1) yet not as an enabled one (black is 12.6 : 1),
+    // embossed with a highlight lighter than the swatch.
+    void disabledIsGreyAndLegible()
     {
         CColorButton b;
         Setup(b, RGB(255, 0, 0));
         b.setEnabled(false);
         const QImage img = Shot(b);
-        QCOMPARE(img.pixel(Swatch(img).topLeft()) & 0xFFFFFF, 0xC8C8C8u);
+        const QRgb swatch = img.pixel(Swatch(img).topLeft());
+        QCOMPARE(swatch & 0xFFFFFF, 0xC8C8C8u);
+        const QRect ink = Ink(img, swatch);
+        int darkest = 255, lightest = 0;
+        for (int y = ink.top(); y <= ink.bottom(); ++y)
+            for (int x = ink.left(); x <= ink.right(); ++x) {
+                darkest = std::min(darkest, qGray(img.pixel(x, y)));
+                lightest = std::max(lightest, qGray(img.pixel(x, y)));
+            }
+        const double contrast = Luminance(qGray(swatch)) / Luminance(darkest);
+        QVERIFY2(contrast >= 2.5 && contrast < 7, qPrintable(QString::number(contrast)));
+        QVERIFY(lightest > qGray(swatch));
     }
 
     void noFocusRectangle()

@@ -1,6 +1,7 @@
 // The configuration dialog: its tabs, page set-up, and the ways out.
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QPointer>
 #include <QTabBar>
 #include <QTabWidget>
@@ -10,6 +11,7 @@
 
 #include "app/ClockApp.h"
 #include "app/ProfileStore.h"
+#include "config/Choosers.h"
 #include "config/ConfigDlg.h"
 #include "config/PropertySheet.h"
 #include "res/Templates.h"
@@ -77,6 +79,48 @@ private slots:
         // inits and activations of the first, then of the second page
         QCOMPARE((QList<int>{first->inits, first->activations, second->inits, second->activations}),
                  (QList<int>{1, 3, 1, 2}));
+    }
+
+    // Focus on "Dismiss", on the tab strip, or on the page's first control,
+    // which Tab from the strip reaches with no stop between.
+    void keysSwitchPages_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<int>("to");
+        QTest::newRow("Ctrl+Tab wraps to the first") << 7 << "page" << QKeySequence("Ctrl+Tab") << 0;
+        QTest::newRow("Ctrl+Shift+Tab wraps to the last") << 0 << "Dismiss" << QKeySequence("Ctrl+Shift+Tab") << 7;
+        QTest::newRow("Ctrl+Page Down on a slider") << 1 << "page" << QKeySequence("Ctrl+PgDown") << 2;
+        QTest::newRow("Ctrl+Page Up") << 3 << "strip" << QKeySequence("Ctrl+PgUp") << 2;
+        QTest::newRow("Right on the strip") << 2 << "strip" << QKeySequence("Right") << 3;
+    }
+    void keysSwitchPages()
+    {
+        QFETCH(int, from);
+        QFETCH(QString, focus);
+        QFETCH(QKeySequence, keys);
+        QFETCH(int, to);
+        CConfigDlg dlg;
+        QVERIFY(dlg.Create(nullptr) && QTest::qWaitForWindowActive(&dlg));
+        CPropertySheet& sheet = dlg.GetSheet();
+        sheet.SetActivePage(from);
+        QWidget* start = focus == "Dismiss" ? dlg.GetDlgItem(res::IDOK) : sheet.GetTabControl()->tabBar();
+        start->setFocus();
+        if (focus == "page")
+            QTest::keyClick(start, Qt::Key_Tab);
+        QVERIFY(focus != "page" || sheet.GetActivePage()->isAncestorOf(QApplication::focusWidget()));
+        QTest::keySequence(QApplication::focusWidget(), keys);
+        QCOMPARE(sheet.GetActiveIndex(), to);
+        QVERIFY(QApplication::focusWidget()->isVisible());
+    }
+
+    // OK on a stored face that is not installed keeps it, not the face shown instead.
+    void fontChooserKeepsAFaceNotInstalled()
+    {
+        CFontChooser chooser(CHOSENFONT{QStringLiteral("No Such Face"), 400, 1});
+        chooser.accept();
+        QCOMPARE(chooser.Chosen().strFaceName, QStringLiteral("No Such Face"));
     }
 
     void dismissSavesOnlyWhenModified_data()

@@ -1,6 +1,7 @@
 // The link label: what a click opens (never painted first) and the colour it leaves.
 
 #include <QTest>
+#include <QToolTip>
 
 #include "config/HyperLink.h"
 
@@ -31,6 +32,8 @@ private slots:
         QTest::newRow("opened") << site << "Vitrodial Version 2004.11" << true << site << purple;
         QTest::newRow("failed") << site << "Vitrodial Version 2004.11" << false << site << blue;
         QTest::newRow("no link, the text") << QString() << site << true << site << purple;
+        const QString mail = QStringLiteral("mailto:vitrodial-support@tessaline.example");
+        QTest::newRow("mail") << mail << "vitrodial-support@tessaline.example" << true << mail << purple;
     }
     void click()
     {
@@ -45,6 +48,11 @@ private slots:
         link.setText(text);
         link.SetURL(url);
         QCOMPARE(link.toolTip().remove(QLatin1Char('\n')), url);
+        // wrapped within the tip's width, after a joint of the link ("/", "@", ".", "-")
+        const QStringList lines = link.toolTip().split(QLatin1Char('\n'));
+        for (int i = 0; i < lines.size(); ++i)
+            QVERIFY(QFontMetrics(QToolTip::font()).horizontalAdvance(lines[i]) <= CHyperLink::kMaxTipWidth
+                    && (i + 1 == lines.size() || QStringLiteral("/@.-").contains(lines[i].back())));
         QTest::mouseClick(&link, Qt::LeftButton);
         QCOMPARE(m_opened, QStringList{opened});
         QCOMPARE(bool(link.IsVisited()), ok);

@@ -44,59 +44,52 @@ private slots:
         platform::SetClock(m_clock = std::make_shared<SettableClock>());
     }
 
+    // A tick draws when the shown time changed: the second, or with the
+    // seconds hand hidden the minute; a setting of the clock when the second
+    // changed. Only these move the last time; a page's redraw does not.
     void drawsOnlyWhenTheShownTimeChanges_data()
     {
-        QTest::addColumn<bool>("clockSet");  // the system clock was set, else a tick
+        QTest::addColumn<int>("how");  // 0 a tick, 1 the clock set, 2 a page's redraw
         QTest::addColumn<bool>("showSeconds");
         QTest::addColumn<int>("last");
         QTest::addColumn<int>("now");
-        QTest::addColumn<bool>("draws");
-        QTest::newRow("tick, same second") << false << true << 0 << 0 << false;
-        QTest::newRow("tick, next second") << false << true << 0 << 1 << true;
-        QTest::newRow("tick, no seconds, same minute") << false << false << 5 << 59 << false;
-        QTest::newRow("tick, no seconds, next minute") << false << false << 59 << 60 << true;
-        QTest::newRow("tick, no seconds, hours later") << false << false << 5 << 3 * 3600 + 5 << false;
-        QTest::newRow("clock set, same second") << true << false << 0 << 0 << false;
-        QTest::newRow("clock set, next second") << true << false << 0 << 1 << true;
+        QTest::addColumn<int>("drawnAt");  // -1: nothing drawn
+        QTest::newRow("tick, same second") << 0 << true << 0 << 0 << -1;
+        QTest::newRow("tick, next second") << 0 << true << 0 << 1 << 1;
+        QTest::newRow("tick, no seconds, same minute") << 0 << false << 5 << 59 << -1;
+        QTest::newRow("tick, no seconds, next minute") << 0 << false << 59 << 60 << 60;
+        QTest::newRow("tick, no seconds, hours later") << 0 << false << 5 << 3 * 3600 + 5 << -1;
+        QTest::newRow("clock set, same second") << 1 << false << 0 << 0 << -1;
+        QTest::newRow("clock set, next second") << 1 << false << 0 << 1 << 1;
+        QTest::newRow("page redraw") << 2 << true << 0 << 1 << 0;
     }
     void drawsOnlyWhenTheShownTimeChanges()
     {
-        QFETCH(bool, clockSet);
+        QFETCH(int, how);
         QFETCH(bool, showSeconds);
         QFETCH(int, last);
         QFETCH(int, now);
-        QFETCH(bool, draws);
+        QFETCH(int, drawnAt);
         theApp.m_bShowSeconds = showSeconds;
         CClockDlg dlg;
         dlg.resize(200, 200);
         dlg.m_timeLast = kNoon + last;
         m_clock->now = kNoon + now;
-        clockSet ? dlg.OnTimeChange() : dlg.OnTimer();
-        QCOMPARE(dlg.m_pFace != nullptr, draws);  // drawing makes the renderer
+        how == 0 ? dlg.OnTimer() : how == 1 ? dlg.OnTimeChange() : dlg.DrawClock();
+        QCOMPARE(dlg.m_pFace != nullptr, drawnAt >= 0);  // drawing makes the renderer
         // Kept when nothing is drawn, so the minute is compared with the face's.
-        QCOMPARE(dlg.m_timeLast, kNoon + (draws ? now : last));
+        QCOMPARE(dlg.m_timeLast, kNoon + (drawnAt > 0 ? drawnAt : last));
     }
 
-    // One circle per size; a resize drops the renderer made for the old one.
-    // Redraws other than the timer's keep the last time.
-    void shapeAndRendererFollowTheSize()
+    // The circle follows the size, set once for each.
+    void shapeFollowsTheSize()
     {
         CClockDlg dlg;
-        dlg.UpdateShape();
-        dlg.UpdateShape();
-        QCOMPARE(dlg.WindowRgnSets(), 1);
         dlg.setGeometry(0, 0, 200, 200);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        dlg.m_timeLast = kNoon - 60;
-        m_clock->now = kNoon;
-        dlg.DrawClock();
-        QVERIFY(dlg.m_pFace);
-        QCOMPARE(dlg.m_timeLast, kNoon - 60);
         theApp.m_nSize = 300;
-        QVERIFY(dlg.ResizeClock(300));
-        QVERIFY(!dlg.m_pFace);
-        QCOMPARE(dlg.WindowRgnSets(), 2);
+        QVERIFY(dlg.ResizeClock(300) && dlg.WindowRgnSets() == 2);
         QCOMPARE(dlg.WindowRgn(), platform::CreateEllipticRgn(0, 0, 300, 300));
     }
 

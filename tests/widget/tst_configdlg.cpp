@@ -20,6 +20,7 @@
 #include "config/ColorButton.h"
 #include "config/ConfigDlg.h"
 #include "config/DialogBuilder.h"
+#include "config/HyperLink.h"
 #include "config/SliderCtrl.h"
 #include "platform/MessageBox.h"
 #include "res/Templates.h"
@@ -168,14 +169,6 @@ T* Control(const CPropertyPage* page, const QString& text)
             return qobject_cast<T*>(page->GetDlgItem(t->controls[i].id));
     return nullptr;
 }
-QStringList AllFive(const QString& key, const QString& but)
-{
-    QStringList keys;
-    for (const char* part : {"Date", "Dial", "Hour", "Minute", "Seconds"})
-        if (part != but)
-            keys << QString("%1/%2").arg(part, key);
-    return keys;
-}
 int StoredHourWidth() { return theApp.Store().GetProfileInt(QStringLiteral("Hour"), QStringLiteral("Width"), -1); }
 
 } // namespace
@@ -186,27 +179,22 @@ class TestConfigDlg : public QObject {
 private slots:
     // Dialog units: x and width by a quarter, y and height by an eighth of
     // the dialog font's base units.
-    void controlsAtTheirTemplateRectangles_data()
-    {
-        QTest::addColumn<int>("dialog");
-        QTest::addColumn<int>("id");
-        QTest::addColumn<QRect>("units");
-        QTest::newRow("Dismiss") << res::IDD_CONFIG << res::IDOK << QRect(140, 167, 74, 16);
-        QTest::newRow("Y slider") << res::IDD_PAGE_GEOM << res::geometry::IDC_Y << QRect(187, 13, 27, 113);
-        QTest::newRow("tray icon box") << res::IDD_PAGE_MISC << res::misc::IDC_TRAYICON << QRect(131, 73, 79, 47);
-        QTest::newRow("hour slider") << res::IDD_PAGE_HOUR << res::hour::IDC_WIDTH << QRect(25, 97, 177, 22);
-    }
     void controlsAtTheirTemplateRectangles()
     {
-        QFETCH(int, dialog);
-        QFETCH(int, id);
-        QFETCH(QRect, units);
+        const struct {
+            int dialog, id;
+            QRect units;
+        } controls[] = {{res::IDD_CONFIG, res::IDOK, {140, 167, 74, 16}},
+                        {res::IDD_PAGE_GEOM, res::geometry::IDC_Y, {187, 13, 27, 113}},
+                        {res::IDD_PAGE_MISC, res::misc::IDC_TRAYICON, {131, 73, 79, 47}},
+                        {res::IDD_PAGE_HOUR, res::hour::IDC_WIDTH, {25, 97, 177, 22}}};
         QWidget parent;
         const CDialogBuilder builder(parent.font());
-        const QWidget* control = builder.Build(&parent, *res::FindDialogTemplate(dialog)).value(id);
         const DialogBaseUnits u = builder.Units();
-        QCOMPARE(control->geometry(), QRect(MulDiv(units.x(), u.cx, 4), MulDiv(units.y(), u.cy, 8),
-                                            MulDiv(units.width(), u.cx, 4), MulDiv(units.height(), u.cy, 8)));
+        for (const auto& [dialog, id, r] : controls)
+            QCOMPARE(builder.Build(&parent, *res::FindDialogTemplate(dialog)).value(id)->geometry(),
+                     QRect(MulDiv(r.x(), u.cx, 4), MulDiv(r.y(), u.cy, 8), MulDiv(r.width(), u.cx, 4),
+                           MulDiv(r.height(), u.cy, 8)));
     }
 
     // "Dismiss" and the window manager's close save (only a change) and hide;
@@ -365,7 +353,7 @@ private slots:
             bench.choosers->color = 0x42;
             QTest::mouseClick(button, Qt::LeftButton);
             QCOMPARE(bench.choosers->colorOpenedOn.last(), COLORREF(0x42));
-            QVERIFY(bench.Only(AllFive(key, "Hour")));
+            QVERIFY(bench.Only(QStringList{"Date/", "Dial/", "Minute/", "Seconds/"}.replaceInStrings("/", QString("/") + key)));
         }
     }
 
@@ -388,7 +376,7 @@ private slots:
         QTest::newRow("size fails") << res::geometry::IDC_SIZE << int(Qt::Key_Left)  // tried again at the release
                                     << QStringList{"resize 767", "resize 767"} << QStringList{};
         QTest::newRow("thickness at 0") << res::geometry::IDC_WIDTH << int(Qt::Key_Left) << QStringList{"draw"}
-                                        << AllFive("Width", "Hour");
+                                        << QStringList{"Date/Width", "Dial/Width", "Minute/Width", "Seconds/Width"};
     }
     void geometryPage()
     {
@@ -406,32 +394,37 @@ private slots:
         QVERIFY(slider == res::geometry::IDC_WIDTH || bench.dlg->focusWidget() == page->GetDlgItem(slider));
     }
 
-    void miscSwitches_data()
+    // Stay on top and the tray icon switch only between 0 and 1; the links
+    // open what they show (an empty link the label's own text) and turn
+    // purple once opened.
+    void miscPage_data()
     {
-        QTest::addColumn<bool>("tray");
         QTest::addColumn<int>("before");
-        QTest::addColumn<int>("after");
-        QTest::addColumn<QString>("call");
-        for (bool tray : {false, true}) {
-            const char* what = tray ? "tray icon" : "stay on top";
-            QTest::addRow("%s checking", what) << tray << 0 << 1 << (tray ? "add tray" : "topmost 1");
-            QTest::addRow("%s unchecking", what) << tray << 1 << 0 << (tray ? "remove tray" : "topmost 0");
-            // Only 0 and 1 are switched; a hand-edited value stays.
-            QTest::addRow("%s unchecking 2", what) << tray << 2 << 2 << "";
-        }
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("checking") << 0 << true;
+        QTest::newRow("unchecking") << 1 << false;
+        QTest::newRow("a hand-edited 2") << 2 << true;
     }
-    void miscSwitches()
+    void miscPage()
     {
-        QFETCH(bool, tray);
         QFETCH(int, before);
-        QFETCH(int, after);
-        QFETCH(QString, call);
-        Bench bench([&] { (tray ? theApp.m_bTrayIcon : theApp.m_bTopMost) = before; });
+        QFETCH(bool, opens);
+        Bench bench([&] { theApp.m_bTopMost = theApp.m_bTrayIcon = before; });
         auto* page = bench.Open<CPageMisc>(kMisc);
-        QTest::mouseClick(tray ? page->m_chkTrayIcon : page->m_chkTopMost, Qt::LeftButton);
-        QCOMPARE(tray ? theApp.m_bTrayIcon : theApp.m_bTopMost, after);
-        QCOMPARE(bench.clock.calls, call.isEmpty() ? QStringList() : QStringList{call});
-        QCOMPARE(theApp.m_bModified, int(before != after));
+        QTest::mouseClick(page->m_chkTopMost, Qt::LeftButton);
+        QTest::mouseClick(page->m_chkTrayIcon, Qt::LeftButton);
+        const QStringList calls[] = {{"topmost 1", "add tray"}, {"topmost 0", "remove tray"}, {}};
+        QVERIFY(bench.clock.calls == calls[before] && theApp.m_bModified == (before < 2));
+        QCOMPARE((QList<int>{theApp.m_bTopMost, theApp.m_bTrayIcon}), QList<int>(2, before < 2 ? !before : 2));
+        QStringList opened;
+        const auto old = CHyperLink::SetOpener([&](const QUrl& url) { return opened << url.toString(), opens; });
+        page->m_linkContact->SetURL(before ? CPageMisc::kContactURL : QString());
+        QTest::mouseClick(page->m_linkVersion, Qt::LeftButton);
+        QTest::mouseClick(page->m_linkContact, Qt::LeftButton);
+        CHyperLink::SetOpener(old);
+        QCOMPARE(opened, (QStringList{CPageMisc::kWebSiteURL, before ? CPageMisc::kContactURL : "vitrodial@tessaline.example"}));
+        QCOMPARE(page->m_linkVersion->toolTip().remove('\n'), CPageMisc::kWebSiteURL);
+        QCOMPARE(page->m_linkVersion->palette().color(QPalette::WindowText), opens ? QColor(128, 0, 128) : Qt::blue);
     }
 
     // The store left records everything, the switch included; the next save

@@ -43,8 +43,6 @@ public:
     // from the settings; a part without show box is always shown.
     virtual void UpdateControls();
 
-    const Descriptor& Part() const { return m_part; }
-
     CColorButton* m_btnFillColor = nullptr;
     CColorButton* m_btnLineColor = nullptr;
     CSliderCtrl* m_sliderWidth = nullptr;

@@ -1,7 +1,5 @@
 // The trackbar's notification codes, in order, for keys, channel clicks and drags.
 
-#include <QApplication>
-#include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
@@ -20,13 +18,6 @@ public:
         QStyleOptionSlider opt;
         initStyleOption(&opt);
         return style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
-    }
-    void Mouse(QEvent::Type type, QPoint pos)
-    {
-        const bool release = type == QEvent::MouseButtonRelease, move = type == QEvent::MouseMove;
-        QMouseEvent e(type, QPointF(pos), QPointF(mapToGlobal(pos)), move ? Qt::NoButton : Qt::LeftButton,
-                      release ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(this, &e);
     }
 };
 
@@ -81,14 +72,14 @@ private slots:
         if (key > 0) {
             QTest::keyPress(&slider, Qt::Key(key));
         } else if (key == 0) {
-            slider.Mouse(QEvent::MouseButtonPress, at);
+            QTest::mousePress(&slider, Qt::LeftButton, {}, at);
         } else {
-            slider.Mouse(QEvent::MouseButtonPress, at = handle.center());
+            QTest::mousePress(&slider, Qt::LeftButton, {}, at = handle.center());
             while (at.x() < slider.width())
-                slider.Mouse(QEvent::MouseMove, at += QPoint(6, 0));
+                QTest::mouseMove(&slider, at += QPoint(6, 0));
         }
         QCOMPARE(sent, codes.mid(0, key < 0 ? codes.size() - 2 : 1));
-        key > 0 ? QTest::keyRelease(&slider, Qt::Key(key)) : slider.Mouse(QEvent::MouseButtonRelease, at);
+        key > 0 ? QTest::keyRelease(&slider, Qt::Key(key)) : QTest::mouseRelease(&slider, Qt::LeftButton, {}, at);
         QCOMPARE(sent, codes);
         QCOMPARE(slider.GetPos(), end);
     }

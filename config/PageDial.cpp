@@ -8,10 +8,9 @@
 #include "res/Templates.h"
 
 const CPartPage::Descriptor CPageDial::kPart = {
-    res::IDD_PAGE_DIAL, res::dial::IDC_FILL_COLOR, res::dial::IDC_LINE_COLOR, res::dial::IDC_WIDTH,
-    &CClockApp::m_crDialFill, &CClockApp::m_crDialFrame, &CClockApp::m_nDialWidth,
-    res::dial::IDC_SHOW, &CClockApp::m_bShowDial, res::dial::IDC_GRP_COLORS, res::dial::IDC_GRP_WIDTH,
-};
+    res::IDD_PAGE_DIAL,       res::dial::IDC_FILL_COLOR, res::dial::IDC_LINE_COLOR, res::dial::IDC_WIDTH,
+    &CClockApp::m_crDialFill, &CClockApp::m_crDialFrame, &CClockApp::m_nDialWidth,  res::dial::IDC_SHOW,
+    &CClockApp::m_bShowDial,  res::dial::IDC_GRP_COLORS, res::dial::IDC_GRP_WIDTH};
 
 CPageDial::CPageDial(QWidget* parent) : CPartPage(kPart, parent) {}
 

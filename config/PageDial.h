@@ -18,7 +18,7 @@ public:
 
     CColorButton* m_btnBackColor = nullptr;
     QGroupBox* m_grpBackground = nullptr;
-    QLabel* m_stcHint = nullptr;  // about the clear colour
+    QLabel* m_stcHint = nullptr; // about the clear colour
 
 protected:
     void DoDataExchange() override;

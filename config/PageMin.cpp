@@ -4,8 +4,7 @@
 #include "res/Templates.h"
 
 const CPartPage::Descriptor CPageMin::kPart = {
-    res::IDD_PAGE_MIN, res::minute::IDC_FILL_COLOR, res::minute::IDC_LINE_COLOR, res::minute::IDC_WIDTH,
-    &CClockApp::m_crMinuteFill, &CClockApp::m_crMinuteFrame, &CClockApp::m_nMinuteWidth,
-};
+    res::IDD_PAGE_MIN,          res::minute::IDC_FILL_COLOR, res::minute::IDC_LINE_COLOR, res::minute::IDC_WIDTH,
+    &CClockApp::m_crMinuteFill, &CClockApp::m_crMinuteFrame, &CClockApp::m_nMinuteWidth};
 
 CPageMin::CPageMin(QWidget* parent) : CPartPage(kPart, parent) {}

@@ -11,10 +11,7 @@
 #include "config/PageHelpers.h"
 #include "config/SliderCtrl.h"
 
-CPartPage::CPartPage(const Descriptor& part, QWidget* parent)
-    : CPropertyPage(part.nTemplateId, parent), m_part(part)
-{
-}
+CPartPage::CPartPage(const Descriptor& part, QWidget* parent) : CPropertyPage(part.nTemplateId, parent), m_part(part) {}
 
 void CPartPage::DoDataExchange()
 {
@@ -58,8 +55,8 @@ void CPartPage::UpdateControls()
     const bool show = !m_part.show || theApp.*m_part.show != 0;
     if (m_chkShow)
         m_chkShow->setChecked(show);
-    for (QWidget* w : std::initializer_list<QWidget*>{m_grpColors, m_btnFillColor, m_btnLineColor, m_grpWidth,
-                                                      m_sliderWidth})
+    for (QWidget* w :
+         std::initializer_list<QWidget*> {m_grpColors, m_btnFillColor, m_btnLineColor, m_grpWidth, m_sliderWidth})
         if (w)
             w->setEnabled(show);
     // Hidden, the thumb stays where it was.

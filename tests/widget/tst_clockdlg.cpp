@@ -49,11 +49,11 @@ private slots:
     // changed. Only these move the last time; a page's redraw does not.
     void drawsOnlyWhenTheShownTimeChanges_data()
     {
-        QTest::addColumn<int>("how");  // 0 a tick, 1 the clock set, 2 a page's redraw
+        QTest::addColumn<int>("how"); // 0 a tick, 1 the clock set, 2 a page's redraw
         QTest::addColumn<bool>("showSeconds");
         QTest::addColumn<int>("last");
         QTest::addColumn<int>("now");
-        QTest::addColumn<int>("drawnAt");  // -1: nothing drawn
+        QTest::addColumn<int>("drawnAt"); // -1: nothing drawn
         QTest::newRow("tick, same second") << 0 << true << 0 << 0 << -1;
         QTest::newRow("tick, next second") << 0 << true << 0 << 1 << 1;
         QTest::newRow("tick, no seconds, same minute") << 0 << false << 5 << 59 << -1;
@@ -76,7 +76,7 @@ private slots:
         dlg.m_timeLast = kNoon + last;
         m_clock->now = kNoon + now;
         how == 0 ? dlg.OnTimer() : how == 1 ? dlg.OnTimeChange() : dlg.DrawClock();
-        QCOMPARE(dlg.m_pFace != nullptr, drawnAt >= 0);  // drawing makes the renderer
+        QCOMPARE(dlg.m_pFace != nullptr, drawnAt >= 0); // drawing makes the renderer
         // Kept when nothing is drawn, so the minute is compared with the face's.
         QCOMPARE(dlg.m_timeLast, kNoon + (drawnAt > 0 ? drawnAt : last));
     }
@@ -138,7 +138,7 @@ private slots:
         bool inOrder = false;
         connect(dlg.m_pConfigDlg.get(), &QObject::destroyed, this, [&] {
             inOrder = dlg.m_nTimerId == 0 && !dlg.KillTimer(CClockDlg::kTimerId) && !dlg.TrayIconShown()
-                && dlg.m_pFace != nullptr;
+                      && dlg.m_pFace != nullptr;
         });
         QVERIFY(dlg.DestroyWindow());
         QVERIFY(inOrder);

@@ -56,7 +56,7 @@ void CPartPage::UpdateControls()
     if (m_chkShow)
         m_chkShow->setChecked(show);
     for (QWidget* w :
-         std::initializer_list<QWidget*> {m_grpColors, m_btnFillColor, m_btnLineColor, m_grpWidth, m_sliderWidth})
+         std::initializer_list<QWidget*>{m_grpColors, m_btnFillColor, m_btnLineColor, m_grpWidth, m_sliderWidth})
         if (w)
             w->setEnabled(show);
     // Hidden, the thumb stays where it was.

@@ -221,7 +221,7 @@ private slots:
             qobject_cast<QAbstractButton*>(bench.dlg->GetDlgItem(way ? res::IDC_CLOSE_CLOCK : res::IDOK))->click();
         QVERIFY(!bench.dlg->isVisible());
         QCOMPARE(StoredHourWidth(), modified ? 7 : -1);
-        QCOMPARE(bench.clock.calls, way == 2 ? QStringList {"quit"} : QStringList());
+        QCOMPARE(bench.clock.calls, way == 2 ? QStringList{"quit"} : QStringList());
         QCOMPARE(storedAtQuit, way == 2 ? 7 : 0);
     }
 
@@ -243,7 +243,7 @@ private slots:
         QCOMPARE(page->TemplateId(), p.page->nTemplateId);
         QCOMPARE(bench.dlg->GetSheet().GetTabControl()->tabText(p.tab), p.section);
         for (const auto& [text, key] :
-             {std::pair {"Fill Color...", "/Fill"}, {"Line Color...", "/Frame"}, {"Select Color...", "/Background"}}) {
+             {std::pair{"Fill Color...", "/Fill"}, {"Line Color...", "/Frame"}, {"Select Color...", "/Background"}}) {
             auto* button = Control<CColorButton>(page, text);
             if (!button)
                 continue;
@@ -274,9 +274,9 @@ private slots:
             if (bench.Only({p.section + "/Width"}))
                 acted << code;
             page->OnHScroll(TB_ENDTRACK, 0, slider); // applies what was left, once
-            QVERIFY(bench.Only({p.section + "/Width"}) && bench.clock.calls == QStringList {"draw"});
+            QVERIFY(bench.Only({p.section + "/Width"}) && bench.clock.calls == QStringList{"draw"});
         }
-        QCOMPARE(acted, (QList<int> {TB_LINEUP, TB_LINEDOWN, TB_PAGEUP, TB_PAGEDOWN, TB_THUMBTRACK, TB_ENDTRACK}));
+        QCOMPARE(acted, (QList<int>{TB_LINEUP, TB_LINEDOWN, TB_PAGEUP, TB_PAGEDOWN, TB_THUMBTRACK, TB_ENDTRACK}));
         QTest::keyClick(slider, Qt::Key_Right);
         QCOMPARE(Setting<int>(p.section + "/Width"), TB_ENDTRACK + 1);
         if (p.show.isEmpty())
@@ -289,7 +289,7 @@ private slots:
             Setting<int>(p.section + "/Show") = flag == 2 ? 2 : !flag;
             bench.Reselect(p.tab);
             QTest::mouseClick(box, Qt::LeftButton);
-            QVERIFY(bench.Only(flag == 2 ? QStringList() : QStringList {p.section + "/Show"}));
+            QVERIFY(bench.Only(flag == 2 ? QStringList() : QStringList{p.section + "/Show"}));
             for (std::size_t i = 0; flag < 2 && i < t->count; ++i) {
                 const QString text = t->controls[i].text;
                 const bool kept = text == p.show || std::any_of(p.kept.begin(), p.kept.end(), [&](auto& k) {
@@ -314,22 +314,22 @@ private slots:
         QVERIFY(!page->m_chkDay->isChecked());
         QTest::mouseClick(page->m_chkShow, Qt::LeftButton);
         QVERIFY(page->m_chkDay->isChecked() && !page->m_chkMonth->isChecked());
-        for (const auto& [text, key] : {std::pair {"Show Day", "Date/Day"},
+        for (const auto& [text, key] : {std::pair{"Show Day", "Date/Day"},
                                         {"Show AM/PM", "Date/AMPM"},
                                         {"Enclose in box", "Date/Box"},
                                         {"Show Month", ""}}) {
             bench.Reselect(kDate);
             QTest::mouseClick(Control(page, text), Qt::LeftButton);
-            QVERIFY(bench.Only(*key ? QStringList {key} : QStringList()));
+            QVERIFY(bench.Only(*key ? QStringList{key} : QStringList()));
         }
-        QTest::mouseClick(page->m_btnFont, Qt::LeftButton);    // cancelled
-        bench.choosers->font = CHOSENFONT {QString(), 400, 0}; // no face
+        QTest::mouseClick(page->m_btnFont, Qt::LeftButton);   // cancelled
+        bench.choosers->font = CHOSENFONT{QString(), 400, 0}; // no face
         QTest::mouseClick(page->m_btnFont, Qt::LeftButton);
         QVERIFY(bench.Only({}));
         const CHOSENFONT opened = bench.choosers->fontOpenedOn.value(0);
         QVERIFY(opened.strFaceName == "A Very Long Face Name That Over" && opened.lfWeight == 700
                 && opened.lfItalic == 0xFF);
-        bench.choosers->font = CHOSENFONT {QStringLiteral("DejaVu Sans"), 300, 200};
+        bench.choosers->font = CHOSENFONT{QStringLiteral("DejaVu Sans"), 300, 200};
         QTest::mouseClick(page->m_btnFont, Qt::LeftButton);
         QVERIFY(bench.Only({"Font/Face", "Font/Italic", "Font/Weight"}) && theApp.m_bFontItalic == 200);
     }
@@ -346,9 +346,9 @@ private slots:
             bench.choosers->color = 0xFF;
             QTest::mouseClick(page->m_btnClear, Qt::LeftButton);
             QCOMPARE(bench.clock.calls.value(0), call);
-            QVERIFY(bench.Only(call.isEmpty() ? QStringList() : QStringList {"Color/Clear"}));
+            QVERIFY(bench.Only(call.isEmpty() ? QStringList() : QStringList{"Color/Clear"}));
         }
-        for (const auto& [button, key] : {std::pair {page->m_btnFillColor, "Fill"}, {page->m_btnLineColor, "Frame"}}) {
+        for (const auto& [button, key] : {std::pair{page->m_btnFillColor, "Fill"}, {page->m_btnLineColor, "Frame"}}) {
             Setting<COLORREF>(QString("Hour/") + key) = 0x42;
             bench.Reselect(kColors);
             QCOMPARE(button->m_crColor, COLORREF(0x42));
@@ -356,7 +356,7 @@ private slots:
             QTest::mouseClick(button, Qt::LeftButton);
             QCOMPARE(bench.choosers->colorOpenedOn.last(), COLORREF(0x42));
             QVERIFY(bench.Only(
-                QStringList {"Date/", "Dial/", "Minute/", "Seconds/"}.replaceInStrings("/", QString("/") + key)));
+                QStringList{"Date/", "Dial/", "Minute/", "Seconds/"}.replaceInStrings("/", QString("/") + key)));
         }
     }
 
@@ -370,16 +370,16 @@ private slots:
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<QStringList>("changed");
         // From the defaults on 1024 x 768: left 128, top 0, size 768.
-        QTest::newRow("X Right") << res::geometry::IDC_X << int(Qt::Key_Right) << QStringList {"move 129 0"}
-                                 << QStringList {"Geometry/Left"};
-        QTest::newRow("Y PageUp") << res::geometry::IDC_Y << int(Qt::Key_PageUp) << QStringList {"move 128 -153"}
-                                  << QStringList {"Geometry/Top"};
-        QTest::newRow("size Left") << res::geometry::IDC_SIZE << int(Qt::Key_Left) << QStringList {"resize 767"}
-                                   << QStringList {"Geometry/Size"};
+        QTest::newRow("X Right") << res::geometry::IDC_X << int(Qt::Key_Right) << QStringList{"move 129 0"}
+                                 << QStringList{"Geometry/Left"};
+        QTest::newRow("Y PageUp") << res::geometry::IDC_Y << int(Qt::Key_PageUp) << QStringList{"move 128 -153"}
+                                  << QStringList{"Geometry/Top"};
+        QTest::newRow("size Left") << res::geometry::IDC_SIZE << int(Qt::Key_Left) << QStringList{"resize 767"}
+                                   << QStringList{"Geometry/Size"};
         QTest::newRow("size fails") << res::geometry::IDC_SIZE << int(Qt::Key_Left) // tried again at the release
-                                    << QStringList {"resize 767", "resize 767"} << QStringList {};
-        QTest::newRow("thickness at 0") << res::geometry::IDC_WIDTH << int(Qt::Key_Left) << QStringList {"draw"}
-                                        << QStringList {"Date/Width", "Dial/Width", "Minute/Width", "Seconds/Width"};
+                                    << QStringList{"resize 767", "resize 767"} << QStringList{};
+        QTest::newRow("thickness at 0") << res::geometry::IDC_WIDTH << int(Qt::Key_Left) << QStringList{"draw"}
+                                        << QStringList{"Date/Width", "Dial/Width", "Minute/Width", "Seconds/Width"};
     }
     void geometryPage()
     {
@@ -418,15 +418,15 @@ private slots:
         QTest::mouseClick(page->m_chkTrayIcon, Qt::LeftButton);
         const QStringList calls[] = {{"topmost 1", "add tray"}, {"topmost 0", "remove tray"}, {}};
         QVERIFY(bench.clock.calls == calls[before] && theApp.m_bModified == (before < 2));
-        QCOMPARE((QList<int> {theApp.m_bTopMost, theApp.m_bTrayIcon}), QList<int>(2, before < 2 ? !before : 2));
+        QCOMPARE((QList<int>{theApp.m_bTopMost, theApp.m_bTrayIcon}), QList<int>(2, before < 2 ? !before : 2));
         QStringList opened;
         const auto old = CHyperLink::SetOpener([&](const QUrl& url) { return opened << url.toString(), opens; });
         page->m_linkContact->SetURL(before ? CPageMisc::kContactURL : QString());
         QTest::mouseClick(page->m_linkVersion, Qt::LeftButton);
         QTest::mouseClick(page->m_linkContact, Qt::LeftButton);
         CHyperLink::SetOpener(old);
-        QCOMPARE(opened, (QStringList {CPageMisc::kWebSiteURL,
-                                       before ? CPageMisc::kContactURL : "vitrodial@tessaline.example"}));
+        QCOMPARE(opened, (QStringList{CPageMisc::kWebSiteURL,
+                                      before ? CPageMisc::kContactURL : "vitrodial@tessaline.example"}));
         QCOMPARE(page->m_linkVersion->toolTip().remove('\n'), CPageMisc::kWebSiteURL);
         QCOMPARE(page->m_linkVersion->palette().color(QPalette::WindowText), opens ? QColor(128, 0, 128) : Qt::blue);
     }
@@ -461,7 +461,7 @@ private slots:
         QTest::mouseClick(radio, Qt::LeftButton);
         QVERIFY(stored(!toIni, "Misc", "IniFile") == toIni && stored(!toIni, "Hour", "Width") == 7);
         if (!folder.isEmpty()) {
-            QCOMPARE(bench.messages, QStringList {"Error: Unable to setup .INI file"});
+            QCOMPARE(bench.messages, QStringList{"Error: Unable to setup .INI file"});
             QVERIFY(!theApp.m_bIniFile && Control<QAbstractButton>(page, "Windows Registry")->isChecked());
             return;
         }

@@ -37,15 +37,15 @@ private slots:
         QTest::addColumn<Codes>("codes");
         QTest::addColumn<int>("end");
         const int h = Qt::Horizontal, v = Qt::Vertical;
-        QTest::newRow("Right") << h << int(Qt::Key_Right) << false << Codes {TB_LINEDOWN, TB_ENDTRACK} << 6;
-        QTest::newRow("Left") << h << int(Qt::Key_Left) << false << Codes {TB_LINEUP, TB_ENDTRACK} << 4;
-        QTest::newRow("PageDown") << h << int(Qt::Key_PageDown) << false << Codes {TB_PAGEDOWN, TB_ENDTRACK} << 8;
-        QTest::newRow("Home") << h << int(Qt::Key_Home) << false << Codes {TB_TOP, TB_ENDTRACK} << 0;
-        QTest::newRow("End") << h << int(Qt::Key_End) << false << Codes {TB_BOTTOM, TB_ENDTRACK} << 10;
+        QTest::newRow("Right") << h << int(Qt::Key_Right) << false << Codes{TB_LINEDOWN, TB_ENDTRACK} << 6;
+        QTest::newRow("Left") << h << int(Qt::Key_Left) << false << Codes{TB_LINEUP, TB_ENDTRACK} << 4;
+        QTest::newRow("PageDown") << h << int(Qt::Key_PageDown) << false << Codes{TB_PAGEDOWN, TB_ENDTRACK} << 8;
+        QTest::newRow("Home") << h << int(Qt::Key_Home) << false << Codes{TB_TOP, TB_ENDTRACK} << 0;
+        QTest::newRow("End") << h << int(Qt::Key_End) << false << Codes{TB_BOTTOM, TB_ENDTRACK} << 10;
         // Minimum at the top: Down and a click above the thumb move as on a horizontal one.
-        QTest::newRow("vertical Down") << v << int(Qt::Key_Down) << false << Codes {TB_LINEDOWN, TB_ENDTRACK} << 6;
-        QTest::newRow("right of thumb") << h << 0 << true << Codes {TB_PAGEDOWN, TB_ENDTRACK} << 8;
-        QTest::newRow("above thumb") << v << 0 << false << Codes {TB_PAGEUP, TB_ENDTRACK} << 2;
+        QTest::newRow("vertical Down") << v << int(Qt::Key_Down) << false << Codes{TB_LINEDOWN, TB_ENDTRACK} << 6;
+        QTest::newRow("right of thumb") << h << 0 << true << Codes{TB_PAGEDOWN, TB_ENDTRACK} << 8;
+        QTest::newRow("above thumb") << v << 0 << false << Codes{TB_PAGEUP, TB_ENDTRACK} << 2;
         // Every position passed, once.
         QTest::newRow("drag") << h << -1 << false << (Codes(5, TB_THUMBTRACK) << TB_THUMBPOSITION << TB_ENDTRACK) << 10;
     }
@@ -56,7 +56,7 @@ private slots:
         QFETCH(bool, afterThumb);
         QFETCH(Codes, codes);
         QFETCH(int, end);
-        Probe slider {Qt::Orientation(orientation)};
+        Probe slider{Qt::Orientation(orientation)};
         slider.SetRange(0, 10, 1);
         slider.SetPageSize(3);
         slider.SetPos(5);

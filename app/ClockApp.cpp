@@ -200,13 +200,13 @@ void CClockApp::LoadSettings()
         const QString key = QString::fromLatin1(s.key);
         if (const auto* m = std::get_if<IntMember>(&s.member)) {
             this->*(*m) = store.GetProfileInt(section, key, defaultOf(s, *m));
-        } else if (const auto* m = std::get_if<ColorMember>(&s.member)) {
+        } else if (const auto* c = std::get_if<ColorMember>(&s.member)) {
             const QString text = store.GetProfileString(section, key, profile::FormatColor(COLORREF(s.def)));
             // A text that does not convert leaves the member as it was.
             if (const std::optional<COLORREF> color = profile::ParseColor(text))
-                this->*(*m) = *color;
-        } else if (const auto* m = std::get_if<TextMember>(&s.member)) {
-            this->*(*m) = store.GetProfileString(section, key, QString::fromLatin1(s.defText));
+                this->*(*c) = *color;
+        } else if (const auto* t = std::get_if<TextMember>(&s.member)) {
+            this->*(*t) = store.GetProfileString(section, key, QString::fromLatin1(s.defText));
         }
     };
 
@@ -256,10 +256,10 @@ void CClockApp::SaveSettings()
         const QString key = QString::fromLatin1(s.key);
         if (const auto* m = std::get_if<IntMember>(&s.member))
             store.WriteProfileInt(section, key, this->*(*m));
-        else if (const auto* m = std::get_if<ColorMember>(&s.member))
-            store.WriteProfileString(section, key, profile::FormatColor(this->*(*m)));
-        else if (const auto* m = std::get_if<TextMember>(&s.member))
-            store.WriteProfileString(section, key, this->*(*m));
+        else if (const auto* c = std::get_if<ColorMember>(&s.member))
+            store.WriteProfileString(section, key, profile::FormatColor(this->*(*c)));
+        else if (const auto* t = std::get_if<TextMember>(&s.member))
+            store.WriteProfileString(section, key, this->*(*t));
     }
     if (store.Commit())
         m_bModified = 0;

@@ -10,7 +10,7 @@
 #include "platform/WinTypes.h"
 
 class IProfileStore;
-class CClockDlg;
+class IClockWindow;
 
 class CClockApp {
 public:
@@ -93,8 +93,9 @@ public:
     BOOL m_bIniFile = 0;
     BOOL m_bTrayIcon = 0;
 
-    // The clock window, through which pages reach DrawClock; null outside its run.
-    CClockDlg* m_pMainWnd = nullptr;
+    // The clock window, through which the configuration dialog reaches it;
+    // null outside its run.
+    IClockWindow* m_pMainWnd = nullptr;
 
 private:
     QString m_strRegistryKey;

@@ -4,9 +4,9 @@
 #include <QCloseEvent>
 
 #include "app/ClockApp.h"
+#include "app/ClockWindow.h"
 #include "config/DialogBuilder.h"
 #include "res/Templates.h"
-#include "window/ClockDlg.h"
 
 CConfigDlg::CConfigDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint)

@@ -3,12 +3,12 @@
 #include <initializer_list>
 
 #include "app/ClockApp.h"
+#include "app/ClockWindow.h"
 #include "config/Choosers.h"
 #include "config/ColorButton.h"
 #include "config/PageHelpers.h"
 #include "config/SliderCtrl.h"
 #include "res/Templates.h"
-#include "window/ClockDlg.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ constexpr int kOpacityPageSize = 25;
 
 void Redraw()
 {
-    if (CClockDlg* clock = theApp.m_pMainWnd)
+    if (IClockWindow* clock = theApp.m_pMainWnd)
         clock->DrawClock();
 }
 
@@ -35,10 +35,10 @@ CPageColor::CPageColor(QWidget* parent) : CPropertyPage(res::IDD_PAGE_COLOR, par
 
 void CPageColor::DoDataExchange()
 {
-    DDX_Control(1006, m_btnLineColor);
-    DDX_Control(1007, m_btnFillColor);
-    DDX_Control(1005, m_btnClear);
-    DDX_Control(1004, m_sliderOpacity);
+    DDX_Control(res::colors::IDC_LINE_COLOR, m_btnLineColor);
+    DDX_Control(res::colors::IDC_FILL_COLOR, m_btnFillColor);
+    DDX_Control(res::colors::IDC_CLEAR, m_btnClear);
+    DDX_Control(res::colors::IDC_OPACITY, m_sliderOpacity);
 }
 
 BOOL CPageColor::OnInitDialog()
@@ -68,7 +68,7 @@ void CPageColor::OnSelectClear()
     COLORREF chosen = 0;
     if (!Choosers().ChooseColor(theApp.m_crClear, &chosen) || chosen == theApp.m_crClear)
         return;
-    if (CClockDlg* clock = theApp.m_pMainWnd)
+    if (IClockWindow* clock = theApp.m_pMainWnd)
         clock->SetLayeredWindowAttributes(chosen, theApp.m_nOpacity & 0xFF);
     theApp.m_crClear = chosen;
     m_btnClear->SetColor(chosen);
@@ -106,7 +106,7 @@ void CPageColor::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
         const int opacity = m_sliderOpacity->GetPos() & 0xFF;
         if (opacity != theApp.m_nOpacity) {
             // The window blends its current picture anew: no redraw.
-            if (CClockDlg* clock = theApp.m_pMainWnd)
+            if (IClockWindow* clock = theApp.m_pMainWnd)
                 clock->SetLayeredWindowAttributes(theApp.m_crClear, opacity);
             theApp.m_nOpacity = opacity;
             theApp.m_bModified = 1;

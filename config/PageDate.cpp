@@ -9,63 +9,44 @@
 
 #include "app/ClockApp.h"
 #include "config/Choosers.h"
-#include "config/ColorButton.h"
 #include "config/PageHelpers.h"
-#include "config/SliderCtrl.h"
 #include "platform/Font.h"
 #include "res/Templates.h"
 
-CPageDate::CPageDate(QWidget* parent) : CPropertyPage(res::IDD_PAGE_DATE, parent) {}
+const CPartPage::Descriptor CPageDate::kPart = {
+    res::IDD_PAGE_DATE,       res::date::IDC_FILL_COLOR, res::date::IDC_LINE_COLOR, res::date::IDC_WIDTH,
+    &CClockApp::m_crDateFill, &CClockApp::m_crDateFrame, &CClockApp::m_nDateWidth,  res::date::IDC_SHOW,
+    &CClockApp::m_bShowDate,  res::date::IDC_GRP_COLORS, res::date::IDC_GRP_WIDTH};
+
+CPageDate::CPageDate(QWidget* parent) : CPartPage(kPart, parent) {}
 
 void CPageDate::DoDataExchange()
 {
-    DDX_Control(1024, m_chkMonth);
-    DDX_Control(1020, m_chkBox);
-    DDX_Control(1019, m_chkAmPm);
-    DDX_Control(1018, m_chkDay);
-    DDX_Control(1017, m_btnFont);
-    DDX_Control(1023, m_grpFont);
-    DDX_Control(1010, m_sliderWidth);
-    DDX_Control(1021, m_grpWidth);
-    DDX_Control(1016, m_btnLineColor);
-    DDX_Control(1015, m_btnFillColor);
-    DDX_Control(1022, m_grpColors);
-    DDX_Control(1012, m_chkShow);
+    CPartPage::DoDataExchange();
+    DDX_Control(res::date::IDC_MONTH, m_chkMonth);
+    DDX_Control(res::date::IDC_BOX, m_chkBox);
+    DDX_Control(res::date::IDC_AMPM, m_chkAmPm);
+    DDX_Control(res::date::IDC_DAY, m_chkDay);
+    DDX_Control(res::date::IDC_FONT, m_btnFont);
+    DDX_Control(res::date::IDC_GRP_FONT, m_grpFont);
 }
 
 BOOL CPageDate::OnInitDialog()
 {
-    CPropertyPage::OnInitDialog();
-    connect(m_chkShow, &QAbstractButton::clicked, this, &CPageDate::OnShowDate);
-    connect(m_btnFillColor, &QAbstractButton::clicked, this, &CPageDate::OnFillColor);
-    connect(m_btnLineColor, &QAbstractButton::clicked, this, &CPageDate::OnLineColor);
     connect(m_btnFont, &QAbstractButton::clicked, this, &CPageDate::OnFontSelect);
     connect(m_chkDay, &QAbstractButton::clicked, this, &CPageDate::OnShowDay);
     connect(m_chkAmPm, &QAbstractButton::clicked, this, &CPageDate::OnShowAmPm);
     connect(m_chkBox, &QAbstractButton::clicked, this, &CPageDate::OnDateBox);
     connect(m_chkMonth, &QAbstractButton::clicked, this, &CPageDate::OnShowMonth);
-
-    pages::InitWidthSlider(m_sliderWidth);
-    UpdateControls();
-    return 1;
-}
-
-BOOL CPageDate::OnSetActive()
-{
-    m_btnFillColor->SetColor(theApp.m_crDateFill);
-    m_btnLineColor->SetColor(theApp.m_crDateFrame);
-    m_sliderWidth->SetPos(theApp.m_nDateWidth);
-    return CPropertyPage::OnSetActive();
+    return CPartPage::OnInitDialog();
 }
 
 void CPageDate::UpdateControls()
 {
+    CPartPage::UpdateControls();
     const bool show = theApp.m_bShowDate != 0;
-    m_chkShow->setChecked(show);
-    pages::EnableControls({m_grpColors, m_btnFillColor, m_btnLineColor, m_grpWidth, m_sliderWidth}, show);
-    if (show)
-        m_sliderWidth->SetPos(theApp.m_nDateWidth);
-    pages::EnableControls({m_grpFont, m_btnFont}, show);
+    m_grpFont->setEnabled(show);
+    m_btnFont->setEnabled(show);
 
     const std::pair<QCheckBox*, BOOL> contents[] = {
         {m_chkDay, theApp.m_bShowDay},
@@ -82,25 +63,10 @@ void CPageDate::UpdateControls()
     }
 }
 
-void CPageDate::OnShowDate()
-{
-    if (pages::FollowCheck(m_chkShow, theApp.m_bShowDate))
-        UpdateControls();
-}
-
-void CPageDate::OnShowDay() { pages::FollowCheck(m_chkDay, theApp.m_bShowDay); }
-void CPageDate::OnShowMonth() { pages::FollowCheck(m_chkMonth, theApp.m_bShowMonth); }
-void CPageDate::OnShowAmPm() { pages::FollowCheck(m_chkAmPm, theApp.m_bShowAmPm); }
-void CPageDate::OnDateBox() { pages::FollowCheck(m_chkBox, theApp.m_bDateBox); }
-
-void CPageDate::OnFillColor() { pages::ChooseColor(theApp.m_crDateFill, m_btnFillColor); }
-void CPageDate::OnLineColor() { pages::ChooseColor(theApp.m_crDateFrame, m_btnLineColor); }
-
-void CPageDate::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
-{
-    pages::OnWidthScroll(nSBCode, pScrollBar, m_sliderWidth, theApp.m_nDateWidth);
-    CPropertyPage::OnHScroll(nSBCode, nPos, pScrollBar);
-}
+void CPageDate::OnShowDay() { FollowCheck(m_chkDay, theApp.m_bShowDay); }
+void CPageDate::OnShowMonth() { FollowCheck(m_chkMonth, theApp.m_bShowMonth); }
+void CPageDate::OnShowAmPm() { FollowCheck(m_chkAmPm, theApp.m_bShowAmPm); }
+void CPageDate::OnDateBox() { FollowCheck(m_chkBox, theApp.m_bDateBox); }
 
 void CPageDate::OnFontSelect()
 {

@@ -1,73 +1,37 @@
 #include "config/PageDial.h"
 
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 
 #include "app/ClockApp.h"
 #include "config/ColorButton.h"
-#include "config/PageHelpers.h"
-#include "config/SliderCtrl.h"
 #include "res/Templates.h"
 
-CPageDial::CPageDial(QWidget* parent) : CPropertyPage(res::IDD_PAGE_DIAL, parent) {}
+const CPartPage::Descriptor CPageDial::kPart = {
+    res::IDD_PAGE_DIAL,       res::dial::IDC_FILL_COLOR, res::dial::IDC_LINE_COLOR, res::dial::IDC_WIDTH,
+    &CClockApp::m_crDialFill, &CClockApp::m_crDialFrame, &CClockApp::m_nDialWidth,  res::dial::IDC_SHOW,
+    &CClockApp::m_bShowDial,  res::dial::IDC_GRP_COLORS, res::dial::IDC_GRP_WIDTH};
+
+CPageDial::CPageDial(QWidget* parent) : CPartPage(kPart, parent) {}
 
 void CPageDial::DoDataExchange()
 {
-    DDX_Control(1026, m_sliderWidth);
-    DDX_Control(1027, m_grpWidth);
-    DDX_Control(1034, m_stcHint);
-    DDX_Control(1033, m_btnBackColor);
-    DDX_Control(1035, m_grpBackground);
-    DDX_Control(1032, m_btnLineColor);
-    DDX_Control(1031, m_btnFillColor);
-    DDX_Control(1028, m_grpColors);
-    DDX_Control(1024, m_chkShow);
+    CPartPage::DoDataExchange();
+    DDX_Control(res::dial::IDC_BACK_COLOR, m_btnBackColor);
+    DDX_Control(res::dial::IDC_GRP_BACKGROUND, m_grpBackground);
+    DDX_Control(res::dial::IDC_HINT, m_stcHint);
 }
 
 BOOL CPageDial::OnInitDialog()
 {
-    CPropertyPage::OnInitDialog();
-    connect(m_chkShow, &QAbstractButton::clicked, this, &CPageDial::OnShowDial);
     connect(m_btnBackColor, &QAbstractButton::clicked, this, &CPageDial::OnBackgroundColor);
-    connect(m_btnFillColor, &QAbstractButton::clicked, this, &CPageDial::OnFillColor);
-    connect(m_btnLineColor, &QAbstractButton::clicked, this, &CPageDial::OnLineColor);
-
-    pages::InitWidthSlider(m_sliderWidth);
-    UpdateControls();
-    return 1;
+    return CPartPage::OnInitDialog();
 }
 
 BOOL CPageDial::OnSetActive()
 {
     m_btnBackColor->SetColor(theApp.m_crDialBackground);
-    m_btnFillColor->SetColor(theApp.m_crDialFill);
-    m_btnLineColor->SetColor(theApp.m_crDialFrame);
-    m_sliderWidth->SetPos(theApp.m_nDialWidth);
-    return CPropertyPage::OnSetActive();
+    return CPartPage::OnSetActive();
 }
 
-void CPageDial::UpdateControls()
-{
-    const bool show = theApp.m_bShowDial != 0;
-    m_chkShow->setChecked(show);
-    pages::EnableControls({m_grpColors, m_btnFillColor, m_btnLineColor, m_grpWidth, m_sliderWidth}, show);
-    if (show)
-        m_sliderWidth->SetPos(theApp.m_nDialWidth);
-}
-
-void CPageDial::OnShowDial()
-{
-    if (pages::FollowCheck(m_chkShow, theApp.m_bShowDial))
-        UpdateControls();
-}
-
-void CPageDial::OnBackgroundColor() { pages::ChooseColor(theApp.m_crDialBackground, m_btnBackColor); }
-void CPageDial::OnFillColor() { pages::ChooseColor(theApp.m_crDialFill, m_btnFillColor); }
-void CPageDial::OnLineColor() { pages::ChooseColor(theApp.m_crDialFrame, m_btnLineColor); }
-
-void CPageDial::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
-{
-    pages::OnWidthScroll(nSBCode, pScrollBar, m_sliderWidth, theApp.m_nDialWidth);
-    CPropertyPage::OnHScroll(nSBCode, nPos, pScrollBar);
-}
+void CPageDial::OnBackgroundColor() { ChooseColor(theApp.m_crDialBackground, m_btnBackColor); }

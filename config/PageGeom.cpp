@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "app/ClockApp.h"
+#include "app/ClockWindow.h"
 #include "config/PageHelpers.h"
 #include "config/SliderCtrl.h"
 #include "platform/MessageBox.h"
 #include "res/Templates.h"
-#include "window/ClockDlg.h"
 
 namespace {
 
@@ -25,10 +25,10 @@ CPageGeom::CPageGeom(QWidget* parent) : CPropertyPage(res::IDD_PAGE_GEOM, parent
 
 void CPageGeom::DoDataExchange()
 {
-    DDX_Control(1004, m_sliderSize);
-    DDX_Control(1003, m_sliderWidth);
-    DDX_Control(1005, m_sliderX);
-    DDX_Control(1002, m_sliderY);
+    DDX_Control(res::geometry::IDC_SIZE, m_sliderSize);
+    DDX_Control(res::geometry::IDC_WIDTH, m_sliderWidth);
+    DDX_Control(res::geometry::IDC_X, m_sliderX);
+    DDX_Control(res::geometry::IDC_Y, m_sliderY);
 }
 
 BOOL CPageGeom::OnInitDialog()
@@ -73,7 +73,7 @@ void CPageGeom::OnPosition(CSliderCtrl* slider, int& setting)
         setting = pos;
         theApp.m_bModified = 1;
         // A failed move is neither undone nor reported.
-        if (CClockDlg* clock = theApp.m_pMainWnd)
+        if (IClockWindow* clock = theApp.m_pMainWnd)
             clock->MoveClock(theApp.m_nLeft, theApp.m_nTop);
     }
     FocusBack(slider);
@@ -89,7 +89,7 @@ void CPageGeom::OnSize()
         // The clock fits its shape and repaints itself when resized. After a
         // failure the slider keeps its place, so the next notification tries
         // again.
-        CClockDlg* clock = theApp.m_pMainWnd;
+        IClockWindow* clock = theApp.m_pMainWnd;
         if (clock && !clock->ResizeClock(pos)) {
             theApp.m_nSize = old;
             AfxMessageBox(QStringLiteral("SetWindowPos failed!"));
@@ -109,7 +109,7 @@ void CPageGeom::OnWidth()
     theApp.m_nMinuteWidth = pos;
     theApp.m_nSecondsWidth = pos;
     theApp.m_bModified = 1;
-    if (CClockDlg* clock = theApp.m_pMainWnd)
+    if (IClockWindow* clock = theApp.m_pMainWnd)
         clock->DrawClock();
 }
 

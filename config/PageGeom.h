@@ -18,10 +18,10 @@ public:
     void OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
     void OnVScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
 
-    CSliderCtrl* m_sliderSize = nullptr;  // 1004 size
-    CSliderCtrl* m_sliderWidth = nullptr;  // 1003 one thickness for all five parts
-    CSliderCtrl* m_sliderX = nullptr;  // 1005 horizontal position
-    CSliderCtrl* m_sliderY = nullptr;  // 1002 vertical position, minimum at the top
+    CSliderCtrl* m_sliderSize = nullptr;  // size
+    CSliderCtrl* m_sliderWidth = nullptr;  // one thickness for all five parts
+    CSliderCtrl* m_sliderX = nullptr;  // horizontal position
+    CSliderCtrl* m_sliderY = nullptr;  // vertical position, minimum at the top
 
 protected:
     void DoDataExchange() override;

@@ -4,16 +4,10 @@
 #include <QRadioButton>
 
 #include "app/ClockApp.h"
+#include "app/ClockWindow.h"
 #include "config/HyperLink.h"
 #include "platform/MessageBox.h"
 #include "res/Templates.h"
-#include "window/ClockDlg.h"
-
-namespace {
-
-constexpr int IDC_REGISTRY = 1009;
-
-} // namespace
 
 const QString CPageMisc::kWebSiteURL = QStringLiteral("https://tessaline.example/vitrodial/");
 const QString CPageMisc::kContactURL = QStringLiteral("mailto:vitrodial@tessaline.example");
@@ -22,11 +16,11 @@ CPageMisc::CPageMisc(QWidget* parent) : CPropertyPage(res::IDD_PAGE_MISC, parent
 
 void CPageMisc::DoDataExchange()
 {
-    DDX_Control(1056, m_linkContact);
-    DDX_Control(1055, m_linkVersion);
-    DDX_Control(1008, m_radioIniFile);
-    DDX_Control(1007, m_chkTrayIcon);
-    DDX_Control(1006, m_chkTopMost);
+    DDX_Control(res::misc::IDC_CONTACT, m_linkContact);
+    DDX_Control(res::misc::IDC_VERSION, m_linkVersion);
+    DDX_Control(res::misc::IDC_INIFILE, m_radioIniFile);
+    DDX_Control(res::misc::IDC_TRAYICON, m_chkTrayIcon);
+    DDX_Control(res::misc::IDC_TOPMOST, m_chkTopMost);
 }
 
 BOOL CPageMisc::OnInitDialog()
@@ -35,7 +29,7 @@ BOOL CPageMisc::OnInitDialog()
     connect(m_chkTopMost, &QAbstractButton::clicked, this, &CPageMisc::OnTopMost);
     connect(m_chkTrayIcon, &QAbstractButton::clicked, this, &CPageMisc::OnTrayIcon);
     connect(m_radioIniFile, &QAbstractButton::clicked, this, &CPageMisc::OnIniFile);
-    if (auto* registry = qobject_cast<QAbstractButton*>(GetDlgItem(IDC_REGISTRY)))
+    if (auto* registry = qobject_cast<QAbstractButton*>(GetDlgItem(res::misc::IDC_REGISTRY)))
         connect(registry, &QAbstractButton::clicked, this, &CPageMisc::OnRegistry);
 
     m_chkTopMost->setChecked(theApp.m_bTopMost != 0);
@@ -51,14 +45,14 @@ void CPageMisc::ShowStore()
 {
     QAbstractButton* radio = m_radioIniFile;
     if (!theApp.m_bIniFile)
-        radio = qobject_cast<QAbstractButton*>(GetDlgItem(IDC_REGISTRY));
+        radio = qobject_cast<QAbstractButton*>(GetDlgItem(res::misc::IDC_REGISTRY));
     if (radio)
         radio->setChecked(true);
 }
 
 void CPageMisc::OnTopMost()
 {
-    CClockDlg* clock = theApp.m_pMainWnd;
+    IClockWindow* clock = theApp.m_pMainWnd;
     if (m_chkTopMost->isChecked() && theApp.m_bTopMost == 0) {
         if (clock)
             clock->SetTopMost(true);
@@ -77,7 +71,7 @@ void CPageMisc::OnTopMost()
 
 void CPageMisc::OnTrayIcon()
 {
-    CClockDlg* clock = theApp.m_pMainWnd;
+    IClockWindow* clock = theApp.m_pMainWnd;
     if (m_chkTrayIcon->isChecked() && theApp.m_bTrayIcon == 0) {
         if (clock)
             clock->AddTrayIcon();

@@ -30,7 +30,6 @@ public:
     // The control with this id; nullptr before the page is built or for an
     // unknown id.
     QWidget* GetDlgItem(int nId) const { return m_items.value(nId); }
-    bool IsBuilt() const { return m_bBuilt; }
 
     // Called by the sheet when the page's tab becomes the selected one: the
     // first time builds the controls and runs OnInitDialog, every time runs

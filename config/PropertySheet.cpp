@@ -168,8 +168,6 @@ bool CPropertySheet::Create(QWidget* pParent)
     return true;
 }
 
-int CPropertySheet::GetPageCount() const { return m_pTabs->count(); }
-
 CPropertyPage* CPropertySheet::GetPage(int nPage) const
 {
     return qobject_cast<CPropertyPage*>(m_pTabs->widget(nPage));

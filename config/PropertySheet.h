@@ -24,7 +24,6 @@ public:
     // and selects the first page (which builds it).
     bool Create(QWidget* pParent);
 
-    int GetPageCount() const;
     CPropertyPage* GetPage(int nPage) const;
     CPropertyPage* GetActivePage() const;
     int GetActiveIndex() const;

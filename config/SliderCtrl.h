@@ -37,10 +37,6 @@ public:
     void SetLineSize(int nSize);
     void SetPos(int nPos);
     int GetPos() const { return value(); }
-    int GetRangeMin() const { return minimum(); }
-    int GetRangeMax() const { return maximum(); }
-    int GetPageSize() const { return pageStep(); }
-    int GetLineSize() const { return singleStep(); }
 
 signals:
     // One trackbar notification; nPos is the position for TB_THUMBTRACK and

@@ -36,7 +36,6 @@ struct RECT {
 
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
-    QRect ToQRect() const { return QRect(left, top, right - left, bottom - top); }
     friend bool operator==(const RECT& a, const RECT& b)
     {
         return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;

@@ -18,10 +18,10 @@ constexpr ControlTemplate kConfig[] = {
 };
 
 constexpr ControlTemplate kColors[] = {
-    {1004, Kind::Slider, nullptr, kHTrackbar | TabStop, 15, 22, 196, 23},
-    {1005, Kind::PushButton, "Select...", TabStop, 28, 68, 56, 15},
-    {1007, Kind::PushButton, "Fill Color...", TabStop, 138, 78, 66, 15},
-    {1006, Kind::PushButton, "Line Color...", TabStop, 138, 103, 66, 15},
+    {colors::IDC_OPACITY, Kind::Slider, nullptr, kHTrackbar | TabStop, 15, 22, 196, 23},
+    {colors::IDC_CLEAR, Kind::PushButton, "Select...", TabStop, 28, 68, 56, 15},
+    {colors::IDC_FILL_COLOR, Kind::PushButton, "Fill Color...", TabStop, 138, 78, 66, 15},
+    {colors::IDC_LINE_COLOR, Kind::PushButton, "Line Color...", TabStop, 138, 103, 66, 15},
     {IDC_STATIC, Kind::GroupBox, "Opacity", Center, 7, 5, 214, 45},
     {IDC_STATIC, Kind::StaticText, "Transparent", 0, 11, 12, 44, 11},
     {IDC_STATIC, Kind::StaticText, "Opaque", 0, 185, 12, 32, 11},
@@ -33,38 +33,38 @@ constexpr ControlTemplate kColors[] = {
 };
 
 constexpr ControlTemplate kDate[] = {
-    {1012, Kind::CheckBox, "Show Day Date", StaticEdge | TabStop, 17, 8, 81, 14},
-    {1017, Kind::PushButton, "Font Select...", TabStop, 141, 18, 61, 15},
-    {1015, Kind::PushButton, "Fill Color...", TabStop, 35, 43, 64, 14},
-    {1016, Kind::PushButton, "Line Color...", TabStop, 35, 65, 64, 14},
-    {1018, Kind::CheckBox, "Show Day", TabStop, 140, 42, 72, 13},
-    {1024, Kind::CheckBox, "Show Month", TabStop, 140, 56, 72, 13},
-    {1019, Kind::CheckBox, "Show AM/PM", TabStop, 140, 70, 72, 13},
-    {1020, Kind::CheckBox, "Enclose in box", TabStop, 140, 84, 72, 13},
-    {1010, Kind::Slider, nullptr, kHTrackbar | TabStop, 22, 106, 188, 20},
-    {1021, Kind::GroupBox, "Date Line Thickness", 0, 13, 97, 205, 35},
-    {1022, Kind::GroupBox, "Date Colors", 0, 13, 28, 107, 60},
-    {1023, Kind::GroupBox, "Date Font", 0, 131, 6, 88, 34},
+    {date::IDC_SHOW, Kind::CheckBox, "Show Day Date", StaticEdge | TabStop, 17, 8, 81, 14},
+    {date::IDC_FONT, Kind::PushButton, "Font Select...", TabStop, 141, 18, 61, 15},
+    {date::IDC_FILL_COLOR, Kind::PushButton, "Fill Color...", TabStop, 35, 43, 64, 14},
+    {date::IDC_LINE_COLOR, Kind::PushButton, "Line Color...", TabStop, 35, 65, 64, 14},
+    {date::IDC_DAY, Kind::CheckBox, "Show Day", TabStop, 140, 42, 72, 13},
+    {date::IDC_MONTH, Kind::CheckBox, "Show Month", TabStop, 140, 56, 72, 13},
+    {date::IDC_AMPM, Kind::CheckBox, "Show AM/PM", TabStop, 140, 70, 72, 13},
+    {date::IDC_BOX, Kind::CheckBox, "Enclose in box", TabStop, 140, 84, 72, 13},
+    {date::IDC_WIDTH, Kind::Slider, nullptr, kHTrackbar | TabStop, 22, 106, 188, 20},
+    {date::IDC_GRP_WIDTH, Kind::GroupBox, "Date Line Thickness", 0, 13, 97, 205, 35},
+    {date::IDC_GRP_COLORS, Kind::GroupBox, "Date Colors", 0, 13, 28, 107, 60},
+    {date::IDC_GRP_FONT, Kind::GroupBox, "Date Font", 0, 131, 6, 88, 34},
 };
 
 constexpr ControlTemplate kDial[] = {
-    {1024, Kind::CheckBox, "Show Dial", StaticEdge | TabStop, 23, 7, 74, 15},
-    {1033, Kind::PushButton, "Select Color...", TabStop, 143, 26, 57, 17},
-    {1031, Kind::PushButton, "Fill Color...", TabStop, 32, 39, 69, 15},
-    {1032, Kind::PushButton, "Line Color...", TabStop, 32, 63, 69, 15},
-    {1026, Kind::Slider, nullptr, kHTrackbar | TabStop, 17, 106, 195, 21},
-    {1035, Kind::GroupBox, "Background Color", 0, 125, 9, 95, 79},
-    {1028, Kind::GroupBox, "Dial Color", 0, 10, 27, 109, 61},
-    {1027, Kind::GroupBox, "Dial Lines Thickness", 0, 10, 97, 210, 35},
-    {1034, Kind::StaticText, "Typically set to match Clear Color for a transparent dial.",
+    {dial::IDC_SHOW, Kind::CheckBox, "Show Dial", StaticEdge | TabStop, 23, 7, 74, 15},
+    {dial::IDC_BACK_COLOR, Kind::PushButton, "Select Color...", TabStop, 143, 26, 57, 17},
+    {dial::IDC_FILL_COLOR, Kind::PushButton, "Fill Color...", TabStop, 32, 39, 69, 15},
+    {dial::IDC_LINE_COLOR, Kind::PushButton, "Line Color...", TabStop, 32, 63, 69, 15},
+    {dial::IDC_WIDTH, Kind::Slider, nullptr, kHTrackbar | TabStop, 17, 106, 195, 21},
+    {dial::IDC_GRP_BACKGROUND, Kind::GroupBox, "Background Color", 0, 125, 9, 95, 79},
+    {dial::IDC_GRP_COLORS, Kind::GroupBox, "Dial Color", 0, 10, 27, 109, 61},
+    {dial::IDC_GRP_WIDTH, Kind::GroupBox, "Dial Lines Thickness", 0, 10, 97, 210, 35},
+    {dial::IDC_HINT, Kind::StaticText, "Typically set to match Clear Color for a transparent dial.",
      Center | StaticEdge, 134, 52, 77, 28},
 };
 
 constexpr ControlTemplate kGeometry[] = {
-    {1005, Kind::Slider, nullptr, kHTrackbar | TabStop, 17, 20, 148, 19},
-    {1002, Kind::Slider, nullptr, Vertical | AutoTicks | TicksTopLeft | TabStop, 187, 13, 27, 113},
-    {1004, Kind::Slider, nullptr, kHTrackbar | TabStop, 17, 63, 148, 19},
-    {1003, Kind::Slider, nullptr, kHTrackbar | TabStop, 17, 106, 148, 19},
+    {geometry::IDC_X, Kind::Slider, nullptr, kHTrackbar | TabStop, 17, 20, 148, 19},
+    {geometry::IDC_Y, Kind::Slider, nullptr, Vertical | AutoTicks | TicksTopLeft | TabStop, 187, 13, 27, 113},
+    {geometry::IDC_SIZE, Kind::Slider, nullptr, kHTrackbar | TabStop, 17, 63, 148, 19},
+    {geometry::IDC_WIDTH, Kind::Slider, nullptr, kHTrackbar | TabStop, 17, 106, 148, 19},
     {IDC_STATIC, Kind::GroupBox, "Y Pos", Center, 181, 5, 39, 126},
     {IDC_STATIC, Kind::GroupBox, "X Position", Center, 11, 10, 160, 35},
     {IDC_STATIC, Kind::GroupBox, "Clock Size", Center, 11, 53, 160, 35},
@@ -72,42 +72,42 @@ constexpr ControlTemplate kGeometry[] = {
 };
 
 constexpr ControlTemplate kHour[] = {
-    {1040, Kind::PushButton, "Fill Color...", TabStop, 78, 26, 77, 16},
-    {1041, Kind::PushButton, "Line Color...", TabStop, 78, 50, 77, 16},
-    {1036, Kind::Slider, nullptr, kHTrackbar | TabStop, 25, 97, 177, 22},
+    {hour::IDC_FILL_COLOR, Kind::PushButton, "Fill Color...", TabStop, 78, 26, 77, 16},
+    {hour::IDC_LINE_COLOR, Kind::PushButton, "Line Color...", TabStop, 78, 50, 77, 16},
+    {hour::IDC_WIDTH, Kind::Slider, nullptr, kHTrackbar | TabStop, 25, 97, 177, 22},
     {IDC_STATIC, Kind::GroupBox, "Hour Hand Line Thickness", 0, 18, 84, 192, 43},
     {IDC_STATIC, Kind::GroupBox, "Hour Hand Colors", 0, 55, 13, 119, 62},
 };
 
 constexpr ControlTemplate kMinute[] = {
-    {1045, Kind::PushButton, "Fill Color...", TabStop, 76, 31, 82, 14},
-    {1046, Kind::PushButton, "Line Color...", TabStop, 76, 54, 82, 14},
-    {1044, Kind::Slider, nullptr, kHTrackbar | TabStop, 19, 100, 189, 22},
+    {minute::IDC_FILL_COLOR, Kind::PushButton, "Fill Color...", TabStop, 76, 31, 82, 14},
+    {minute::IDC_LINE_COLOR, Kind::PushButton, "Line Color...", TabStop, 76, 54, 82, 14},
+    {minute::IDC_WIDTH, Kind::Slider, nullptr, kHTrackbar | TabStop, 19, 100, 189, 22},
     {IDC_STATIC, Kind::GroupBox, "Minute Hand Colors", 0, 55, 14, 118, 67},
     {IDC_STATIC, Kind::GroupBox, "Minute Hand Line Thickness", 0, 12, 90, 204, 39},
 };
 
 constexpr ControlTemplate kMisc[] = {
     {IDC_STATIC, Kind::StaticIcon, "#128", 0, 35, 7, 20, 20},
-    {1055, Kind::StaticText, "Vitrodial Version 2004.11", Group, 71, 8, 111, 10},
-    {1056, Kind::StaticText, "vitrodial@tessaline.example", Group, 71, 22, 135, 12},
-    {1006, Kind::CheckBox, "Clock Stays on Top (Keep over other windows)", TabStop | StaticEdge,
+    {misc::IDC_VERSION, Kind::StaticText, "Vitrodial Version 2004.11", Group, 71, 8, 111, 10},
+    {misc::IDC_CONTACT, Kind::StaticText, "vitrodial@tessaline.example", Group, 71, 22, 135, 12},
+    {misc::IDC_TOPMOST, Kind::CheckBox, "Clock Stays on Top (Keep over other windows)", TabStop | StaticEdge,
      31, 40, 168, 14},
     {IDC_STATIC, Kind::GroupBox, "Advanced Options:", 0, 11, 62, 208, 69},
     {IDC_STATIC, Kind::GroupBox, "Save Setting To:", 0, 22, 74, 96, 48},
-    {1008, Kind::RadioButton, "INI File", Group | TabStop, 31, 86, 74, 14},
-    {1009, Kind::RadioButton, "Windows Registry", 0, 31, 102, 76, 13},
-    {1007, Kind::CheckBox, "Taskbar/Tray Icon (Without this On, close clock by starting another instance!)",
+    {misc::IDC_INIFILE, Kind::RadioButton, "INI File", Group | TabStop, 31, 86, 74, 14},
+    {misc::IDC_REGISTRY, Kind::RadioButton, "Windows Registry", 0, 31, 102, 76, 13},
+    {misc::IDC_TRAYICON, Kind::CheckBox, "Taskbar/Tray Icon (Without this On, close clock by starting another instance!)",
      MultiLine | VCenter | TabStop | StaticEdge, 131, 73, 79, 47},
 };
 
 constexpr ControlTemplate kSeconds[] = {
-    {1046, Kind::CheckBox, "Show Seconds Hand", StaticEdge | TabStop, 69, 7, 91, 12},
-    {1048, Kind::PushButton, "Fill Color...", TabStop, 73, 35, 84, 15},
-    {1051, Kind::PushButton, "Line Color...", TabStop, 73, 60, 84, 15},
-    {1049, Kind::Slider, nullptr, kHTrackbar | TabStop, 19, 103, 193, 21},
-    {1054, Kind::GroupBox, "Seconds Hand Line Thickness", 0, 11, 93, 209, 37},
-    {1053, Kind::GroupBox, "Seconds Hand Colors", 0, 49, 23, 128, 63},
+    {seconds::IDC_SHOW, Kind::CheckBox, "Show Seconds Hand", StaticEdge | TabStop, 69, 7, 91, 12},
+    {seconds::IDC_FILL_COLOR, Kind::PushButton, "Fill Color...", TabStop, 73, 35, 84, 15},
+    {seconds::IDC_LINE_COLOR, Kind::PushButton, "Line Color...", TabStop, 73, 60, 84, 15},
+    {seconds::IDC_WIDTH, Kind::Slider, nullptr, kHTrackbar | TabStop, 19, 103, 193, 21},
+    {seconds::IDC_GRP_WIDTH, Kind::GroupBox, "Seconds Hand Line Thickness", 0, 11, 93, 209, 37},
+    {seconds::IDC_GRP_COLORS, Kind::GroupBox, "Seconds Hand Colors", 0, 49, 23, 128, 63},
 };
 
 template <std::size_t N>

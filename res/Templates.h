@@ -27,6 +27,79 @@ constexpr int IDD_PAGE_MIN = 135;
 constexpr int IDD_PAGE_MISC = 136;
 constexpr int IDD_PAGE_SECS = 137;
 
+// The controls the program addresses, one namespace per template: the same
+// number means different controls on different pages.
+namespace colors {
+constexpr int IDC_OPACITY = 1004;
+constexpr int IDC_CLEAR = 1005;       // "Select..."
+constexpr int IDC_LINE_COLOR = 1006;  // all five outlines
+constexpr int IDC_FILL_COLOR = 1007;  // all five fills
+} // namespace colors
+
+namespace date {
+constexpr int IDC_WIDTH = 1010;
+constexpr int IDC_SHOW = 1012;  // "Show Day Date"
+constexpr int IDC_FILL_COLOR = 1015;
+constexpr int IDC_LINE_COLOR = 1016;
+constexpr int IDC_FONT = 1017;
+constexpr int IDC_DAY = 1018;
+constexpr int IDC_AMPM = 1019;
+constexpr int IDC_BOX = 1020;
+constexpr int IDC_GRP_WIDTH = 1021;
+constexpr int IDC_GRP_COLORS = 1022;
+constexpr int IDC_GRP_FONT = 1023;
+constexpr int IDC_MONTH = 1024;
+} // namespace date
+
+namespace dial {
+constexpr int IDC_SHOW = 1024;
+constexpr int IDC_WIDTH = 1026;
+constexpr int IDC_GRP_WIDTH = 1027;
+constexpr int IDC_GRP_COLORS = 1028;
+constexpr int IDC_FILL_COLOR = 1031;
+constexpr int IDC_LINE_COLOR = 1032;
+constexpr int IDC_BACK_COLOR = 1033;
+constexpr int IDC_HINT = 1034;
+constexpr int IDC_GRP_BACKGROUND = 1035;
+} // namespace dial
+
+namespace geometry {
+constexpr int IDC_Y = 1002;
+constexpr int IDC_WIDTH = 1003;  // all five thicknesses
+constexpr int IDC_SIZE = 1004;
+constexpr int IDC_X = 1005;
+} // namespace geometry
+
+namespace hour {
+constexpr int IDC_WIDTH = 1036;
+constexpr int IDC_FILL_COLOR = 1040;
+constexpr int IDC_LINE_COLOR = 1041;
+} // namespace hour
+
+namespace minute {
+constexpr int IDC_WIDTH = 1044;
+constexpr int IDC_FILL_COLOR = 1045;
+constexpr int IDC_LINE_COLOR = 1046;
+} // namespace minute
+
+namespace misc {
+constexpr int IDC_TOPMOST = 1006;
+constexpr int IDC_TRAYICON = 1007;
+constexpr int IDC_INIFILE = 1008;
+constexpr int IDC_REGISTRY = 1009;
+constexpr int IDC_VERSION = 1055;
+constexpr int IDC_CONTACT = 1056;
+} // namespace misc
+
+namespace seconds {
+constexpr int IDC_SHOW = 1046;
+constexpr int IDC_FILL_COLOR = 1048;
+constexpr int IDC_WIDTH = 1049;
+constexpr int IDC_LINE_COLOR = 1051;
+constexpr int IDC_GRP_COLORS = 1053;
+constexpr int IDC_GRP_WIDTH = 1054;
+} // namespace seconds
+
 enum class Kind {
     PushButton,
     CheckBox,     // automatic: toggles itself when clicked

@@ -21,7 +21,7 @@
 #include "platform/X11.h"
 #include "window/ModalSweep.h"
 #include "window/SecondTicker.h"
-#include "window/TimeChangeWatcher.h"
+#include "platform/TimeChangeWatcher.h"
 #include "window/TrayIcon.h"
 
 namespace {
@@ -57,8 +57,9 @@ CClockDlg::CClockDlg(QWidget* parent)
 
 CClockDlg::~CClockDlg()
 {
-    delete m_pConfigDlg;
-    delete m_pFace;
+    // The dialog first, while the window it reports to is whole.
+    m_pConfigDlg.reset();
+    m_pFace.reset();
 }
 
 void CClockDlg::OnInitDialog()
@@ -157,11 +158,10 @@ QRegion CClockDlg::RenderFrame()
     m_surface.SetDevicePixelRatio(devicePixelRatioF());
     if (m_pFace && m_surface.Size() != client) {
         // The ratio changed (another screen): the size did not.
-        delete m_pFace;
-        m_pFace = nullptr;
+        m_pFace.reset();
     }
     if (!m_pFace)
-        m_pFace = new CClockFace(0, 0, client.width(), client.height());
+        m_pFace = std::make_unique<CClockFace>(0, 0, client.width(), client.height());
     {
         QPainter dc(&m_surface.Frame(client));
         m_pFace->Draw(&dc);
@@ -248,8 +248,7 @@ void CClockDlg::UpdateShape()
 
 void CClockDlg::OnSize()
 {
-    delete m_pFace;
-    m_pFace = nullptr;
+    m_pFace.reset();
     UpdateShape();
 }
 
@@ -304,9 +303,10 @@ long CClockDlg::OnTrayNotify(unsigned long wParam, long lParam)
 void CClockDlg::ShowConfig()
 {
     if (!m_pConfigDlg) {
-        m_pConfigDlg = new CConfigDlg(nullptr);
-        connect(m_pConfigDlg, &QObject::destroyed, this, [this] {
-            m_pConfigDlg = nullptr;
+        m_pConfigDlg = std::make_unique<CConfigDlg>(nullptr);
+        connect(m_pConfigDlg.get(), &QObject::destroyed, this, [this] {
+            // Deleted by someone else: nothing left to own.
+            (void)m_pConfigDlg.release();
             m_bConfigCreated = false;
         });
         m_bConfigCreated = m_pConfigDlg->Create(this);
@@ -329,14 +329,8 @@ bool CClockDlg::DestroyWindow()
     }
     if (theApp.m_bTrayIcon)
         RemoveTrayIcon();
-    if (m_pConfigDlg) {
-        delete m_pConfigDlg;
-        m_pConfigDlg = nullptr;
-    }
-    if (m_pFace) {
-        delete m_pFace;
-        m_pFace = nullptr;
-    }
+    m_pConfigDlg.reset();
+    m_pFace.reset();
     m_pTimeWatch.reset();
     m_pCompositorWatch.reset();
     hide();

@@ -9,6 +9,7 @@
 #include <QRegion>
 #include <QWidget>
 
+#include "app/ClockWindow.h"
 #include "platform/WinTypes.h"
 #include "window/LayeredSurface.h"
 #include "window/WindowShape.h"
@@ -25,7 +26,7 @@ namespace platform::x11 {
 class SelectionWatch;
 }
 
-class CClockDlg : public QWidget {
+class CClockDlg : public QWidget, public IClockWindow {
     Q_OBJECT
 public:
     // The identifier of the window's one timer.
@@ -93,9 +94,9 @@ public:
     const LayeredSurface& Surface() const { return m_surface; }
     bool TrayIconShown() const;
 
-    CConfigDlg* m_pConfigDlg = nullptr;
+    std::unique_ptr<CConfigDlg> m_pConfigDlg;
     unsigned m_nTimerId = 0;
-    CClockFace* m_pFace = nullptr;
+    std::unique_ptr<CClockFace> m_pFace;
     std::time_t m_timeLast = 0;
 
 protected:

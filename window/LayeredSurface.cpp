@@ -139,9 +139,9 @@ QRegion LayeredSurface::Commit()
         };
         for (int tx = first; tx <= last; ++tx) {
             const std::uint64_t hash = Step(even[std::size_t(tx)], odd[std::size_t(tx)]);
-            std::uint64_t& last = m_tileHashes[std::size_t(ty) * std::size_t(columns) + std::size_t(tx)];
-            const bool differs = last != hash;
-            last = hash;
+            std::uint64_t& stored = m_tileHashes[std::size_t(ty) * std::size_t(columns) + std::size_t(tx)];
+            const bool differs = stored != hash;
+            stored = hash;
             if (!differs)
                 continue;
             if (runFirst >= 0 && tx - runLast <= kMergeGap) {

@@ -583,7 +583,7 @@ QRect IniFixture::ClockRect() const
 
 QRgb Blend(QRgb c, QRgb w, int a)
 {
-    auto mix = [a](int c, int w) { return int(std::lround((c * a + w * (255 - a)) / 255.0)); };
+    auto mix = [a](int fg, int bg) { return int(std::lround((fg * a + bg * (255 - a)) / 255.0)); };
     return qRgb(mix(qRed(c), qRed(w)), mix(qGreen(c), qGreen(w)), mix(qBlue(c), qBlue(w)));
 }
 

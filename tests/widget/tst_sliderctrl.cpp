@@ -1,7 +1,5 @@
 // The trackbar's notification codes, in order, for keys, channel clicks and drags.
 
-#include <QApplication>
-#include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
@@ -23,45 +21,18 @@ public:
     }
 };
 
-void Mouse(QWidget* w, QEvent::Type type, QPoint pos)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, held, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-
 } // namespace
 
 class TestSliderCtrl : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Probe> m_slider;
-    Codes m_codes, m_positions;  // of every Scroll notification
-
-    void Make(Qt::Orientation o, int pos)
-    {
-        m_slider = std::make_unique<Probe>(o);
-        m_slider->SetRange(0, 10, 1);
-        m_slider->SetPageSize(3);
-        m_slider->SetPos(pos);
-        m_slider->resize(o == Qt::Horizontal ? QSize(220, 30) : QSize(30, 220));
-        m_slider->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_slider.get()));
-        m_codes.clear();
-        m_positions.clear();
-        connect(m_slider.get(), &CSliderCtrl::Scroll, this, [this](int code, int pos) {
-            m_codes << code;
-            m_positions << pos;
-        });
-    }
-
 private slots:
-    // key 0: a click in the channel, before (0) or after (1) the thumb.
+    // A key, a click in the channel before or after the thumb, or a drag of
+    // the thumb to the end; ENDTRACK waits for the release.
     void sequences_data()
     {
         QTest::addColumn<int>("orientation");
-        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("key"); // 0: a click, -1: a drag
         QTest::addColumn<bool>("afterThumb");
         QTest::addColumn<Codes>("codes");
         QTest::addColumn<int>("end");
@@ -75,6 +46,8 @@ private slots:
         QTest::newRow("vertical Down") << v << int(Qt::Key_Down) << false << Codes{TB_LINEDOWN, TB_ENDTRACK} << 6;
         QTest::newRow("right of thumb") << h << 0 << true << Codes{TB_PAGEDOWN, TB_ENDTRACK} << 8;
         QTest::newRow("above thumb") << v << 0 << false << Codes{TB_PAGEUP, TB_ENDTRACK} << 2;
+        // Every position passed, once.
+        QTest::newRow("drag") << h << -1 << false << (Codes(5, TB_THUMBTRACK) << TB_THUMBPOSITION << TB_ENDTRACK) << 10;
     }
     void sequences()
     {
@@ -83,37 +56,32 @@ private slots:
         QFETCH(bool, afterThumb);
         QFETCH(Codes, codes);
         QFETCH(int, end);
-        Make(Qt::Orientation(orientation), 5);
-        const QRect r = m_slider->rect(), handle = m_slider->Handle();
-        const QPoint at = orientation == Qt::Horizontal
-            ? QPoint(afterThumb ? r.right() - 2 : r.left() + 2, handle.center().y())
-            : QPoint(handle.center().x(), afterThumb ? r.bottom() - 2 : r.top() + 2);
-        if (key)
-            QTest::keyPress(m_slider.get(), Qt::Key(key));
-        else
-            Mouse(m_slider.get(), QEvent::MouseButtonPress, at);
-        QCOMPARE(m_codes, codes.mid(0, 1));  // ENDTRACK waits for the release
-        if (key)
-            QTest::keyRelease(m_slider.get(), Qt::Key(key));
-        else
-            Mouse(m_slider.get(), QEvent::MouseButtonRelease, at);
-        QCOMPARE(m_codes, codes);
-        QCOMPARE(m_slider->GetPos(), end);
-    }
-
-    void dragTracksEveryPosition()
-    {
-        Make(Qt::Horizontal, 2);
-        QPoint p = m_slider->Handle().center();
-        Mouse(m_slider.get(), QEvent::MouseButtonPress, p);
-        while (p.x() < m_slider->width()) {
-            p.rx() += 6;
-            Mouse(m_slider.get(), QEvent::MouseMove, p);
+        Probe slider{Qt::Orientation(orientation)};
+        slider.SetRange(0, 10, 1);
+        slider.SetPageSize(3);
+        slider.SetPos(5);
+        slider.resize(orientation == Qt::Horizontal ? QSize(220, 30) : QSize(30, 220));
+        slider.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&slider));
+        Codes sent;
+        connect(&slider, &CSliderCtrl::Scroll, this, [&](int code) { sent << code; });
+        const QRect r = slider.rect(), handle = slider.Handle();
+        QPoint at = orientation == Qt::Horizontal
+                        ? QPoint(afterThumb ? r.right() - 2 : r.left() + 2, handle.center().y())
+                        : QPoint(handle.center().x(), afterThumb ? r.bottom() - 2 : r.top() + 2);
+        if (key > 0) {
+            QTest::keyPress(&slider, Qt::Key(key));
+        } else if (key == 0) {
+            QTest::mousePress(&slider, Qt::LeftButton, {}, at);
+        } else {
+            QTest::mousePress(&slider, Qt::LeftButton, {}, at = handle.center());
+            while (at.x() < slider.width())
+                QTest::mouseMove(&slider, at += QPoint(6, 0));
         }
-        Mouse(m_slider.get(), QEvent::MouseButtonRelease, p);
-
-        QCOMPARE(m_codes, Codes(8, TB_THUMBTRACK) << TB_THUMBPOSITION << TB_ENDTRACK);
-        QCOMPARE(m_positions.mid(0, 9), (Codes{3, 4, 5, 6, 7, 8, 9, 10, 10}));
+        QCOMPARE(sent, codes.mid(0, key < 0 ? codes.size() - 2 : 1));
+        key > 0 ? QTest::keyRelease(&slider, Qt::Key(key)) : QTest::mouseRelease(&slider, Qt::LeftButton, {}, at);
+        QCOMPARE(sent, codes);
+        QCOMPARE(slider.GetPos(), end);
     }
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// Reports every setting of the system clock: a timer armed against the wall
+// Reports every setting of the system clock (Linux only): a timer armed against the wall
 // clock far in the future, which the kernel cancels whenever the clock is
 // set (TFD_TIMER_CANCEL_ON_SET), re-armed after each notice.
 
@@ -14,9 +14,6 @@ class TimeChangeWatcher : public QObject {
 public:
     explicit TimeChangeWatcher(QObject* parent = nullptr);
     ~TimeChangeWatcher() override;
-
-    // False when the kernel offers no such timer; nothing is reported then.
-    bool IsWatching() const { return m_fd >= 0; }
 
 signals:
     void timeChanged();

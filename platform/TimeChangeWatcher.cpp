@@ -1,4 +1,4 @@
-#include "window/TimeChangeWatcher.h"
+#include "platform/TimeChangeWatcher.h"
 
 #include <sys/timerfd.h>
 #include <unistd.h>

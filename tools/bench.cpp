@@ -1,11 +1,15 @@
-// vitrodial-bench: times one frame of the clock as the window makes it, the
-// whole face drawn for a new second and converted for the layered window, with
-// every element on, at a few sizes.
+// vitrodial-bench: times one frame of the clock, the whole face drawn for a
+// new second and converted for the layered window, with every element on, at
+// a few sizes; then one tick of the running clock at the largest size: the
+// face drawn where the hands moved, converted there into the image the window
+// shows; and a tick that finds nothing to draw.
 //
 //   vitrodial-bench [--frames N]
 //
-// Prints one line per size, the largest last:
+// Prints one line per size, the largest last, then the two ticks:
 //   size=1024 frames=500 median_ms=... p90_ms=...
+//   tick size=1024 frames=500 median_ms=... p90_ms=...
+//   idle_tick frames=500 median_ms=... p90_ms=...
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +27,8 @@
 #include "clock/ClockFace.h"
 #include "clock/LayeredImage.h"
 #include "platform/Clock.h"
+#include "window/LayeredSurface.h"
+#include "window/SecondTicker.h"
 
 namespace {
 
@@ -74,21 +80,11 @@ struct Figures {
     double p90;
 };
 
-Figures Measure(int size, int frames)
+template <typename Frame>
+Figures Time(int frames, Frame frame)
 {
-    QImage face(size, size, QImage::Format_RGB32);
-    QImage layered(size, size, QImage::Format_ARGB32_Premultiplied);
-    CClockFace clockFace(0, 0, size, size);
-    const auto frame = [&] {
-        {
-            QPainter dc(&face);
-            clockFace.Draw(&dc);
-        }
-        ToLayered(face, layered, theApp.m_crClear, theApp.m_nOpacity);
-    };
     for (int i = 0; i < 20; ++i)
         frame();
-
     std::vector<double> ms;
     ms.reserve(std::size_t(frames));
     for (int i = 0; i < frames; ++i) {
@@ -102,6 +98,54 @@ Figures Measure(int size, int frames)
     const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
     const std::size_t p90 = std::min(n - 1, (n * 9 + 9) / 10 - 1);
     return {median, ms[p90]};
+}
+
+Figures Measure(int size, int frames)
+{
+    QImage face(size, size, QImage::Format_RGB32);
+    QImage layered(size, size, QImage::Format_ARGB32_Premultiplied);
+    CClockFace clockFace(0, 0, size, size);
+    const auto frame = [&] {
+        {
+            QPainter dc(&face);
+            clockFace.Draw(&dc);
+        }
+        ToLayered(face, layered, theApp.m_crClear, theApp.m_nOpacity);
+    };
+    return Time(frames, frame);
+}
+
+// As the window does it on a timer tick: the face drawn where it changed into
+// the frame, which is converted there into the image shown.
+Figures MeasureTick(int size, int frames)
+{
+    LayeredSurface surface;
+    surface.SetAttributes(theApp.m_crClear, theApp.m_nOpacity, true);
+    QImage shown(size, size, QImage::Format_ARGB32_Premultiplied);
+    CClockFace clockFace(0, 0, size, size);
+    return Time(frames, [&] {
+        QImage& frame = surface.Frame(QSize(size, size));
+        const bool whole = surface.Fresh();
+        QRegion changed;
+        {
+            QPainter dc(&frame);
+            changed = clockFace.DrawChanged(&dc, platform::Clock().Now(), whole);
+        }
+        surface.Commit(changed);
+        surface.PaintInto(shown, LayeredSurface::Coarse(changed));
+    });
+}
+
+// A tick of the half-second timer within the same minute, seconds hand off.
+Figures MeasureIdleTick(int frames)
+{
+    const std::time_t last = 1695826800;
+    volatile std::time_t now = last + 1;
+    bool draws = false;
+    const Figures f = Time(frames, [&] { draws = draws || SecondTicker::Shows(now, last, false); });
+    if (draws)
+        std::fprintf(stderr, "vitrodial-bench: the idle tick would draw\n");
+    return f;
 }
 
 } // namespace
@@ -134,5 +178,9 @@ int main(int argc, char** argv)
         std::printf("size=%d frames=%d median_ms=%.3f p90_ms=%.3f\n", size, frames, f.median, f.p90);
         std::fflush(stdout);
     }
+    const Figures tick = MeasureTick(1024, frames);
+    std::printf("tick size=1024 frames=%d median_ms=%.3f p90_ms=%.3f\n", frames, tick.median, tick.p90);
+    const Figures idle = MeasureIdleTick(frames);
+    std::printf("idle_tick frames=%d median_ms=%.4f p90_ms=%.4f\n", frames, idle.median, idle.p90);
     return 0;
 }

@@ -135,6 +135,49 @@ private slots:
         QCOMPARE(At(seconds, ring.x(), ring.y()) != kUnder, large);
     }
 
+    // Painting only where the hands moved gives the face drawn whole, as the
+    // hands cross the date and the hub, the date turns and a setting changes;
+    // a draw for the same time touches no pixel.
+    void drawChangedEqualsWholeDraw_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("variant");
+        for (int size : {150, 306, 604, 1030})
+            for (int variant : {0, 1, 2, 3})
+                QTest::addRow("%d variant %d", size, variant) << size << variant;
+    }
+    void drawChangedEqualsWholeDraw()
+    {
+        QFETCH(int, size);
+        QFETCH(int, variant);
+        CClockApp& a = theApp;
+        if (variant == 1)
+            a.m_bDateBox = a.m_bShowMonth = 1, a.m_nHourWidth = a.m_nMinuteWidth = a.m_nSecondsWidth = 5;
+        if (variant == 2)
+            a.m_bShowSeconds = a.m_bShowDial = a.m_bShowDate = 0;
+        if (variant == 3)
+            a.m_nHourWidth = 0, a.m_nMinuteWidth = -3, a.m_crSecondsFill = kBackground;
+        QImage drawn(size, size, QImage::Format_RGB32);
+        drawn.fill(ToQRgb(kUnder));
+        QPainter dc(&drawn);
+        CClockFace face(0, 0, size, size);
+        std::time_t t = Utc(2023, 9, 6, 23, 59, 57);
+        face.DrawChanged(&dc, t, true);
+        // 0 repeats the time; -1 changes a setting instead.
+        for (int step : {1, 0, 1, 1, 13, 1, 1, 14 * 60, 60, 1, -1, 3 * 3600, 1, 29, 1}) {
+            const QImage before = drawn.copy();
+            if (step < 0)
+                a.m_crDateFill = kHourFill, a.m_nHourWidth = 3;
+            t += std::max(step, 0);
+            const QRegion area = face.DrawChanged(&dc, t, false);
+            QImage whole(size, size, QImage::Format_RGB32);
+            QPainter wholeDc(&whole);
+            CClockFace(0, 0, size, size).DrawAt(&wholeDc, t);
+            QVERIFY2(drawn == whole, qPrintable(QStringLiteral("step %1 to %2").arg(step).arg(t)));
+            QVERIFY(step != 0 || (area.isEmpty() && drawn == before));
+        }
+    }
+
     void extremesDrawWithoutCrashing()
     {
         for (int width : {2, 0, kMax, kMin})

@@ -5,6 +5,12 @@
 // shows; and a tick that finds nothing to draw.
 //
 //   vitrodial-bench [--frames N]
+//   vitrodial-bench --watch WINDOW SECONDS
+//
+// With --watch it looks at a window on the display instead (the middle of a
+// clock, where the seconds hand always passes) and prints how long after each
+// whole second of the wall clock its pixels changed:
+//   latency changes=N median_ms=... max_ms=...
 //
 // Prints one line per size, the largest last, then the two ticks:
 //   size=1024 frames=500 median_ms=... p90_ms=...
@@ -21,6 +27,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
+#include <QThread>
 #include <QString>
 
 #include "app/ClockApp.h"
@@ -148,6 +156,39 @@ Figures MeasureIdleTick(int frames)
     return f;
 }
 
+// Polls the middle of the window and notes the first change in each second.
+int Watch(WId window, int seconds)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size = screen ? screen->grabWindow(window).size() : QSize();
+    if (size.isEmpty()) {
+        std::fprintf(stderr, "vitrodial-bench: cannot see window %llu\n", (unsigned long long)window);
+        return 1;
+    }
+    const QRect middle(size.width() * 3 / 10, size.height() * 3 / 10, size.width() * 2 / 5, size.height() * 2 / 5);
+    const auto grab = [&] {
+        return screen->grabWindow(window, middle.x(), middle.y(), middle.width(), middle.height()).toImage();
+    };
+    const long long end = platform::Clock().NowMs() + seconds * 1000LL;
+    QImage last = grab();
+    long long lastSecond = -1;
+    std::vector<double> late;
+    for (long long now = platform::Clock().NowMs(); now < end; now = platform::Clock().NowMs()) {
+        const QImage image = grab();
+        const long long at = platform::Clock().NowMs();
+        if (image != last && at / 1000 != lastSecond) {
+            late.push_back(double(at % 1000));
+            lastSecond = at / 1000;
+        }
+        last = image;
+        QThread::msleep(1);
+    }
+    std::sort(late.begin(), late.end());
+    std::printf("latency changes=%zu median_ms=%.0f max_ms=%.0f\n", late.size(),
+        late.empty() ? 0.0 : late[late.size() / 2], late.empty() ? 0.0 : late.back());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -155,6 +196,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    if (argc == 4 && QLatin1String(argv[1]) == QLatin1String("--watch")) {
+        QGuiApplication app(argc, argv);
+        return Watch(WId(std::strtoull(argv[2], nullptr, 0)), std::atoi(argv[3]));
+    }
     int frames = 500;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -163,7 +208,7 @@ int main(int argc, char** argv)
             frames = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
         if (!ok || frames < 1 || frames > 1000000) {
             std::fprintf(stderr, "vitrodial-bench: bad argument: %s\n", argv[i]);
-            std::fprintf(stderr, "usage: vitrodial-bench [--frames N]\n");
+            std::fprintf(stderr, "usage: vitrodial-bench [--frames N] | --watch WINDOW SECONDS\n");
             return 2;
         }
     }

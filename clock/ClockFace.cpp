@@ -151,9 +151,14 @@ void CClockFace::PaintAll(const QRegion* area)
             platform::FillRgn(*m_pDC, e.rgn, e.fill);
             platform::FrameRgn(*m_pDC, e.rgn, e.frame, e.width, e.width);
         } else if (e.rgn.boundingRect().intersects(box)) {
-            // A frame lies inside its region: a region clear of the area paints nothing in it.
-            platform::FillRgn(*m_pDC, e.rgn.intersected(*area), e.fill);
-            platform::FillRgn(*m_pDC, platform::FrameRegion(e.rgn, e.width, e.width).intersected(*area), e.frame);
+            // A frame lies inside its region: a region clear of the area paints
+            // nothing in it. Whether a pixel is frame depends only on the region
+            // within the frame's width of it, so the frame of the area's
+            // surroundings is the frame of the whole region there.
+            const long long reach = std::min<long long>(std::abs((long long)e.width), 1 << 16);
+            const QRegion near = e.rgn.intersected(box.adjusted(-reach, -reach, reach, reach));
+            platform::FillRgn(*m_pDC, near.intersected(*area), e.fill);
+            platform::FillRgn(*m_pDC, platform::FrameRegion(near, e.width, e.width).intersected(*area), e.frame);
         }
     }
 }

@@ -125,9 +125,11 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
 
     const double clipLeft = clip.left();
     const double clipEnd = double(clip.right()) + 1.0;
-    std::vector<const Edge*> active;
-    std::vector<double> xs;
-    std::vector<Span> row;
+    // Kept from one shape to the next: a frame rasterizes dozens of small shapes.
+    thread_local std::vector<const Edge*> active;
+    thread_local std::vector<double> xs;
+    thread_local std::vector<Span> row;
+    active.clear();
     std::size_t next = 0;
     for (int y = first; y < end; ++y) {
         while (next < edges.size() && edges[next].firstRow <= y)
@@ -143,9 +145,14 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
         }
         const double yc = y + 0.5;
         xs.clear();
-        for (const Edge* e : active)
-            xs.push_back(e->xTop + (yc - e->yTop) * e->slope);
-        std::sort(xs.begin(), xs.end());
+        for (const Edge* e : active) {
+            // Insertion sort: a row crosses only a few edges.
+            const double x = e->xTop + (yc - e->yTop) * e->slope;
+            auto at = xs.end();
+            while (at != xs.begin() && *(at - 1) > x)
+                --at;
+            xs.insert(at, x);
+        }
         row.clear();
         for (std::size_t i = 0; i + 1 < xs.size(); i += 2) {
             const double a = std::max(std::ceil(xs[i] - 0.5), clipLeft);

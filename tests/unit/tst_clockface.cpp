@@ -19,10 +19,8 @@ using namespace shapes;
 
 namespace {
 
-enum : COLORREF {
-    kBackground = 0x101010, kDialFill = 0x202020, kDialFrame = 0x303030, kHourFill = 0x404040,
-    kHourFrame = 0x505050, kSecondsFrame = 0x909090, kDateFill = 0xA0A0A0, kDateFrame = 0xB0B0B0,
-};
+enum : COLORREF { kBackground = 0x101010, kDialFill = 0x202020, kDialFrame = 0x303030, kHourFill = 0x404040,
+    kHourFrame = 0x505050, kSecondsFrame = 0x909090, kDateFill = 0xA0A0A0, kDateFrame = 0xB0B0B0 };
 
 std::time_t Utc(int year, int month, int day, int hour, int minute, int second)
 {
@@ -207,13 +205,12 @@ private slots:
                 face.DrawChanged(&dc, t, true);
                 // 0 repeats the time; -1 changes a setting instead.
                 for (int step : {1, 0, 1, 1, 13, 1, 1, 14 * 60, 60, 1, -1, 3 * 3600, 1, 29, 1}) {
-                    const QImage before = drawn.copy();
                     if (step < 0)
                         a.m_crDateFill = kHourFill, a.m_nHourWidth = 3;
                     t += std::max(step, 0);
                     const QRegion area = face.DrawChanged(&dc, t, false);
                     QVERIFY2(drawn == Face(size, t), qPrintable(QStringLiteral("%1/%2").arg(size).arg(variant)));
-                    QVERIFY(step != 0 || (area.isEmpty() && drawn == before));
+                    QVERIFY(step != 0 || area.isEmpty());
                 }
                 // Faces of absurd rectangles draw without a crash.
                 for (const QRect& r : {QRect(QPoint(0, 0), QPoint(4, 4)), QRect(QPoint(50, 50), QPoint(-50, -50)),

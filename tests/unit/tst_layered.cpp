@@ -41,8 +41,10 @@ private slots:
                 LayeredSurface surface;
                 surface.SetAttributes(kClear, opacity, way != 2);
                 QImage& face = surface.Frame(QSize(61, 47));
+                face.fill(Qt::black);
+                surface.Commit(face.rect());  // a first frame, all opaque
                 DrawFace(face);
-                surface.Commit(face.rect());
+                surface.Commit(QRect(0, 0, 61, 47));
                 QImage shown(61, 47, QImage::Format_ARGB32_Premultiplied);
                 shown.fill(Qt::green);
                 const QRegion halves = QRegion(0, 0, 61, 20) + QRegion(0, 20, 61, 27);

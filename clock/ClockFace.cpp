@@ -92,15 +92,19 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
     if (whole || scene != m_strLastScene || hands.size() != m_lastHands.size()) {
         area = m_rcDevice;
     } else {
-        // Beneath and around a hand that moved, every layer is painted again.
+        // Beneath and around a hand that moved, every layer is painted again,
+        // in bands of rows around it that are cheap to clip to and to send on.
+        platform::BandCover cover;
         for (std::size_t i = 0; i < hands.size(); ++i) {
             const Element& now = hands[i];
             const Element& before = m_lastHands[i];
             if (now.fill != before.fill || now.frame != before.frame || now.width != before.width
-                || now.rgn != before.rgn)
-                area += now.rgn.united(before.rgn);
+                || now.rgn != before.rgn) {
+                cover.Add(now.rgn);
+                cover.Add(before.rgn);
+            }
         }
-        area &= m_rcDevice;
+        area = cover.Region().intersected(m_rcDevice);
     }
     if (area == QRegion(m_rcDevice))
         PaintAll(nullptr);

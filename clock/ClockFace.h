@@ -37,9 +37,10 @@ public:
     // Same, for a given time; Draw reads the clock once and calls this.
     void DrawAt(QPainter* pDC, std::time_t time);
     // Draws the face for the time into a device that holds this face's last
-    // draw (unless `whole`), painting only the pixels that can differ from it:
-    // where a hand was or now is, or everything after a change of settings,
-    // date text or device size. Returns the area painted, in device pixels.
+    // draw (unless `whole`), painting only where pixels can differ from it:
+    // around where a hand was or now is, or everything after a change of
+    // settings, date text or device size. Returns the area painted, a few
+    // rectangles in device pixels.
     QRegion DrawChanged(QPainter* pDC, std::time_t time, bool whole);
 
     // The hands' angles in degrees clockwise from 12 o'clock; the hour and

@@ -9,8 +9,10 @@
 
 namespace {
 
-// Eight pixels, one per 32-bit lane: the widest vector AVX2 has.
-typedef std::uint32_t Lanes __attribute__((vector_size(32)));
+// Eight pixels, as 32-bit lanes and as the sixteen 16-bit halves that hold
+// their channels in pairs: the widest vector AVX2 has.
+typedef std::uint32_t Pixels __attribute__((vector_size(32)));
+typedef std::uint16_t Halves __attribute__((vector_size(32)));
 
 } // namespace
 
@@ -21,30 +23,33 @@ __attribute__((target_clones("avx2", "default")))
 #endif
 void LayeredPixels(const QRgb* src, QRgb* dst, int n, QRgb key, unsigned a)
 {
-    constexpr int kLanes = int(sizeof(Lanes) / sizeof(QRgb));
+    constexpr int kLanes = int(sizeof(Pixels) / sizeof(QRgb));
     key |= 0xFF000000u;
-    a &= 0xFFu;
+    const std::uint16_t alpha = std::uint16_t(a & 0xFFu);
     for (int x = 0; x < n; x += kLanes) {
         // The last few pixels go through the same arithmetic in a padded block.
         const bool whole = n - x >= kLanes;
-        const std::size_t bytes = whole ? sizeof(Lanes) : std::size_t(n - x) * sizeof(QRgb);
-        Lanes p = {};
+        const std::size_t bytes = whole ? sizeof(Pixels) : std::size_t(n - x) * sizeof(QRgb);
+        Pixels p = {};
         if (whole)
             std::memcpy(&p, src + x, sizeof p);
         else
             std::memcpy(&p, src + x, bytes);
-        // Each channel c becomes (c*a + (c*a >> 8) + 0x80) >> 8, exactly as
-        // qPremultiply rounds; the opaque key becomes 0.
+        // The alpha byte made opaque goes through the same rounding to alpha.
         p |= 0xFF000000u;
-        const Lanes keep = ~reinterpret_cast<Lanes>(p == key);
-        const Lanes r = ((p >> 16) & 0xFFu) * a, g = ((p >> 8) & 0xFFu) * a, b = (p & 0xFFu) * a;
-        p = (a << 24) | (((r + (r >> 8) + 0x80u) >> 8) << 16) | (((g + (g >> 8) + 0x80u) >> 8) << 8)
-            | ((b + (b >> 8) + 0x80u) >> 8);
-        p &= keep;
+        // Each channel c becomes (c*a + (c*a >> 8) + 0x80) >> 8, exactly as
+        // qPremultiply rounds, in the even and odd bytes of 16-bit halves; the
+        // opaque key becomes 0.
+        Halves even = reinterpret_cast<Halves>(p) & 0xFF, odd = reinterpret_cast<Halves>(p) >> 8;
+        even *= alpha;
+        odd *= alpha;
+        even = (even + (even >> 8) + 0x80) >> 8;
+        odd = (odd + (odd >> 8) + 0x80) >> 8;
+        const Pixels out = reinterpret_cast<Pixels>(even | (odd << 8)) & ~reinterpret_cast<Pixels>(p == key);
         if (whole)
-            std::memcpy(dst + x, &p, sizeof p);
+            std::memcpy(dst + x, &out, sizeof out);
         else
-            std::memcpy(dst + x, &p, bytes);
+            std::memcpy(dst + x, &out, bytes);
     }
 }
 

@@ -387,6 +387,38 @@ QRegion CreateRectRgn(int left, int top, int right, int bottom)
     return QRegion(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
 }
 
+long long BandCover::Floor(int y) const
+{
+    const long long rows = m_nRows;
+    return (y >= 0 ? y / rows : -((rows - 1 - y) / rows)) * rows;
+}
+
+BandCover& BandCover::Add(const QRegion& rgn)
+{
+    for (const QRect& r : rgn) {
+        for (long long top = Floor(r.top()); top <= r.bottom(); top += m_nRows) {
+            const int first = int(std::max<long long>(top, r.top()));
+            const int last = int(std::min<long long>(top + m_nRows - 1, r.bottom()));
+            const QRect rows(QPoint(r.left(), first), QPoint(r.right(), last));
+            auto it = std::lower_bound(m_bands.begin(), m_bands.end(), top,
+                [this](const QRect& band, long long t) { return Floor(band.top()) < t; });
+            if (it != m_bands.end() && Floor(it->top()) == top)
+                *it |= rows;
+            else
+                m_bands.insert(it, rows);
+        }
+    }
+    return *this;
+}
+
+QRegion BandCover::Region() const
+{
+    QRegion rgn;
+    if (!m_bands.empty())
+        rgn.setRects(m_bands.data(), int(m_bands.size()));
+    return rgn;
+}
+
 void CombineRgn(QRegion& dst, const QRegion& a, const QRegion& b, CombineMode mode)
 {
     switch (mode) {

@@ -140,7 +140,7 @@ Figures MeasureTick(int size, int frames)
             changed = clockFace.DrawChanged(&dc, platform::Clock().Now(), whole);
         }
         surface.Commit(changed);
-        surface.PaintInto(shown, LayeredSurface::Coarse(changed));
+        surface.PaintInto(shown, changed);
     });
 }
 

@@ -167,7 +167,7 @@ void CClockDlg::DrawClock()
     // Blended, the shape does not depend on the pixels.
     if (!m_bComposited)
         FitShapeToPixels();
-    repaint(m_surface.ToLogical(LayeredSurface::Coarse(changed)));
+    repaint(m_surface.ToLogical(changed));
 }
 
 void CClockDlg::SetLayeredWindowAttributes(COLORREF crKey, int nAlpha)

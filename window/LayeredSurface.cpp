@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -15,8 +14,6 @@ namespace {
 
 // Rows converted at a time when painting without direct access to the window's image.
 constexpr int kStripRows = 64;
-// Rows per band of the area sent to the X server.
-constexpr int kBandRows = 16;
 
 // The columns [first, second) of row y inside both the circle inscribed in
 // the image and [left, right).
@@ -71,25 +68,6 @@ void LayeredSurface::Commit(const QRegion& changed)
     // Scanning the changed area's box is simpler than its rectangles and as right.
     const QRect box = fresh ? m_imgFrame.rect() : changed.boundingRect();
     m_rgnOpaque = fresh ? ScanOpaque(box) : m_rgnOpaque.subtracted(box).united(ScanOpaque(box));
-}
-
-QRegion LayeredSurface::Coarse(const QRegion& area)
-{
-    std::map<int, std::pair<int, int>> bands;  // first row: leftmost and rightmost column
-    for (const QRect& r : area) {
-        const int first = r.top() >= 0 ? r.top() / kBandRows : -((kBandRows - 1 - r.top()) / kBandRows);
-        for (int band = first; band * kBandRows <= r.bottom(); ++band) {
-            auto [it, added] = bands.try_emplace(band * kBandRows, r.left(), r.right());
-            if (!added)
-                it->second = {std::min(it->second.first, r.left()), std::max(it->second.second, r.right())};
-        }
-    }
-    std::vector<QRect> rects;
-    for (const auto& [top, columns] : bands)
-        rects.emplace_back(QPoint(columns.first, top), QPoint(columns.second, top + kBandRows - 1));
-    QRegion coarse;
-    coarse.setRects(rects.data(), int(rects.size()));
-    return coarse.intersected(area.boundingRect());
 }
 
 QRegion LayeredSurface::ScanOpaque(const QRect& area) const

@@ -44,10 +44,6 @@ public:
     // The pixels that are not transparent, kept only without blending.
     const QRegion& OpaqueRegion() const { return m_rgnOpaque; }
 
-    // A few rectangles covering the area, one per band of rows: what is sent
-    // to the X server, which handles each rectangle as a request of its own.
-    static QRegion Coarse(const QRegion& area);
-
     // Paints the region (in the painter's logical coordinates) of the current
     // frame, converted, replacing what was there, each frame pixel on one
     // device pixel.

@@ -75,7 +75,7 @@ private slots:
     {
         const QRegion area = platform::CreatePolygonRgn({{3, -20}, {9, -20}, {200, 180}, {194, 180}})
             + platform::CreateEllipticRgn(90, 60, 130, 100) + QRegion(300, 7, 1, 1);
-        const QRegion coarse = LayeredSurface::Coarse(area);
+        const QRegion coarse = platform::BandCover().Add(area).Region();
         QVERIFY(area.subtracted(coarse).isEmpty());
         QVERIFY(coarse.rectCount() <= 200 / 16 + 2);
     }

@@ -204,7 +204,7 @@ private slots:
                 std::time_t t = Utc(2023, 9, 6, 23, 59, 57);
                 face.DrawChanged(&dc, t, true);
                 // 0 repeats the time; -1 changes a setting instead.
-                for (int step : {1, 0, 1, 1, 13, 1, 1, 14 * 60, 60, 1, -1, 3 * 3600, 1, 29, 1}) {
+                for (int step : {1, 0, 1, 1, 13, 1, 1, 14 * 60, 60, 1, -1, 3 * 3600, 1, 28, 1}) {
                     if (step < 0)
                         a.m_crDateFill = kHourFill, a.m_nHourWidth = 3;
                     t += std::max(step, 0);

@@ -74,28 +74,110 @@ void CClockFace::DrawAt(QPainter* pDC, std::time_t time)
 {
     if (!pDC || !pDC->isActive())
         return;
+    BuildAll(pDC, time);
+    PaintAll(nullptr);
+    m_elements.clear();
+    m_rcClip = platform::NoClip();
+    m_pDC = nullptr;
+}
+
+QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
+{
+    if (!pDC || !pDC->isActive())
+        return {};
+    BuildAll(pDC, time);
+    std::vector<Element> hands(m_elements.begin() + std::ptrdiff_t(m_nFirstHand), m_elements.end());
+    const QString scene = SceneKey();
+    QRegion area;
+    if (whole || scene != m_strLastScene || hands.size() != m_lastHands.size()) {
+        area = m_rcDevice;
+    } else {
+        // Beneath and around a hand that moved, every layer is painted again,
+        // in bands of rows around it that are cheap to clip to and to send on.
+        platform::BandCover cover;
+        for (std::size_t i = 0; i < hands.size(); ++i) {
+            const Element& now = hands[i];
+            const Element& before = m_lastHands[i];
+            if (now.fill != before.fill || now.frame != before.frame || now.width != before.width
+                || now.rgn != before.rgn) {
+                cover.Add(now.rgn);
+                cover.Add(before.rgn);
+            }
+        }
+        area = cover.Region().intersected(m_rcDevice);
+    }
+    if (area == QRegion(m_rcDevice))
+        PaintAll(nullptr);
+    else if (!area.isEmpty())
+        PaintAll(&area);
+    m_lastHands = std::move(hands);
+    m_strLastScene = scene;
+    m_elements.clear();
+    m_rcClip = platform::NoClip();
+    m_pDC = nullptr;
+    return area;
+}
+
+void CClockFace::BuildAll(QPainter* pDC, std::time_t time)
+{
     m_pDC = pDC;
     m_pDC->setRenderHint(QPainter::Antialiasing, false);
 
     // Shapes are only built where they can reach the device; the margin keeps
     // frames along the device's edges as they would be without the clip.
-    const QRect device = pDC->deviceTransform().inverted().mapRect(
+    m_rcDevice = pDC->deviceTransform().inverted().mapRect(
         QRect(0, 0, pDC->device()->width(), pDC->device()->height()));
     const int margin = FrameMargin();
-    m_rcClip = device.adjusted(-margin, -margin, margin, margin).intersected(platform::NoClip());
+    m_rcClip = m_rcDevice.adjusted(-margin, -margin, margin, margin).intersected(platform::NoClip());
 
+    m_elements.clear();
+    m_pElements = &m_elements;
+    m_strDate.clear();
     DrawDial();
+    m_nFirstHand = m_elements.size();
     // A face too small to have a radius shows its background alone.
     if (m_nRadius > 0) {
         DrawDate(time);
+        m_nFirstHand = m_elements.size();
         const std::tm tm = platform::LocalTime(time);
         DrawHourHand(tm.tm_hour, tm.tm_min, tm.tm_sec);
         DrawMinuteHand(tm.tm_min, tm.tm_sec);
         DrawSecondsHand(tm.tm_sec);
     }
+    m_pElements = nullptr;
+}
 
-    m_rcClip = platform::NoClip();
-    m_pDC = nullptr;
+void CClockFace::PaintAll(const QRegion* area)
+{
+    const QRect box = area ? area->boundingRect() : QRect();
+    for (const Element& e : m_elements) {
+        if (!area) {
+            platform::FillRgn(*m_pDC, e.rgn, e.fill);
+            platform::FrameRgn(*m_pDC, e.rgn, e.frame, e.width, e.width);
+        } else if (e.rgn.boundingRect().intersects(box)) {
+            // A frame lies inside its region: a region clear of the area paints
+            // nothing in it. Whether a pixel is frame depends only on the region
+            // within the frame's width of it, so the frame of the area's
+            // surroundings is the frame of the whole region there.
+            const long long reach = std::min<long long>(std::abs((long long)e.width), 1 << 16);
+            const QRegion near = e.rgn.intersected(box.adjusted(-reach, -reach, reach, reach));
+            platform::FillRgn(*m_pDC, near.intersected(*area), e.fill);
+            platform::FillRgn(*m_pDC, platform::FrameRegion(near, e.width, e.width).intersected(*area), e.frame);
+        }
+    }
+}
+
+QString CClockFace::SceneKey() const
+{
+    const CClockApp& a = theApp;
+    const long long values[] = {m_rcDevice.left(), m_rcDevice.top(), m_rcDevice.width(), m_rcDevice.height(),
+        a.m_crDialBackground, a.m_crDialFill, a.m_crDialFrame, a.m_nDialWidth, a.m_bShowDial, a.m_crDateFill,
+        a.m_crDateFrame, a.m_nDateWidth, a.m_bShowDate, a.m_bDateBox, a.m_bShowDay, a.m_bShowMonth, a.m_bShowAmPm,
+        a.m_bFontItalic, a.m_nFontWeight, a.m_bShowSeconds};
+    QString key;
+    for (long long v : values)
+        key += QString::number(v) + QLatin1Char(',');
+    return key + a.m_strFontFace + QLatin1Char('|') + m_strDate;
 }
 
 void CClockFace::Rotate(double& x, double& y, double degrees)
@@ -144,6 +226,10 @@ QRegion CClockFace::MakeDisc(double k) const
 
 void CClockFace::PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, int width)
 {
+    if (m_pElements) {
+        m_pElements->push_back({rgn, fill, frame, width});
+        return;
+    }
     if (!m_pDC || rgn.isEmpty())
         return;
     platform::FillRgn(*m_pDC, rgn, fill);
@@ -169,7 +255,17 @@ QString CClockFace::DateText(std::time_t t)
 
 void CClockFace::DrawDial()
 {
-    platform::FillRect(*m_pDC, m_rcFace, theApp.m_crDialBackground);
+    if (m_pElements) {
+        // Within the clip's range, so that the rectangle's width cannot overflow.
+        const QRect& c = m_rcClip;
+        const QRect face(QPoint(std::clamp(m_rcFace.left, c.left(), c.right() + 1),
+                             std::clamp(m_rcFace.top, c.top(), c.bottom() + 1)),
+            QPoint(std::clamp(m_rcFace.right, c.left(), c.right() + 1) - 1,
+                std::clamp(m_rcFace.bottom, c.top(), c.bottom() + 1) - 1));
+        m_pElements->push_back({QRegion(face), theApp.m_crDialBackground, theApp.m_crDialBackground, 0});
+    } else {
+        platform::FillRect(*m_pDC, m_rcFace, theApp.m_crDialBackground);
+    }
     if (!theApp.m_bShowDial || m_nRadius <= 0)
         return;
     const COLORREF fill = theApp.m_crDialFill;
@@ -197,6 +293,7 @@ void CClockFace::DrawDate(std::time_t time)
     if (!theApp.m_bShowDate)
         return;
     const QString text = DateText(time);
+    m_strDate = text;
 
     platform::LOGFONT lf;
     lf.lfHeight = DateFontHeight(m_nRadius);

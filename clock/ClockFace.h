@@ -1,7 +1,8 @@
 #pragma once
 // The renderer: turns the current local time and the settings into filled and
-// framed regions. It reads the settings afresh at every draw and caches nothing
-// between draws.
+// framed regions. It reads the settings afresh and builds every region anew at
+// every draw; between draws it keeps only what it needs to know which pixels a
+// new draw can change.
 
 #include <ctime>
 #include <vector>
@@ -35,6 +36,12 @@ public:
     void Draw(QPainter* pDC);
     // Same, for a given time; Draw reads the clock once and calls this.
     void DrawAt(QPainter* pDC, std::time_t time);
+    // Draws the face for the time into a device that holds this face's last
+    // draw (unless `whole`), painting only where pixels can differ from it:
+    // around where a hand was or now is, or everything after a change of
+    // settings, date text or device size. Returns the area painted, a few
+    // rectangles in device pixels.
+    QRegion DrawChanged(QPainter* pDC, std::time_t time, bool whole);
 
     // The hands' angles in degrees clockwise from 12 o'clock; the hour and
     // minute hands move on with every second.
@@ -75,7 +82,30 @@ protected:
     void DrawSecondsHand(int second);
 
 private:
+    // One region of a frame with its colours, in painting order.
+    struct Element {
+        QRegion rgn;
+        COLORREF fill;
+        COLORREF frame;
+        int width;
+    };
+    // Builds the frame's elements into m_elements (hands last, from m_nFirstHand).
+    void BuildAll(QPainter* pDC, std::time_t time);
+    // Paints the elements; with an area, only their pixels inside it.
+    void PaintAll(const QRegion* area);
+    // Everything besides the hands' shapes that decides the pixels.
+    QString SceneKey() const;
+
     // Where shapes are built while drawing: the device and a margin wider than
     // any frame. Outside a draw nothing is clipped.
     QRect m_rcClip;
+    QRect m_rcDevice;
+    // While building, elements are collected here instead of being painted.
+    std::vector<Element>* m_pElements = nullptr;
+    std::vector<Element> m_elements;
+    std::size_t m_nFirstHand = 0;
+    QString m_strDate;
+    // The hands and the scene of the last DrawChanged: what its device holds.
+    std::vector<Element> m_lastHands;
+    QString m_strLastScene;
 };

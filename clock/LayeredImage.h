@@ -5,6 +5,7 @@
 // the same region as the window's shape).
 
 #include <QImage>
+#include <QRgb>
 #include <QRect>
 
 #include "platform/WinTypes.h"
@@ -17,3 +18,6 @@ void ToLayered(const QImage& face, QImage& out, COLORREF clear, int opacity);
 // Only the pixels inside `rect` are converted; the rest of `out` is left as it
 // was (cleared when `out` had to be reallocated).
 void ToLayered(const QImage& face, QImage& out, COLORREF clear, int opacity, const QRect& rect);
+// n pixels of a face (alpha ignored) converted: `key` (opaque) to 0, the rest
+// at alpha `a` (0..255), premultiplied.
+void LayeredPixels(const QRgb* src, QRgb* dst, int n, QRgb key, unsigned a);

@@ -125,9 +125,11 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
 
     const double clipLeft = clip.left();
     const double clipEnd = double(clip.right()) + 1.0;
-    std::vector<const Edge*> active;
-    std::vector<double> xs;
-    std::vector<Span> row;
+    // Kept from one shape to the next: a frame rasterizes dozens of small shapes.
+    thread_local std::vector<const Edge*> active;
+    thread_local std::vector<double> xs;
+    thread_local std::vector<Span> row;
+    active.clear();
     std::size_t next = 0;
     for (int y = first; y < end; ++y) {
         while (next < edges.size() && edges[next].firstRow <= y)
@@ -143,9 +145,14 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
         }
         const double yc = y + 0.5;
         xs.clear();
-        for (const Edge* e : active)
-            xs.push_back(e->xTop + (yc - e->yTop) * e->slope);
-        std::sort(xs.begin(), xs.end());
+        for (const Edge* e : active) {
+            // Insertion sort: a row crosses only a few edges.
+            const double x = e->xTop + (yc - e->yTop) * e->slope;
+            auto at = xs.end();
+            while (at != xs.begin() && *(at - 1) > x)
+                --at;
+            xs.insert(at, x);
+        }
         row.clear();
         for (std::size_t i = 0; i + 1 < xs.size(); i += 2) {
             const double a = std::max(std::ceil(xs[i] - 0.5), clipLeft);
@@ -378,6 +385,38 @@ QRegion CreateRectRgn(int left, int top, int right, int bottom)
     if (right <= left || bottom <= top)
         return QRegion();
     return QRegion(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+}
+
+long long BandCover::Floor(int y) const
+{
+    const long long rows = m_nRows;
+    return (y >= 0 ? y / rows : -((rows - 1 - y) / rows)) * rows;
+}
+
+BandCover& BandCover::Add(const QRegion& rgn)
+{
+    for (const QRect& r : rgn) {
+        for (long long top = Floor(r.top()); top <= r.bottom(); top += m_nRows) {
+            const int first = int(std::max<long long>(top, r.top()));
+            const int last = int(std::min<long long>(top + m_nRows - 1, r.bottom()));
+            const QRect rows(QPoint(r.left(), first), QPoint(r.right(), last));
+            auto it = std::lower_bound(m_bands.begin(), m_bands.end(), top,
+                [this](const QRect& band, long long t) { return Floor(band.top()) < t; });
+            if (it != m_bands.end() && Floor(it->top()) == top)
+                *it |= rows;
+            else
+                m_bands.insert(it, rows);
+        }
+    }
+    return *this;
+}
+
+QRegion BandCover::Region() const
+{
+    QRegion rgn;
+    if (!m_bands.empty())
+        rgn.setRects(m_bands.data(), int(m_bands.size()));
+    return rgn;
 }
 
 void CombineRgn(QRegion& dst, const QRegion& a, const QRegion& b, CombineMode mode)

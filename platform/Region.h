@@ -41,6 +41,23 @@ QRegion CreateRectRgn(int left, int top, int right, int bottom);
 // first >= second when the row misses it. CreateEllipticRgn is built from it.
 std::pair<int, int> EllipseRowSpan(int left, int top, int right, int bottom, int y);
 
+// Covers regions with one rectangle per band of `rows` rows, from the leftmost
+// to the rightmost pixel they have in the band: a few rectangles that are
+// cheap to clip to and to send, instead of the many of a diagonal shape.
+class BandCover {
+public:
+    explicit BandCover(int rows = 16) : m_nRows(rows) {}
+    BandCover& Add(const QRegion& rgn);
+    QRegion Region() const;
+
+private:
+    // The first row of the band holding row y.
+    long long Floor(int y) const;
+
+    int m_nRows;
+    std::vector<QRect> m_bands;  // by first row, rows of the same band merged
+};
+
 enum class CombineMode { Or, Xor, Diff, And };
 // dst = a (mode) b
 void CombineRgn(QRegion& dst, const QRegion& a, const QRegion& b, CombineMode mode);

@@ -1,11 +1,21 @@
-// vitrodial-bench: times one frame of the clock as the window makes it, the
-// whole face drawn for a new second and converted for the layered window, with
-// every element on, at a few sizes.
+// vitrodial-bench: times one frame of the clock, the whole face drawn for a
+// new second and converted for the layered window, with every element on, at
+// a few sizes; then one tick of the running clock at the largest size: the
+// face drawn where the hands moved, converted there into the image the window
+// shows; and a tick that finds nothing to draw.
 //
 //   vitrodial-bench [--frames N]
+//   vitrodial-bench --watch WINDOW SECONDS
 //
-// Prints one line per size, the largest last:
+// With --watch it looks at a window on the display instead (the middle of a
+// clock, where the seconds hand always passes) and prints how long after each
+// whole second of the wall clock its pixels changed:
+//   latency changes=N median_ms=... max_ms=...
+//
+// Prints one line per size, the largest last, then the two ticks:
 //   size=1024 frames=500 median_ms=... p90_ms=...
+//   tick size=1024 frames=500 median_ms=... p90_ms=...
+//   idle_tick frames=500 median_ms=... p90_ms=...
 
 #include <algorithm>
 #include <chrono>
@@ -17,12 +27,16 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
+#include <QThread>
 #include <QString>
 
 #include "app/ClockApp.h"
 #include "clock/ClockFace.h"
 #include "clock/LayeredImage.h"
 #include "platform/Clock.h"
+#include "window/LayeredSurface.h"
+#include "window/SecondTicker.h"
 
 namespace {
 
@@ -74,21 +88,11 @@ struct Figures {
     double p90;
 };
 
-Figures Measure(int size, int frames)
+template <typename Frame>
+Figures Time(int frames, Frame frame)
 {
-    QImage face(size, size, QImage::Format_RGB32);
-    QImage layered(size, size, QImage::Format_ARGB32_Premultiplied);
-    CClockFace clockFace(0, 0, size, size);
-    const auto frame = [&] {
-        {
-            QPainter dc(&face);
-            clockFace.Draw(&dc);
-        }
-        ToLayered(face, layered, theApp.m_crClear, theApp.m_nOpacity);
-    };
     for (int i = 0; i < 20; ++i)
         frame();
-
     std::vector<double> ms;
     ms.reserve(std::size_t(frames));
     for (int i = 0; i < frames; ++i) {
@@ -104,6 +108,87 @@ Figures Measure(int size, int frames)
     return {median, ms[p90]};
 }
 
+Figures Measure(int size, int frames)
+{
+    QImage face(size, size, QImage::Format_RGB32);
+    QImage layered(size, size, QImage::Format_ARGB32_Premultiplied);
+    CClockFace clockFace(0, 0, size, size);
+    const auto frame = [&] {
+        {
+            QPainter dc(&face);
+            clockFace.Draw(&dc);
+        }
+        ToLayered(face, layered, theApp.m_crClear, theApp.m_nOpacity);
+    };
+    return Time(frames, frame);
+}
+
+// As the window does it on a timer tick: the face drawn where it changed into
+// the frame, which is converted there into the image shown.
+Figures MeasureTick(int size, int frames)
+{
+    LayeredSurface surface;
+    surface.SetAttributes(theApp.m_crClear, theApp.m_nOpacity, true);
+    QImage shown(size, size, QImage::Format_ARGB32_Premultiplied);
+    CClockFace clockFace(0, 0, size, size);
+    return Time(frames, [&] {
+        QImage& frame = surface.Frame(QSize(size, size));
+        const bool whole = surface.Fresh();
+        QRegion changed;
+        {
+            QPainter dc(&frame);
+            changed = clockFace.DrawChanged(&dc, platform::Clock().Now(), whole);
+        }
+        surface.Commit(changed);
+        surface.PaintInto(shown, changed);
+    });
+}
+
+// A tick of the half-second timer within the same minute, seconds hand off.
+Figures MeasureIdleTick(int frames)
+{
+    const std::time_t last = 1695826800;
+    volatile std::time_t now = last + 1;
+    bool draws = false;
+    const Figures f = Time(frames, [&] { draws = draws || SecondTicker::Shows(now, last, false); });
+    if (draws)
+        std::fprintf(stderr, "vitrodial-bench: the idle tick would draw\n");
+    return f;
+}
+
+// Polls the middle of the window and notes the first change in each second.
+int Watch(WId window, int seconds)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size = screen ? screen->grabWindow(window).size() : QSize();
+    if (size.isEmpty()) {
+        std::fprintf(stderr, "vitrodial-bench: cannot see window %llu\n", (unsigned long long)window);
+        return 1;
+    }
+    const QRect middle(size.width() * 3 / 10, size.height() * 3 / 10, size.width() * 2 / 5, size.height() * 2 / 5);
+    const auto grab = [&] {
+        return screen->grabWindow(window, middle.x(), middle.y(), middle.width(), middle.height()).toImage();
+    };
+    const long long end = platform::Clock().NowMs() + seconds * 1000LL;
+    QImage last = grab();
+    long long lastSecond = -1;
+    std::vector<double> late;
+    for (long long now = platform::Clock().NowMs(); now < end; now = platform::Clock().NowMs()) {
+        const QImage image = grab();
+        const long long at = platform::Clock().NowMs();
+        if (image != last && at / 1000 != lastSecond) {
+            late.push_back(double(at % 1000));
+            lastSecond = at / 1000;
+        }
+        last = image;
+        QThread::msleep(1);
+    }
+    std::sort(late.begin(), late.end());
+    std::printf("latency changes=%zu median_ms=%.0f max_ms=%.0f\n", late.size(),
+        late.empty() ? 0.0 : late[late.size() / 2], late.empty() ? 0.0 : late.back());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -111,6 +196,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    if (argc == 4 && QLatin1String(argv[1]) == QLatin1String("--watch")) {
+        QGuiApplication app(argc, argv);
+        return Watch(WId(std::strtoull(argv[2], nullptr, 0)), std::atoi(argv[3]));
+    }
     int frames = 500;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -119,7 +208,7 @@ int main(int argc, char** argv)
             frames = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
         if (!ok || frames < 1 || frames > 1000000) {
             std::fprintf(stderr, "vitrodial-bench: bad argument: %s\n", argv[i]);
-            std::fprintf(stderr, "usage: vitrodial-bench [--frames N]\n");
+            std::fprintf(stderr, "usage: vitrodial-bench [--frames N] | --watch WINDOW SECONDS\n");
             return 2;
         }
     }
@@ -134,5 +223,9 @@ int main(int argc, char** argv)
         std::printf("size=%d frames=%d median_ms=%.3f p90_ms=%.3f\n", size, frames, f.median, f.p90);
         std::fflush(stdout);
     }
+    const Figures tick = MeasureTick(1024, frames);
+    std::printf("tick size=1024 frames=%d median_ms=%.3f p90_ms=%.3f\n", frames, tick.median, tick.p90);
+    const Figures idle = MeasureIdleTick(frames);
+    std::printf("idle_tick frames=%d median_ms=%.4f p90_ms=%.4f\n", frames, idle.median, idle.p90);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -162,11 +163,16 @@ QRegion CClockDlg::RenderFrame()
     }
     if (!m_pFace)
         m_pFace = std::make_unique<CClockFace>(0, 0, client.width(), client.height());
+    QImage& frame = m_surface.Frame(client);
+    const bool whole = m_surface.Fresh();
+    QRegion changed;
     {
-        QPainter dc(&m_surface.Frame(client));
-        m_pFace->Draw(&dc);
+        QPainter dc(&frame);
+        changed = m_pFace->DrawChanged(&dc, platform::Clock().Now(), whole);
     }
-    return m_surface.Commit();
+    if (whole || !changed.isEmpty())
+        m_surface.Commit(changed);
+    return changed;
 }
 
 void CClockDlg::FitShapeToPixels()
@@ -182,7 +188,9 @@ void CClockDlg::DrawClock()
     const QRegion changed = RenderFrame();
     if (changed.isEmpty())
         return;
-    FitShapeToPixels();
+    // Blended, the shape does not depend on the pixels.
+    if (!m_bComposited)
+        FitShapeToPixels();
     repaint(m_surface.ToLogical(changed));
 }
 
@@ -259,10 +267,7 @@ bool CClockDlg::KillTimer(unsigned id) { return m_pTicker->Stop(id); }
 void CClockDlg::OnTimer()
 {
     const std::time_t now = platform::Clock().Now();
-    if (now == m_timeLast)
-        return;
-    if (!theApp.m_bShowSeconds
-        && platform::LocalTime(now).tm_min == platform::LocalTime(m_timeLast).tm_min)
+    if (!SecondTicker::Shows(now, m_timeLast, theApp.m_bShowSeconds != 0))
         return;
     m_timeLast = now;
     DrawClock();
@@ -346,6 +351,18 @@ void CClockDlg::paintEvent(QPaintEvent* event)
     if (m_surface.Size() != DeviceSize()) {
         RenderFrame();
         FitShapeToPixels();
+    }
+    // Converted straight into the image the window system shows, when it
+    // is one the conversion can write; through a painter otherwise.
+    QBackingStore* store = backingStore();
+    QPaintDevice* device = store ? store->paintDevice() : nullptr;
+    if (device && device->devType() == QInternal::Image) {
+        auto* shown = static_cast<QImage*>(device);
+        if (shown->format() == QImage::Format_ARGB32_Premultiplied && shown->width() >= m_surface.Size().width()
+            && shown->height() >= m_surface.Size().height()) {
+            m_surface.PaintInto(*shown, m_surface.ToDevice(event->region()));
+            return;
+        }
     }
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);

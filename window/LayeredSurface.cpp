@@ -2,35 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <utility>
+#include <vector>
 
 #include <QPainter>
 
+#include "clock/LayeredImage.h"
 #include "platform/Region.h"
 
 namespace {
 
-constexpr std::uint64_t kSeed = 0x243F6A8885A308D3ull;
-constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-// Runs of changed tiles this close together are sent as one rectangle.
-constexpr int kMergeGap = 2;
-// Rows converted at a time when painting.
+// Rows converted at a time when painting without direct access to the window's image.
 constexpr int kStripRows = 64;
-
-// One step of a tile's hash. For a fixed word it is a bijection of the hash
-// so far, and for a fixed hash a bijection of the word (xor, then a
-// multiplication by an odd number), so a tile that differs from its last
-// frame in a single word always hashes differently.
-inline std::uint64_t Step(std::uint64_t hash, std::uint64_t word)
-{
-    return (hash ^ word) * kMultiplier;
-}
-
-inline QRgb Premultiply(QRgb opaque, unsigned alpha)
-{
-    return qPremultiply((opaque & 0x00FFFFFFu) | (alpha << 24));
-}
 
 // The columns [first, second) of row y inside both the circle inscribed in
 // the image and [left, right).
@@ -76,92 +59,15 @@ QImage& LayeredSurface::Frame(const QSize& size)
     return m_imgFrame;
 }
 
-QRegion LayeredSurface::Commit()
+void LayeredSurface::Commit(const QRegion& changed)
 {
-    const int width = m_imgFrame.width();
-    const int height = m_imgFrame.height();
-    const int columns = (width + kTile - 1) / kTile;
-    const int rows = (height + kTile - 1) / kTile;
-    const bool fresh = m_bFresh || m_tileHashes.size() != std::size_t(columns) * std::size_t(rows);
-    m_tileHashes.resize(std::size_t(columns) * std::size_t(rows));
-
-    QRegion changed = fresh ? QRegion(m_imgFrame.rect()) : QRegion();
-    // Two chains per tile, over alternate pixel pairs, so that the processor
-    // runs them side by side; they are joined once per band.
-    std::vector<std::uint64_t> even(static_cast<std::size_t>(columns));
-    std::vector<std::uint64_t> odd(static_cast<std::size_t>(columns));
-    for (int ty = 0; ty < rows; ++ty) {
-        std::fill(even.begin(), even.end(), kSeed);
-        std::fill(odd.begin(), odd.end(), ~kSeed);
-        const int top = ty * kTile;
-        const int bottom = std::min(top + kTile, height);
-        // Only the tiles the circle reaches can show a change.
-        int inside0 = width;
-        int inside1 = 0;
-        for (int y = top; y < bottom; ++y) {
-            const auto span = InsideSpan(m_imgFrame.size(), y, 0, width);
-            if (span.first < span.second) {
-                inside0 = std::min(inside0, span.first);
-                inside1 = std::max(inside1, span.second);
-            }
-        }
-        const int first = inside0 / kTile;
-        const int last = inside1 <= inside0 ? -1 : (inside1 - 1) / kTile;
-        for (int y = top; y < bottom; ++y) {
-            const uchar* line = m_imgFrame.constScanLine(y);
-            for (int tx = first; tx <= last; ++tx) {
-                const int end = std::min((tx + 1) * kTile, width);
-                std::uint64_t a = even[std::size_t(tx)];
-                std::uint64_t b = odd[std::size_t(tx)];
-                int x = tx * kTile;
-                for (; x + 4 <= end; x += 4) {
-                    std::uint64_t pairs[2];
-                    std::memcpy(pairs, line + 4 * x, sizeof pairs);
-                    a = Step(a, pairs[0]);
-                    b = Step(b, pairs[1]);
-                }
-                for (; x < end; ++x) {
-                    std::uint32_t single;
-                    std::memcpy(&single, line + 4 * x, sizeof single);
-                    a = Step(a, single);
-                }
-                even[std::size_t(tx)] = a;
-                odd[std::size_t(tx)] = b;
-            }
-        }
-
-        int runFirst = -1;
-        int runLast = -1;
-        const auto flush = [&] {
-            if (runFirst >= 0 && !fresh)
-                changed += QRect(runFirst * kTile, top,
-                    std::min((runLast + 1) * kTile, width) - runFirst * kTile, bottom - top);
-        };
-        for (int tx = first; tx <= last; ++tx) {
-            const std::uint64_t hash = Step(even[std::size_t(tx)], odd[std::size_t(tx)]);
-            std::uint64_t& stored = m_tileHashes[std::size_t(ty) * std::size_t(columns) + std::size_t(tx)];
-            const bool differs = stored != hash;
-            stored = hash;
-            if (!differs)
-                continue;
-            if (runFirst >= 0 && tx - runLast <= kMergeGap) {
-                runLast = tx;
-            } else {
-                flush();
-                runFirst = runLast = tx;
-            }
-        }
-        flush();
-    }
+    const bool fresh = m_bFresh;
     m_bFresh = false;
-
-    if (!m_bBlend && !changed.isEmpty()) {
-        QRegion scanned;
-        for (const QRect& rect : changed)
-            scanned += ScanOpaque(rect);
-        m_rgnOpaque = fresh ? scanned : m_rgnOpaque.subtracted(changed).united(scanned);
-    }
-    return changed;
+    if (m_bBlend)
+        return;
+    // Scanning the changed area's box is simpler than its rectangles and as right.
+    const QRect box = fresh ? m_imgFrame.rect() : changed.boundingRect();
+    m_rgnOpaque = fresh ? ScanOpaque(box) : m_rgnOpaque.subtracted(box).united(ScanOpaque(box));
 }
 
 QRegion LayeredSurface::ScanOpaque(const QRect& area) const
@@ -203,31 +109,45 @@ QRegion LayeredSurface::ScanOpaque(const QRect& area) const
     return region;
 }
 
+void LayeredSurface::Convert(const QRect& rect, uchar* to, qsizetype stride) const
+{
+    const QRgb key = ToQRgb(m_crKey) | 0xFF000000u;
+    const unsigned alpha = m_bBlend ? unsigned(m_nAlpha) : 255u;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(m_imgFrame.constScanLine(y));
+        auto* dst = reinterpret_cast<QRgb*>(to + y * stride);
+        const auto inside = InsideSpan(m_imgFrame.size(), y, rect.left(), rect.right() + 1);
+        std::fill(dst + rect.left(), dst + inside.first, 0u);
+        LayeredPixels(src + inside.first, dst + inside.first, inside.second - inside.first, key, alpha);
+        std::fill(dst + inside.second, dst + rect.right() + 1, 0u);
+    }
+}
+
 QImage LayeredSurface::Layered(const QRect& area) const
 {
     const QRect rect = area.intersected(m_imgFrame.rect());
     QImage out(rect.size(), QImage::Format_ARGB32_Premultiplied);
-    const QRgb key = ToQRgb(m_crKey);
-    const unsigned alpha = m_bBlend ? unsigned(m_nAlpha) : 255u;
-    // Faces have few colours: remember the last conversion.
-    QRgb lastIn = key;
-    QRgb lastOut = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(m_imgFrame.constScanLine(y));
-        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y - rect.top())) - rect.left();
-        const auto inside = InsideSpan(m_imgFrame.size(), y, rect.left(), rect.right() + 1);
-        std::fill(dst + rect.left(), dst + inside.first, 0u);
-        for (int x = inside.first; x < inside.second; ++x) {
-            const QRgb p = src[x] | 0xFF000000u;
-            if (p != lastIn) {
-                lastIn = p;
-                lastOut = p == key ? 0u : Premultiply(p, alpha);
-            }
-            dst[x] = lastOut;
-        }
-        std::fill(dst + inside.second, dst + rect.right() + 1, 0u);
-    }
+    if (!rect.isEmpty())
+        Convert(rect, out.bits() - rect.top() * out.bytesPerLine() - rect.left() * 4, out.bytesPerLine());
     return out;
+}
+
+void LayeredSurface::PaintInto(QImage& shown, const QRegion& devicePixels) const
+{
+    // Written in place: going through bits() could detach a shared image.
+    uchar* bits = const_cast<uchar*>(shown.constBits());
+    for (const QRect& rect : devicePixels.intersected(m_imgFrame.rect()))
+        Convert(rect, bits, shown.bytesPerLine());
+}
+
+QRegion LayeredSurface::ToDevice(const QRegion& logical) const
+{
+    if (m_dRatio == 1.0)
+        return logical;
+    QRegion device;
+    for (const QRect& rect : logical)
+        device += ScaledOut(rect, m_dRatio);
+    return device;
 }
 
 QRegion LayeredSurface::ToLogical(const QRegion& devicePixels) const
@@ -242,12 +162,7 @@ QRegion LayeredSurface::ToLogical(const QRegion& devicePixels) const
 
 void LayeredSurface::Paint(QPainter& painter, const QRegion& region) const
 {
-    QRegion device = region;
-    if (m_dRatio != 1.0) {
-        device = QRegion();
-        for (const QRect& rect : region)
-            device += ScaledOut(rect, m_dRatio);
-    }
+    const QRegion device = ToDevice(region);
     // In strips, so that a full paint needs no second window-sized image.
     for (const QRect& rect : device.intersected(m_imgFrame.rect())) {
         for (int top = rect.top(); top <= rect.bottom(); top += kStripRows) {

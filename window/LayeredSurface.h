@@ -1,12 +1,8 @@
 #pragma once
 // What the clock window shows: the face drawn off screen, turned at paint time
 // into premultiplied ARGB (the clear colour fully transparent, the rest at the
-// window's alpha, nothing outside the circle). Each new frame is compared
-// with the one before, tile by tile, so that only the area that changed is
-// painted, converted and sent to the X server.
-
-#include <cstdint>
-#include <vector>
+// window's alpha, nothing outside the circle). Only the area a new frame
+// changed is converted and sent to the X server.
 
 #include <QImage>
 #include <QRegion>
@@ -18,11 +14,6 @@ class QPainter;
 
 class LayeredSurface {
 public:
-    // Side of the square tiles compared between frames: small enough to
-    // follow a thin moving hand, large enough to keep the changed area to a
-    // few dozen rectangles.
-    static constexpr int kTile = 16;
-
     // Colour key and alpha (low 8 bits used). Without blending (no compositing
     // manager) every non-clear pixel is opaque, and the clear ones are cut out
     // of the window's shape instead (OpaqueRegion). Returns true when what the
@@ -30,21 +21,22 @@ public:
     bool SetAttributes(COLORREF crKey, int nAlpha, bool bBlend);
     COLORREF Key() const { return m_crKey; }
     int Alpha() const { return m_nAlpha; }
-    bool Blends() const { return m_bBlend; }
 
     // Device pixels per window pixel. The frame holds device pixels, so that
     // the face is drawn at the screen's full resolution and shown 1:1.
     void SetDevicePixelRatio(qreal ratio) { m_dRatio = ratio; }
-    qreal DevicePixelRatio() const { return m_dRatio; }
-    // The window's area that covers an area of device pixels.
+    // The window's area that covers an area of device pixels, and back.
     QRegion ToLogical(const QRegion& devicePixels) const;
+    QRegion ToDevice(const QRegion& logical) const;
 
     // The buffer (RGB32, device pixels) the next frame is drawn into,
     // reallocated for a new size; it holds the last frame until drawn over.
     QImage& Frame(const QSize& size);
-    // Takes the frame drawn into Frame(): returns the area that differs from
-    // the frame before (all of it after a new size).
-    QRegion Commit();
+    // True while Frame() holds no committed frame: the next must be drawn whole.
+    bool Fresh() const { return m_bFresh; }
+    // Takes the frame drawn into Frame(), which differs from the one before
+    // only inside `changed`.
+    void Commit(const QRegion& changed);
 
     const QImage& Current() const { return m_imgFrame; }
     QSize Size() const { return m_imgFrame.size(); }
@@ -56,11 +48,17 @@ public:
     // frame, converted, replacing what was there, each frame pixel on one
     // device pixel.
     void Paint(QPainter& painter, const QRegion& region) const;
+    // Converts the area (device pixels) straight into the image the window
+    // shows (ARGB32 premultiplied, device pixels, at least the frame's size).
+    void PaintInto(QImage& shown, const QRegion& devicePixels) const;
     // The converted pixels of a rectangle of the current frame.
     QImage Layered(const QRect& rect) const;
 
 private:
     QRegion ScanOpaque(const QRect& rect) const;
+    // Converts rect of the frame into rows of 32-bit pixels (`to` addresses
+    // the frame's pixel (0, 0) in the target).
+    void Convert(const QRect& rect, uchar* to, qsizetype stride) const;
 
     COLORREF m_crKey = 0;
     int m_nAlpha = 255;
@@ -68,6 +66,5 @@ private:
     qreal m_dRatio = 1.0;
     QImage m_imgFrame;
     bool m_bFresh = true;  // no frame committed at this size yet
-    std::vector<std::uint64_t> m_tileHashes;
     QRegion m_rgnOpaque;
 };

@@ -25,6 +25,13 @@ int SecondTicker::DelayToNextSlot(long long nowMs)
     return late == 0 ? 0 : kPeriodMs - late;
 }
 
+bool SecondTicker::Shows(std::time_t now, std::time_t last, bool showSeconds)
+{
+    if (now == last)
+        return false;
+    return showSeconds || platform::LocalTime(now).tm_min != platform::LocalTime(last).tm_min;
+}
+
 unsigned SecondTicker::Start(unsigned id)
 {
     if (id == 0)

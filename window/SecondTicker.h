@@ -5,6 +5,8 @@
 // second late. It realigns itself when a tick strays from its slot (the
 // wall clock is slewed or set, or the machine was busy).
 
+#include <ctime>
+
 #include <QObject>
 #include <QTimer>
 
@@ -34,6 +36,10 @@ public:
     static int DelayToNextSlot(long long nowMs);
     // Milliseconds since the last slot.
     static int Lateness(long long nowMs);
+
+    // Whether a tick at `now` shows something the face drawn for `last` does
+    // not: a new second, or only a new minute without the seconds hand.
+    static bool Shows(std::time_t now, std::time_t last, bool showSeconds);
 
 signals:
     void tick();

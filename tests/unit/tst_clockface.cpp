@@ -1,21 +1,46 @@
-// The renderer: geometry and rounding, the shapes' pixels, what each element
-// shows on rendered faces, and any settings and sizes without a crash.
+// The renderer: geometry and rounding, the shapes' pixels, the date line, what
+// each element shows on rendered faces, painting only where a face changed,
+// and any settings and sizes without a crash.
 
+#include <clocale>
 #include <cmath>
-#include <limits>
+#include <climits>
 
+#include <QDateTime>
+#include <QPainter>
 #include <QTest>
 
-#include "FaceTestSupport.h"
+#include "app/ClockApp.h"
+#include "clock/ClockFace.h"
 #include "clock/Shapes.h"
+#include "platform/Font.h"
 
-using namespace facetest;
 using namespace shapes;
 
 namespace {
 
-constexpr int kMax = std::numeric_limits<int>::max();
-constexpr int kMin = std::numeric_limits<int>::min();
+enum : COLORREF { kBackground = 0x101010, kDialFill = 0x202020, kDialFrame = 0x303030, kHourFill = 0x404040,
+    kHourFrame = 0x505050, kSecondsFrame = 0x909090, kDateFill = 0xA0A0A0, kDateFrame = 0xB0B0B0 };
+
+std::time_t Utc(int year, int month, int day, int hour, int minute, int second)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::UTC).toSecsSinceEpoch();
+}
+
+// The whole face of this size at the time.
+QImage Face(int size, std::time_t t)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    QPainter dc(&image);
+    CClockFace(0, 0, size, size).DrawAt(&dc, t);
+    return image;
+}
+
+COLORREF At(const QImage& image, QPoint p)
+{
+    const QRgb c = image.pixel(p);
+    return RGB(qRed(c), qGreen(c), qBlue(c));
+}
 
 // The pixel at distance (1 - v) * r from the centre, at the angle.
 QPoint OnAxis(const CClockFace& face, double v, double angle)
@@ -27,10 +52,9 @@ QPoint OnAxis(const CClockFace& face, double v, double angle)
 
 bool DialNear(const QImage& image, QPoint p)
 {
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (const COLORREF c = At(image, p.x() + dx, p.y() + dy); c == kDialFill || c == kDialFrame)
-                return true;
+    for (const QPoint d : {QPoint(0, 0), QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)})
+        if (const COLORREF c = At(image, p + d); c == kDialFill || c == kDialFrame)
+            return true;
     return false;
 }
 
@@ -39,8 +63,22 @@ bool DialNear(const QImage& image, QPoint p)
 class TestClockFace : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { UseUtcAndCLocale(); }
-    void init() { SetFaceSettings(); }
+    void initTestCase()
+    {
+        qputenv("TZ", "UTC");
+        tzset();
+        std::setlocale(LC_ALL, "C");
+    }
+    void init()
+    {
+        CClockApp& a = theApp;
+        a.m_crDialBackground = kBackground, a.m_crDialFill = kDialFill, a.m_crDialFrame = kDialFrame;
+        a.m_crHourFill = kHourFill, a.m_crHourFrame = kHourFrame, a.m_crSecondsFrame = kSecondsFrame;
+        a.m_crDateFill = kDateFill, a.m_crDateFrame = kDateFrame, a.m_strFontFace = QStringLiteral("Impact");
+        a.m_nFontWeight = 400, a.m_nDialWidth = a.m_nSecondsWidth = a.m_nMinuteWidth = a.m_nHourWidth = 2;
+        a.m_bFontItalic = a.m_bShowDay = a.m_bShowAmPm = a.m_bShowDate = a.m_bShowSeconds = a.m_bShowDial = 1;
+        a.m_bShowMonth = a.m_bDateBox = 0, a.m_nDateWidth = 2;
+    }
 
     void geometry()
     {
@@ -49,16 +87,12 @@ private slots:
         QCOMPARE(QList<int>({wide.m_nCenterX, wide.m_nCenterY, wide.m_nRadius}), QList<int>({100, 75, 73}));
         for (const auto& [value, pixel] : {std::pair(12.5, 12), std::pair(12.50001, 13), std::pair(-0.5, -1), std::pair(-0.4, 0)})
             QCOMPARE(RoundToPixel(value), pixel);
-        for (const auto& [degrees, to] : {std::pair(0.0, QPointF(0, -100)), std::pair(90.0, QPointF(100, 0)),
-                 std::pair(180.0, QPointF(0, 100))}) {
-            double x = 0, y = -100;
-            CClockFace::Rotate(x, y, degrees);
-            QVERIFY(std::abs(x - to.x()) < 1e-9 && std::abs(y - to.y()) < 1e-9);
-        }
-    }
-
-    void shapeVertices()
-    {
+        // The date's cell height, and its box right-aligned inside the rim, one
+        // more pixel in from a radius of 500 on.
+        QCOMPARE(QList<int>({CClockFace::DateFontHeight(98), CClockFace::DateFontHeight(500)}), QList<int>({17, 90}));
+        QCOMPARE(square.DatePosition({60, 17}), QPoint(135, 92));
+        QCOMPARE(CClockFace(0, 0, 1004, 1004).DatePosition({61, 18}), QPoint(937, 493));
+        // The shapes' vertices, placed, turned and rounded.
         using Points = std::vector<QPoint>;
         const auto at = [](int size, const auto& table, double angle) {
             return CClockFace(0, 0, size, size).BuildPoints(table, Count(table), angle);
@@ -75,80 +109,114 @@ private slots:
             {102, 127}, {99, 122}, {99, 117}, {101, 112}, {101, 22}, {102, 5}}));
     }
 
-    // At 3 o'clock on a 204 face the shaft covers rows 99 to 104, framed two
-    // pixels deep; the hub's hole shows what lies beneath.
-    void handIsFilledFramedAndHollow()
-    {
-        const QImage image = RenderWith(204, [](OpenFace& f) { f.DrawHourHand(3, 0, 0); });
-        const COLORREF column[] = {kUnder, kHourFrame, kHourFrame, kHourFill, kHourFill, kHourFrame, kHourFrame, kUnder};
-        for (int i = 0; i < 8; ++i)
-            QCOMPARE(At(image, 130, 98 + i), column[i]);
-        QCOMPARE(At(image, 102, 102), kUnder);
-    }
-
-    // On a 604 face the ring's boxes are (287, 68, 317, 98) and (291, 72, 313, 94).
-    void ringPlacement()
-    {
-        theApp.m_nSecondsWidth = 1;
-        const QImage image = RenderWith(604, [](OpenFace& f) { f.DrawSecondsHand(0); });
-        for (int x : {286, 291, 312, 317})
-            QCOMPARE(At(image, x, 83), kUnder);
-        for (int x : {287, 290, 313, 316})
-            QCOMPARE(At(image, x, 83), COLORREF(kSecondsFrame));
-    }
-
     // Ticks from a radius of 151 on, the hour hand's window and the seconds
-    // hand's ring from 276 on.
-    void sizeThresholds_data()
+    // hand's ring from 276 on; the quarter mark at 3 o'clock makes way for the
+    // date. At 03:00:05 no hand hides a mark looked at. On a 204 face the hour
+    // hand's shaft covers rows 99 to 104, framed two pixels deep, and the hubs'
+    // holes show the background.
+    void handsAndMarks()
     {
-        QTest::addColumn<int>("size");
-        QTest::addColumn<bool>("showDate");
-        QTest::addColumn<int>("ticks");
-        QTest::addColumn<bool>("large");
-        QTest::newRow("305 with date") << 305 << true << 0 << false;
-        QTest::newRow("306 without date") << 306 << false << 48 << false;
-        QTest::newRow("555 with date") << 555 << true << 48 << false;
-        QTest::newRow("556 with date") << 556 << true << 48 << true;
-    }
-    void sizeThresholds()
-    {
-        QFETCH(int, size);
-        QFETCH(bool, showDate);
-        QFETCH(int, ticks);
-        QFETCH(bool, large);
-        theApp.m_bShowDate = showDate;
-        const CClockFace face(0, 0, size, size);
-        const QImage dial = RenderWith(size, [](OpenFace& f) { f.DrawDial(); });
-        int found = 0;
-        for (int i = 0; i < 60; ++i)
-            found += i % 5 != 0 && DialNear(dial, OnAxis(face, 0.012, i * 6.0));
-        QCOMPARE(found, ticks);
-        // The quarter mark at 3 o'clock makes way for the date.
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(DialNear(dial, OnAxis(face, 0.045, i * 90.0)), i != 1 || !showDate);
-
-        const QImage hour = RenderWith(size, [](OpenFace& f) { f.DrawHourHand(3, 0, 0); });
-        const QPoint inWindow = OnAxis(face, 0.4, 90);
-        QCOMPARE(At(hour, inWindow.x(), inWindow.y()), large ? kUnder : COLORREF(kHourFill));
-        const QImage seconds = RenderWith(size, [](OpenFace& f) { f.DrawSecondsHand(0); });
-        const QPoint ring = OnAxis(face, 0.27, 0) - QPoint(RoundToPixel(0.05 * face.m_nRadius) - 1, 0);
-        QCOMPARE(At(seconds, ring.x(), ring.y()) != kUnder, large);
+        for (const auto& [size, showDate, ticks, large] : {std::tuple(204, false, 0, false),
+                 std::tuple(305, true, 0, false), std::tuple(306, false, 48, false), std::tuple(555, true, 48, false),
+                 std::tuple(556, true, 48, true)}) {
+            theApp.m_bShowDate = showDate;
+            const CClockFace face(0, 0, size, size);
+            const QImage image = Face(size, Utc(2023, 9, 6, 3, 0, 5));
+            int found = 0;
+            for (int i = 0; i < 60; ++i)
+                found += i % 5 != 0 && DialNear(image, OnAxis(face, 0.012, i * 6.0));
+            QCOMPARE(found, ticks);
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(DialNear(image, OnAxis(face, 0.045, i * 90.0)), i != 1 || !showDate);
+            QCOMPARE(At(image, OnAxis(face, 0.4, 90)), large ? kBackground : COLORREF(kHourFill));
+            const QPoint ring = OnAxis(face, 0.27, 30) - QPoint(RoundToPixel(0.05 * face.m_nRadius) - 1, 0);
+            QCOMPARE(At(image, ring) == kSecondsFrame, large);
+            const COLORREF column[] = {
+                kBackground, kHourFrame, kHourFrame, kHourFill, kHourFill, kHourFrame, kHourFrame, kBackground};
+            for (int i = 0; i < 8 && size == 204; ++i)
+                QCOMPARE(At(image, {130, 98 + i}), column[i]);
+            QCOMPARE(At(image, {size / 2, size / 2}), kBackground);
+        }
     }
 
-    void extremesDrawWithoutCrashing()
+    // Weekday 1, month 2, AM/PM 4; italic adds a space for the last letter's lean.
+    void date()
     {
-        for (int width : {2, 0, kMax, kMin})
-            for (const QRect& rect : {QRect(QPoint(0, 0), QPoint(300, 300)), QRect(QPoint(0, 0), QPoint(4, 4)),
-                     QRect(QPoint(50, 50), QPoint(-50, -50)), QRect(QPoint(kMin, kMin), QPoint(kMax, kMax))}) {
+        for (const auto& [options, hour, expected] : {std::tuple(0, 15, " 06 "), std::tuple(1, 15, " Wed 06 "),
+                 std::tuple(2, 15, " Sep 06 "), std::tuple(7, 3, " AM Wed Sep 06 ")})
+            for (int italic : {0, 1}) {
+                theApp.m_bShowDay = options & 1, theApp.m_bShowMonth = options & 2, theApp.m_bShowAmPm = options & 4;
+                theApp.m_bFontItalic = italic;
+                QCOMPARE(CClockFace::DateText(Utc(2023, 9, 6, hour, 4, 5)), expected + QString(italic, ' '));
+            }
+
+        // The boxed form is the box with the letters cut out, the plain form the
+        // letters alone: inside the box exactly one of them paints each pixel. A
+        // positive font height is the whole cell: the tallest font that fits it.
+        // At nine the hands and their hubs keep left of the box.
+        theApp.m_bShowDial = theApp.m_bShowSeconds = theApp.m_bShowAmPm = theApp.m_bShowMonth = 0;
+        const std::time_t t = Utc(2023, 9, 6, 9, 0, 0);
+        platform::LOGFONT lf;
+        lf.lfHeight = CClockFace::DateFontHeight(200), lf.lfItalic = 1;
+        platform::SetFaceName(lf, theApp.m_strFontFace);
+        const QSize extent = platform::GetTextExtent(platform::CreateFontIndirect(lf), CClockFace::DateText(t));
+        QVERIFY(extent.height() <= lf.lfHeight && extent.height() >= lf.lfHeight - 2);
+        const QRect box(CClockFace(0, 0, 404, 404).DatePosition(extent), extent);
+        QVERIFY(box.left() > 214);
+        theApp.m_bDateBox = 1;
+        const QImage boxed = Face(404, t);
+        theApp.m_bDateBox = 0;
+        const QImage letters = Face(404, t);
+        int fill = 0;
+        for (int y = 0; y < 404; ++y)
+            for (int x = 214; x < 404; ++x) {
+                const bool inBoxed = At(boxed, {x, y}) != kBackground, inLetters = At(letters, {x, y}) != kBackground;
+                QVERIFY(box.contains(x, y) ? inBoxed != inLetters : inBoxed == inLetters);
+                fill += At(letters, {x, y}) == kDateFill;
+            }
+        QVERIFY(fill > 0);
+        // The box is outlined; the trailing spaces leave it filled.
+        QCOMPARE(At(boxed, box.topLeft()), COLORREF(kDateFrame));
+        QCOMPARE(At(boxed, {box.right() - 3, box.center().y()}), COLORREF(kDateFill));
+    }
+
+    // Painting only where the hands moved gives the face drawn whole, as the
+    // hands cross the date and the hub, the date turns and a setting changes,
+    // with absurd settings too; a draw for the same time touches no pixel.
+    void drawChangedEqualsWholeDraw()
+    {
+        for (int size : {120, 306, 604, 760})
+            for (int variant : {0, 1, 2, 3, 4}) {
+                init();
                 CClockApp& a = theApp;
-                a.m_nDialWidth = a.m_nSecondsWidth = a.m_nMinuteWidth = a.m_nHourWidth = a.m_nDateWidth = width;
-                a.m_nFontWeight = 1000000000;
-                a.m_strFontFace = QString(10000, QLatin1Char('W'));
-                a.m_crHourFill = a.m_crDialBackground = 0xFFFFFFFF;
-                a.m_bShowMonth = a.m_bDateBox = 1;
-                QImage image(320, 320, QImage::Format_RGB32);
-                QPainter dc(&image);
-                CClockFace(rect.left(), rect.top(), rect.right(), rect.bottom()).DrawAt(&dc, Utc(2023, 9, 6, 22, 47, 13));
+                if (variant == 1)
+                    a.m_bDateBox = a.m_bShowMonth = 1, a.m_nHourWidth = a.m_nMinuteWidth = a.m_nSecondsWidth = 5;
+                if (variant == 2)
+                    a.m_bShowSeconds = a.m_bShowDial = a.m_bShowDate = 0;
+                if (variant == 3)
+                    a.m_nHourWidth = 0, a.m_nMinuteWidth = -3, a.m_nDialWidth = INT_MIN, a.m_crSecondsFill = 0;
+                if (variant == 4)
+                    a.m_nSecondsWidth = a.m_nDateWidth = INT_MAX, a.m_nFontWeight = 1000000000,
+                    a.m_strFontFace = QString(10000, QLatin1Char('W')), a.m_crHourFill = 0xFFFFFFFF;
+                QImage drawn(size, size, QImage::Format_RGB32);
+                QPainter dc(&drawn);
+                CClockFace face(0, 0, size, size);
+                std::time_t t = Utc(2023, 9, 6, 23, 59, 57);
+                face.DrawChanged(&dc, t, true);
+                // 0 repeats the time; -1 changes a setting instead.
+                for (int step : {1, 0, 1, 1, 13, 1, 1, 14 * 60, 60, 1, -1, 3 * 3600, 1, 28, 1}) {
+                    if (step < 0)
+                        a.m_crDateFill = kHourFill, a.m_nHourWidth = 3;
+                    t += std::max(step, 0);
+                    const QRegion area = face.DrawChanged(&dc, t, false);
+                    QVERIFY2(drawn == Face(size, t), qPrintable(QStringLiteral("%1/%2").arg(size).arg(variant)));
+                    QVERIFY(step != 0 || area.isEmpty());
+                }
+                // Faces of absurd rectangles draw without a crash.
+                for (const QRect& r : {QRect(QPoint(0, 0), QPoint(4, 4)), QRect(QPoint(50, 50), QPoint(-50, -50)),
+                         QRect(QPoint(INT_MIN, INT_MIN), QPoint(INT_MAX, INT_MAX))})
+                    if (size == 120)
+                        CClockFace(r.left(), r.top(), r.right(), r.bottom()).DrawChanged(&dc, t, false);
             }
     }
 };

@@ -1,37 +1,29 @@
-// What the desktop receives: the clear colour transparent, every other pixel
-// at the window's opacity, nothing outside the window's circle.
+// What the desktop receives from the clock window: the clear colour
+// transparent, every other pixel at the window's opacity, nothing outside the
+// window's circle; and the rectangles a changed area is sent in.
 
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QTest>
 
-#include "clock/LayeredImage.h"
 #include "platform/Region.h"
+#include "window/LayeredSurface.h"
 
 namespace {
 
 constexpr COLORREF kClear = 0x00FFFF;  // yellow
 
-// Runs of the clear colour and of repeated colours, as a face has them, and
-// an odd width, so that rows end between blocks of pixels.
-QImage Face(int width, int height)
+// Runs of the clear colour and of repeated colours, as a face has them, one
+// step from the key, and an odd width, so that rows end between blocks of pixels.
+void DrawFace(QImage& face)
 {
-    QImage face(width, height, QImage::Format_RGB32);
     QRandomGenerator random(42);
-    QRgb colour = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
+    for (int y = 0; y < face.height(); ++y)
+        for (int x = 0; x < face.width(); ++x) {
             const quint32 pick = random.bounded(10u);
-            colour = pick < 3 ? ToQRgb(kClear) : pick < 7 ? 0xFF000000u | random.bounded(0x1000000u) : colour;
-            face.setPixel(x, y, colour);
+            face.setPixel(x, y, pick < 3 ? ToQRgb(kClear) : pick < 6 ? 0xFF000000u | random.bounded(0x1000000u)
+                    : pick < 7 || x == 0 ? ToQRgb(kClear - 1) : face.pixel(x - 1, y));
         }
-    return face;
-}
-
-QRgb Expected(QRgb p, bool inCircle, int opacity)
-{
-    if (!inCircle || (p | 0xFF000000u) == ToQRgb(kClear))
-        return 0;
-    return qPremultiply(qRgba(qRed(p), qGreen(p), qBlue(p), opacity & 0xFF));
 }
 
 } // namespace
@@ -39,17 +31,53 @@ QRgb Expected(QRgb p, bool inCircle, int opacity)
 class TestLayered : public QObject {
     Q_OBJECT
 private slots:
-    void alphaRules()
+    // Painted piece by piece through a painter (0), straight into the shown
+    // image (1), and without a compositor (2). The render tool's conversion is
+    // checked where the tool is run.
+    void shownPixels()
     {
-        const QImage face = Face(61, 47);
-        const QRegion circle = platform::CreateEllipticRgn(0, 0, face.width(), face.height());
-        for (int opacity : {0, 1, 128, 255, 256, 384, -1}) {
-            const QImage layered = ToLayered(face, kClear, opacity);
-            QCOMPARE(layered.format(), QImage::Format_ARGB32_Premultiplied);
-            for (int y = 0; y < face.height(); ++y)
-                for (int x = 0; x < face.width(); ++x)
-                    QCOMPARE(layered.pixel(x, y), Expected(face.pixel(x, y), circle.contains(QPoint(x, y)), opacity));
-        }
+        for (int opacity : {0, 1, 128, 255, 0x1C0, -1})
+            for (int way : {0, 1, 2}) {
+                LayeredSurface surface;
+                surface.SetAttributes(kClear, opacity, way != 2);
+                QImage& face = surface.Frame(QSize(61, 47));
+                face.fill(Qt::black);
+                surface.Commit(face.rect());  // a first frame, all opaque
+                DrawFace(face);
+                surface.Commit(QRect(0, 0, 61, 47));
+                QImage shown(61, 47, QImage::Format_ARGB32_Premultiplied);
+                shown.fill(Qt::green);
+                const QRegion halves = QRegion(0, 0, 61, 20) + QRegion(0, 20, 61, 27);
+                if (way == 0) {
+                    QPainter painter(&shown);
+                    painter.setCompositionMode(QPainter::CompositionMode_Source);
+                    surface.Paint(painter, halves);
+                }
+                if (way != 0)
+                    surface.PaintInto(shown, halves);
+                const QRegion circle = platform::CreateEllipticRgn(0, 0, face.width(), face.height());
+                QRegion opaque;
+                for (int y = 0; y < face.height(); ++y)
+                    for (int x = 0; x < face.width(); ++x) {
+                        const QRgb p = face.pixel(x, y);
+                        const bool seen = circle.contains(QPoint(x, y)) && (p | 0xFF000000u) != ToQRgb(kClear);
+                        const int alpha = way == 2 ? 255 : opacity & 0xFF;
+                        const QRgb expected = qPremultiply(qRgba(qRed(p), qGreen(p), qBlue(p), alpha));
+                        QCOMPARE(shown.pixel(x, y), seen ? expected : 0u);
+                        opaque += seen && way == 2 ? QRect(x, y, 1, 1) : QRect();
+                    }
+                QVERIFY(surface.OpaqueRegion().xored(opaque).isEmpty());
+            }
+    }
+
+    // A diagonal stroke, a disc and a stray pixel: covered, in one rectangle per band of rows.
+    void coarseAreaCoversInFewRectangles()
+    {
+        const QRegion area = platform::CreatePolygonRgn({{3, -20}, {9, -20}, {200, 180}, {194, 180}})
+            + platform::CreateEllipticRgn(90, 60, 130, 100) + QRegion(300, 7, 1, 1);
+        const QRegion coarse = platform::BandCover().Add(area).Region();
+        QVERIFY(area.subtracted(coarse).isEmpty());
+        QVERIFY(coarse.rectCount() <= 200 / 16 + 2);
     }
 };
 

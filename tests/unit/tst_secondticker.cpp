@@ -8,23 +8,16 @@
 class TestSecondTicker : public QObject {
     Q_OBJECT
 private slots:
-    void nextSlotIsJustAfterTheHalfSecond_data()
-    {
-        QTest::addColumn<int>("msIntoSecond");
-        QTest::addColumn<int>("delay");
-        const int offset = SecondTicker::kOffsetMs;
-        QTest::newRow("on the second") << 0 << offset;
-        QTest::newRow("just past a slot") << offset + 1 << 499;
-        QTest::newRow("after the half second's slot") << 500 + offset + 100 << 400;
-        QTest::newRow("end of the second") << 999 << offset + 1;
-    }
     void nextSlotIsJustAfterTheHalfSecond()
     {
-        QFETCH(int, msIntoSecond);
-        QFETCH(int, delay);
+        const int offset = SecondTicker::kOffsetMs;
         const long long second = 1733500000000LL;
-        QCOMPARE(SecondTicker::DelayToNextSlot(second + msIntoSecond), delay);
-        QCOMPARE(SecondTicker::Lateness(second + msIntoSecond + delay), 0);
+        // On the second, just past a slot, after the half second's slot, at the end of the second.
+        for (const auto& [msIntoSecond, delay] : {std::pair(0, offset), std::pair(offset + 1, 499),
+                 std::pair(500 + offset + 100, 400), std::pair(999, offset + 1)}) {
+            QCOMPARE(SecondTicker::DelayToNextSlot(second + msIntoSecond), delay);
+            QCOMPARE(SecondTicker::Lateness(second + msIntoSecond + delay), 0);
+        }
     }
 };
 

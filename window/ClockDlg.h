@@ -21,6 +21,7 @@ class TimeChangeWatcher;
 class TrayIcon;
 
 namespace platform::x11 {
+class AboveKeeper;
 class SelectionWatch;
 }
 
@@ -122,4 +123,5 @@ private:
     std::unique_ptr<TimeChangeWatcher> m_pTimeWatch;
     std::unique_ptr<TrayIcon> m_pTray;
     std::unique_ptr<platform::x11::SelectionWatch> m_pCompositorWatch;
+    std::unique_ptr<platform::x11::AboveKeeper> m_pAbove;
 };

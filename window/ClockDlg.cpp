@@ -107,7 +107,7 @@ void CClockDlg::OnInitDialog()
         // Without a notification area the icon cannot be clicked, and the
         // clock ignores the mouse: the dialog is the only way in. The icon
         // itself waits, shown, and appears in an area that starts later.
-        if (!TrayIcon::Available())
+        if (!m_pTray->Available())
             ShowConfig();
     } else {
         ShowConfig();

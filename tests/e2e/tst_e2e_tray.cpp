@@ -75,8 +75,17 @@ class TestE2eTray : public QObject {
         const QRect icon = WaitForIcon();
         QVERIFY2(!icon.isNull(), "no icon in the tray");
         QVERIFY(m_desktop.Click(icon.center(), button));
-        if (tray == "sni" && button == 3)
-            QVERIFY(m_desktop.Keys({"Down", "Return"}));
+        QRect menu;  // the SNI host's menu of the icon, just above it
+        const QPoint above(icon.center().x(), icon.top() - 8);
+        if (tray == "sni" && button == 3) {
+            QVERIFY2(WaitFor([&] {
+                for (quint64 w : m_desktop.FindWindows("^gtk-sni-tray-standalone$"))
+                    if ((menu = m_desktop.Info(w).rect).contains(above))
+                        return true;
+                return false;
+            }, 10000, 200), "no menu for the icon");
+            QVERIFY(m_desktop.Click(menu.center()));
+        }
         QVERIFY2(WaitForDialog(true), "no configuration dialog after the click");
     }
 

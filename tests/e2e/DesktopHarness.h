@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariant>
 
 namespace e2e {
 
@@ -20,7 +21,6 @@ namespace e2e {
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs, int stepMs = 50);
 
 struct WindowInfo {
-    bool viewable = false;
     QRect rect;  // absolute, in screen pixels
 };
 
@@ -32,16 +32,9 @@ public:
         QString compositor = QStringLiteral("picom");
         QString tray = QStringLiteral("trayer");
         QString scale;  // QT_SCALE_FACTOR for the programs started in it
-        bool operator==(const Options& o) const
-        {
-            return wm == o.wm && compositor == o.compositor && tray == o.tray && scale == o.scale;
-        }
     };
 
-    VirtualDesktop() = default;
     ~VirtualDesktop() { Stop(); }
-    VirtualDesktop(const VirtualDesktop&) = delete;
-    VirtualDesktop& operator=(const VirtualDesktop&) = delete;
 
     // Starts the desktop and takes the reference screenshot of the bare
     // wallpaper; false with ErrorString() on failure. Ensure keeps a desktop
@@ -51,24 +44,19 @@ public:
     void Stop();
     QString ErrorString() const { return m_strError; }
 
-    // Its display, bus and scale, no other session; a private runtime folder
-    // and configuration home shared by every program started here.
+    // Its display, bus and scale, no other session; the private runtime folder
+    // and configuration home the script made, shared by every program here.
     QProcessEnvironment Environment() const;
     // Runs a tool to its end; ok reports a zero exit within the time allowed.
-    QString Run(const QString& program, const QStringList& args, bool* ok = nullptr,
-                int timeoutMs = 15000) const;
-    // A command of the desktop script that takes the state (tray).
+    QByteArray Run(const QString& program, const QStringList& args, bool* ok = nullptr, int timeoutMs = 15000) const;
+    // A tool, or a command of the desktop script (tray, tray-icon,
+    // click-tray, above, in-taskbar), runs and succeeds.
+    bool Succeeds(const QString& program, const QStringList& args) const;
     bool Script(const QStringList& args) const;
-
     // Top-level windows whose title matches; ids are never worth keeping.
     QList<quint64> FindWindows(const QString& titleRegex, bool onlyVisible = true) const;
     WindowInfo Info(quint64 window) const;
-    // a lies above b (their frames, if a manager framed them).
-    bool Above(quint64 a, quint64 b) const;
-    // A taskbar would list the window: managed, without skip-taskbar.
-    bool InTaskbar(quint64 window) const;
-    // The tray's panel, and the box of its icons (null when none shows).
-    QRect TrayRect() const;
+    // The box of the icons in the tray; null when none shows.
     QRect TrayIcons() const;
 
     QImage Screenshot() const;
@@ -82,13 +70,10 @@ public:
     bool Keys(const QStringList& keys) const;
 
 private:
-    QStringList TrayLines() const;
-
     Options m_options;
     QMap<QString, QString> m_vars;  // what the script printed at start
     QString m_strError;
     QImage m_imgReference;
-    std::unique_ptr<QTemporaryDir> m_pHome;
 };
 
 // One copy of the program in a folder of its own, with the .ini file beside it
@@ -98,8 +83,6 @@ public:
     // name: the copy's file name, which is its application name and title.
     explicit ClockProcess(VirtualDesktop& desktop, const QString& name = QStringLiteral("vitrodial"));
     ~ClockProcess() { Kill(); }
-    ClockProcess(const ClockProcess&) = delete;
-    ClockProcess& operator=(const ClockProcess&) = delete;
 
     // Copies the program and writes the .ini file; false when either fails.
     bool Prepare(const QString& iniText);
@@ -122,7 +105,7 @@ public:
     bool WaitForClockWindow(int timeoutMs = 15000) const;
 
 private:
-    QProcess* Launch(std::unique_ptr<QProcess>& slot, const QString& logName) const;
+    QProcess* Launch(std::unique_ptr<QProcess>& slot) const;
 
     VirtualDesktop& m_desktop;
     QString m_strName;
@@ -136,16 +119,13 @@ private:
 class IniFixture {
 public:
     IniFixture();
-    IniFixture& Set(const QString& section, const QString& key, const QString& value);
-    IniFixture& Set(const QString& section, const QString& key, int value);
+    IniFixture& Set(const QString& section, const QString& key, const QVariant& value);
     QString Get(const QString& section, const QString& key) const;
     QString Text() const;
 
-    // The colours the face may show (turned into RGB), the clear colour
-    // among them, and the alpha the window blends them with.
+    // The colours the face may show (turned into RGB), the clear colour first.
     QList<QRgb> Colours() const;
     QRgb Clear() const;
-    int Alpha() const;
     QRect ClockRect() const;
 
     static QRgb FromColorref(const QString& hex);
@@ -165,20 +145,19 @@ void ReportFailure(const VirtualDesktop& desktop, const ClockProcess* clock);
 struct FaceReport {
     QString failure;             // empty when every pixel is as it should be
     qint64 clear = 0;            // pixels inside the circle that show the wallpaper
+    qint64 rimClear = 0;         // of those, the ones within 4 pixels of the rim
     QMap<QRgb, qint64> colours;  // pixels inside the circle per face colour
     qint64 inside = 0;           // pixels checked inside the circle
 };
-// Outside the circle (and outside `ignore`, such as the tray) the screen must
-// be the wallpaper exactly; inside, every pixel is either the wallpaper exactly
-// (clear colour) or one of the face colours blended at alpha within +-2, or,
-// with alpha < 0 (no compositor), the face colour itself. A ring of two pixels
-// at the rim is allowed either.
-FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& rect, const IniFixture& ini,
-                     int alpha, const QList<QRect>& ignore = {});
-// Polls until the screen shows the face of ini at alpha (more than `least`
-// face pixels, no fault); the report of the last screenshot, kept as an
-// artifact when it fails.
+// Around the circle the screen must be the wallpaper exactly; inside, every
+// pixel is either the wallpaper exactly (clear colour) or one of the face
+// colours blended at alpha within +-2, or, with alpha < 0 (no compositor), the
+// face colour itself. A ring of two pixels at the rim is allowed either.
+FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& rect, const IniFixture& ini, int alpha);
+// Polls until the screen shows the face of ini at alpha at rect (default: where
+// ini puts it), more than `least` face pixels and no fault; the report of the
+// last screenshot, kept as an artifact when it fails.
 FaceReport WaitForFace(const VirtualDesktop& desktop, const IniFixture& ini, int alpha, const QString& name,
-                       const QRect& rect = {}, const QList<QRect>& ignore = {}, qint64 least = 500);
+                       const QRect& rect = {}, qint64 least = 500);
 
 }  // namespace e2e

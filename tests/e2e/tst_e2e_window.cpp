@@ -3,8 +3,6 @@
 // normally), and every click, on a clear pixel or on the face, passes through
 // to the window beneath.
 
-#include <QDir>
-#include <QFile>
 #include <QTest>
 
 #include "DesktopHarness.h"
@@ -16,15 +14,15 @@ class TestE2eWindow : public QObject {
 
     VirtualDesktop m_desktop;
     std::unique_ptr<ClockProcess> m_pClock;
-    QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_pTarget;
+    QByteArray m_events;
 
     // xev at rect, logging its button presses; its window once it is mapped.
     quint64 StartTarget(const QRect& rect)
     {
         m_pTarget = std::make_unique<QProcess>();
+        m_events.clear();
         m_pTarget->setProcessEnvironment(m_desktop.Environment());
-        m_pTarget->setStandardOutputFile(m_dir.filePath("events.log"));
         m_pTarget->start("xev", {"-geometry", QStringLiteral("%1x%2+%3+%4").arg(rect.width()).arg(rect.height())
                                                    .arg(rect.x()).arg(rect.y()),
                                  "-name", "e2e-click-target", "-event", "button"});
@@ -33,11 +31,10 @@ class TestE2eWindow : public QObject {
         return ids.value(0);
     }
 
-    bool TargetSaw(const QPoint& p) const
+    bool TargetSaw(const QPoint& p)
     {
-        QFile f(m_dir.filePath("events.log"));
-        return f.open(QIODevice::ReadOnly)
-               && f.readAll().contains(QStringLiteral("root:(%1,%2)").arg(p.x()).arg(p.y()).toLatin1());
+        m_events += m_pTarget->readAllStandardOutput();
+        return m_events.contains(QStringLiteral("root:(%1,%2)").arg(p.x()).arg(p.y()).toLatin1());
     }
 
 private slots:
@@ -45,10 +42,7 @@ private slots:
     {
         ReportFailure(m_desktop, m_pClock.get());
         m_pClock.reset();
-        if (m_pTarget) {
-            m_pTarget->kill();
-            m_pTarget->waitForFinished(3000);
-        }
+        m_pTarget.reset();  // which kills it
     }
 
     void underEachWindowManager_data()
@@ -84,12 +78,12 @@ private slots:
         const quint64 clock = m_pClock->FindClockWindow();
         QVERIFY2(WaitFor([&] { return m_desktop.Info(clock).rect == ini.ClockRect(); }, 5000),
                  "not placed exactly, or framed");
-        QVERIFY(!m_desktop.InTaskbar(clock));
+        QVERIFY(!m_desktop.Script({"in-taskbar", QString::number(clock)}));
 
         // A window mapped after the clock goes beneath a top-most clock only.
         const quint64 target = StartTarget(QRect(50, 40, 800, 700));
         QVERIFY(target);
-        QVERIFY2(WaitFor([&] { return m_desktop.Above(clock, target) == (topMost == 1); }, 5000),
+        QVERIFY2(WaitFor([&] { return m_desktop.Script({"above", QString::number(clock), QString::number(target)}) == (topMost == 1); }, 5000),
                  topMost ? "the clock is not kept above" : "the clock stays above although not top-most");
         if (!topMost)
             return;

@@ -216,10 +216,13 @@ bool CClockDlg::ResizeClock(int size)
 
 void CClockDlg::SetTopMost(bool topMost)
 {
+    // On X11 no window manager handles the window: the clock stacks itself.
     if (m_pAbove)
         m_pAbove->SetEnabled(topMost);
     else if (QWindow* window = windowHandle())
         window->setFlag(Qt::WindowStaysOnTopHint, topMost);
+    else
+        setWindowFlag(Qt::WindowStaysOnTopHint, topMost);
 }
 
 void CClockDlg::UpdateShape()

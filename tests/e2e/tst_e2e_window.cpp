@@ -42,7 +42,10 @@ private slots:
     {
         ReportFailure(m_desktop, m_pClock.get());
         m_pClock.reset();
-        m_pTarget.reset();  // which kills it
+        if (m_pTarget) {
+            m_pTarget->kill();
+            m_pTarget->waitForFinished(3000);
+        }
     }
 
     void underEachWindowManager_data()

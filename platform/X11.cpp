@@ -1,6 +1,7 @@
 #include "platform/X11.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -66,50 +67,6 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name)
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-std::vector<xcb_atom_t> AtomList(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property)
-{
-    auto reply = MakeReply(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, property, XCB_ATOM_ATOM, 0, 1024), nullptr));
-    if (!reply || reply->type != XCB_ATOM_ATOM || reply->format != 32)
-        return {};
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-    return std::vector<xcb_atom_t>(atoms, atoms + xcb_get_property_value_length(reply.get()) / 4);
-}
-
-void SetAtomList(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
-    const std::vector<xcb_atom_t>& atoms)
-{
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, property, XCB_ATOM_ATOM, 32,
-        uint32_t(atoms.size()), atoms.data());
-}
-
-void Include(std::vector<xcb_atom_t>& atoms, xcb_atom_t atom, bool include)
-{
-    auto it = std::find(atoms.begin(), atoms.end(), atom);
-    if (include && it == atoms.end())
-        atoms.push_back(atom);
-    else if (!include && it != atoms.end())
-        atoms.erase(it);
-}
-
-xcb_window_t WindowProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property)
-{
-    auto reply = MakeReply(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, property, XCB_ATOM_WINDOW, 0, 1), nullptr));
-    if (!reply || reply->type != XCB_ATOM_WINDOW || reply->format != 32
-        || xcb_get_property_value_length(reply.get()) < 4)
-        return XCB_WINDOW_NONE;
-    return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
-}
-
-// An EWMH window manager names a check window on the root that names itself.
-bool WindowManagerRunning(xcb_connection_t* c)
-{
-    const xcb_atom_t check = Atom(c, "_NET_SUPPORTING_WM_CHECK");
-    const xcb_window_t window = WindowProperty(c, Root(c), check);
-    return window != XCB_WINDOW_NONE && WindowProperty(c, window, check) == window;
-}
-
 } // namespace
 
 bool IsAvailable() { return Connection() != nullptr; }
@@ -127,57 +84,6 @@ bool SelectionOwned(const QByteArray& selection)
     auto reply = MakeReply(xcb_get_selection_owner_reply(
         c, xcb_get_selection_owner(c, Atom(c, selection.constData())), nullptr));
     return reply && reply->owner != XCB_WINDOW_NONE;
-}
-
-void SetSkipTaskbar(unsigned long window)
-{
-    xcb_connection_t* c = Connection();
-    if (!c || !window)
-        return;
-    const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
-    std::vector<xcb_atom_t> atoms = AtomList(c, xcb_window_t(window), state);
-    Include(atoms, Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), true);
-    Include(atoms, Atom(c, "_NET_WM_STATE_SKIP_PAGER"), true);
-    SetAtomList(c, xcb_window_t(window), state, atoms);
-    xcb_flush(c);
-}
-
-void SetAbove(unsigned long window, bool above)
-{
-    xcb_connection_t* c = Connection();
-    if (!c || !window)
-        return;
-    const auto w = xcb_window_t(window);
-    const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
-    const xcb_atom_t stateAbove = Atom(c, "_NET_WM_STATE_ABOVE");
-    // Qt marks its stay-on-top windows with this older state as well.
-    const xcb_atom_t stateOnTop = Atom(c, "_NET_WM_STATE_STAYS_ON_TOP");
-    if (WindowManagerRunning(c)) {
-        // The manager owns the state of a mapped window: ask it.
-        xcb_client_message_event_t event{};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = w;
-        event.type = state;
-        event.data.data32[0] = above ? 1 : 0;  // _NET_WM_STATE_ADD / _REMOVE
-        event.data.data32[1] = stateAbove;
-        event.data.data32[2] = above ? xcb_atom_t(XCB_ATOM_NONE) : stateOnTop;
-        event.data.data32[3] = 1;  // from a normal application
-        xcb_send_event(c, 0, Root(c),
-            XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-            reinterpret_cast<const char*>(&event));
-    } else {
-        std::vector<xcb_atom_t> atoms = AtomList(c, w, state);
-        Include(atoms, stateAbove, above);
-        if (!above)
-            Include(atoms, stateOnTop, false);
-        SetAtomList(c, w, state, atoms);
-        if (above) {
-            const uint32_t mode = XCB_STACK_MODE_ABOVE;
-            xcb_configure_window(c, w, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
-        }
-    }
-    xcb_flush(c);
 }
 
 void SetShape(unsigned long window, const QRegion& devicePixels)
@@ -247,6 +153,101 @@ bool SelectionWatch::nativeEventFilter(const QByteArray& eventType, void* messag
         emit ownerChanged(owned);
     }
     return false;  // Qt tracks some selections itself
+}
+
+AboveKeeper::AboveKeeper(unsigned long window, QObject* parent)
+    : QObject(parent)
+    , m_window(window)
+{
+    m_check.setSingleShot(true);
+    connect(&m_check, &QTimer::timeout, this, &AboveKeeper::Restack);
+    xcb_connection_t* c = Connection();
+    if (!c || !window)
+        return;
+    // Added to whatever Qt listens to on the root, never in place of it.
+    auto attributes = MakeReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, Root(c)), nullptr));
+    const uint32_t mask = (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c, Root(c), XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    m_bFiltering = true;
+}
+
+AboveKeeper::~AboveKeeper()
+{
+    if (m_bFiltering && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+void AboveKeeper::SetEnabled(bool enabled)
+{
+    m_bEnabled = enabled;
+    if (enabled)
+        Restack();
+}
+
+bool AboveKeeper::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+{
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    xcb_window_t window = XCB_WINDOW_NONE;
+    switch (event->response_type & 0x7F) {
+    case XCB_CONFIGURE_NOTIFY:
+        window = reinterpret_cast<const xcb_configure_notify_event_t*>(event)->window;
+        break;
+    case XCB_MAP_NOTIFY:
+        window = reinterpret_cast<const xcb_map_notify_event_t*>(event)->window;
+        break;
+    default:
+        return false;
+    }
+    // One look after each burst of events is enough.
+    if (window != m_window && !m_touched.contains(window))
+        m_touched.append(window);
+    if (!m_check.isActive())
+        m_check.start(0);
+    return false;
+}
+
+void AboveKeeper::Restack()
+{
+    const QList<unsigned long> touched = std::exchange(m_touched, {});
+    xcb_connection_t* c = Connection();
+    if (!c || !m_window)
+        return;
+    auto tree = MakeReply(xcb_query_tree_reply(c, xcb_query_tree(c, Root(c)), nullptr));
+    if (!tree)
+        return;
+    // Children come bottom first. Windows no manager handles (menus,
+    // tooltips, another clock) are left alone.
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    const int own = int(std::find(children, children + count, xcb_window_t(m_window)) - children);
+    auto managed = [c](xcb_window_t w) {
+        auto a = MakeReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
+        return a && a->map_state == XCB_MAP_STATE_VIEWABLE && !a->override_redirect;
+    };
+    uint32_t values[2] = { XCB_WINDOW_NONE, XCB_STACK_MODE_ABOVE };
+    if (m_bEnabled) {
+        // Above every managed window.
+        if (std::none_of(children + std::min(own + 1, count), children + count, managed))
+            return;
+        xcb_configure_window(c, xcb_window_t(m_window), XCB_CONFIG_WINDOW_STACK_MODE, &values[1]);
+    } else {
+        // Stacked as if managed: a managed window that was just mapped or
+        // raised (the manager put it below the clock, not knowing it) goes
+        // over the clock.
+        const auto lowest = std::find_if(children, children + own, [&](xcb_window_t w) {
+            return touched.contains(w) && managed(w);
+        });
+        if (lowest == children + own)
+            return;
+        values[0] = *lowest;
+        values[1] = XCB_STACK_MODE_BELOW;
+        xcb_configure_window(c, xcb_window_t(m_window), XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+    }
+    xcb_flush(c);
 }
 
 } // namespace platform::x11

@@ -1,6 +1,6 @@
 #pragma once
 // The few X11 window-system details Qt has no API for: is a compositing
-// manager running, the taskbar and always-on-top states of a window, and
+// manager running, keeping a window above the others, a window's shape, and
 // notice of a selection changing hands. The only place that talks to libxcb.
 // Everything here does nothing (or answers "no") when the program does not
 // run on X11, so callers need no platform checks of their own.
@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QRegion>
+#include <QTimer>
 
 namespace platform::x11 {
 
@@ -22,15 +23,6 @@ QByteArray ScreenSelection(const char* prefix);
 // True when some client owns the selection (a compositing manager owns
 // "_NET_WM_CM_S<n>", a tray host "_NET_SYSTEM_TRAY_S<n>").
 bool SelectionOwned(const QByteArray& selection);
-
-// Adds the skip-taskbar and skip-pager states to a window that is not mapped
-// yet; Qt keeps states it finds there when it maps the window.
-void SetSkipTaskbar(unsigned long window);
-
-// Changes the always-on-top state of a mapped window without unmapping it:
-// asks the window manager, or, when none runs, records the state on the
-// window itself and raises it.
-void SetAbove(unsigned long window, bool above);
 
 // Sets the bounding shape of a window to these rectangles in device pixels.
 // QWidget::setMask takes logical rectangles and scales each by the device
@@ -57,6 +49,28 @@ private:
     unsigned m_atom = 0;
     int m_nFirstEvent = -1;
     bool m_bOwned = false;
+};
+
+// Stacks a window that no window manager handles as a managed one would be:
+// while enabled, above every managed window (raised again whenever one comes
+// over it); otherwise beneath each managed window that is mapped or raised.
+class AboveKeeper : public QObject, public QAbstractNativeEventFilter {
+    Q_OBJECT
+public:
+    explicit AboveKeeper(unsigned long window, QObject* parent = nullptr);
+    ~AboveKeeper() override;
+
+    void SetEnabled(bool enabled);
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+private:
+    void Restack();
+
+    unsigned long m_window;
+    bool m_bEnabled = false;
+    bool m_bFiltering = false;
+    QTimer m_check;
+    QList<unsigned long> m_touched;  // windows mapped or configured since the last look
 };
 
 } // namespace platform::x11

@@ -37,11 +37,27 @@ QIcon ProgramIcon()
     return icon;
 }
 
+// A dialog left where a screen no longer is goes back to the bottom right of
+// the primary screen, where it first opened.
+void KeepOnScreen(QWidget* dialog)
+{
+    const QRect frame = dialog->frameGeometry();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->geometry().contains(frame))
+            return;
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    dialog->move(screen.right() + 1 - frame.width(), screen.bottom() + 1 - frame.height() - CConfigDlg::kBottomGap);
+}
+
 } // namespace
 
 CClockDlg::CClockDlg(QWidget* parent)
+    // Not managed by any window manager: a manager's frame would take the
+    // clicks the clock lets through, and would decorate and move it. The
+    // clock keeps itself above (AboveKeeper) and has no taskbar entry.
     : QWidget(parent,
-          Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus)
+          Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowTransparentForInput
+              | Qt::WindowDoesNotAcceptFocus)
     , m_timeLast(platform::Clock().Now())
     , m_shape(this)
     , m_pTicker(std::make_unique<SecondTicker>())
@@ -66,10 +82,8 @@ CClockDlg::~CClockDlg()
 void CClockDlg::OnInitDialog()
 {
     setWindowTitle(theApp.AppName());
-    // Set while the window does not exist yet: changing flags later would
-    // hide and re-create it.
-    setWindowFlag(Qt::WindowStaysOnTopHint, theApp.m_bTopMost != 0);
-    platform::x11::SetSkipTaskbar(winId());
+    if (platform::x11::IsAvailable())
+        m_pAbove = std::make_unique<platform::x11::AboveKeeper>(winId());
 
     if (platform::x11::IsAvailable()) {
         m_pCompositorWatch = std::make_unique<platform::x11::SelectionWatch>(
@@ -88,6 +102,7 @@ void CClockDlg::OnInitDialog()
     RenderFrame();
     FitShapeToPixels();
     show();
+    SetTopMost(theApp.m_bTopMost != 0);
 
     m_pTimeWatch = std::make_unique<TimeChangeWatcher>();
     connect(m_pTimeWatch.get(), &TimeChangeWatcher::timeChanged, this, [this] {
@@ -101,7 +116,7 @@ void CClockDlg::OnInitDialog()
         // Without a notification area the icon cannot be clicked, and the
         // clock ignores the mouse: the dialog is the only way in. The icon
         // itself waits, shown, and appears in an area that starts later.
-        if (!TrayIcon::Available())
+        if (!m_pTray->Available())
             ShowConfig();
     } else {
         ShowConfig();
@@ -232,8 +247,9 @@ bool CClockDlg::ResizeClock(int size)
 
 void CClockDlg::SetTopMost(bool topMost)
 {
-    if (isVisible() && platform::x11::IsAvailable())
-        platform::x11::SetAbove(winId(), topMost);
+    // On X11 no window manager handles the window: the clock stacks itself.
+    if (m_pAbove)
+        m_pAbove->SetEnabled(topMost);
     else if (QWindow* window = windowHandle())
         window->setFlag(Qt::WindowStaysOnTopHint, topMost);
     else
@@ -320,6 +336,7 @@ void CClockDlg::ShowConfig()
     }
     if (!m_bConfigCreated)
         return;
+    KeepOnScreen(m_pConfigDlg);
     m_pConfigDlg->show();
     m_pConfigDlg->raise();
     m_pConfigDlg->activateWindow();
@@ -338,6 +355,7 @@ bool CClockDlg::DestroyWindow()
     m_pFace.reset();
     m_pTimeWatch.reset();
     m_pCompositorWatch.reset();
+    m_pAbove.reset();
     hide();
     if (theApp.m_pMainWnd == this)
         theApp.m_pMainWnd = nullptr;

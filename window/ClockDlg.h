@@ -23,6 +23,7 @@ class TimeChangeWatcher;
 class TrayIcon;
 
 namespace platform::x11 {
+class AboveKeeper;
 class SelectionWatch;
 }
 
@@ -129,4 +130,5 @@ private:
     std::unique_ptr<TimeChangeWatcher> m_pTimeWatch;
     std::unique_ptr<TrayIcon> m_pTray;
     std::unique_ptr<platform::x11::SelectionWatch> m_pCompositorWatch;
+    std::unique_ptr<platform::x11::AboveKeeper> m_pAbove;
 };

@@ -1,14 +1,45 @@
 #include "window/TrayIcon.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
+
+#include "platform/X11.h"
+
+namespace {
+
+const QString kTip = QStringLiteral("Vitrodial");
+
+} // namespace
+
 TrayIcon::TrayIcon(const QIcon& icon, QObject* parent)
     : QObject(parent)
     , m_icon(icon)
 {
+    auto* watcher = new QDBusServiceWatcher(StatusNotifierItem::Watcher(), QDBusConnection::sessionBus(),
+        QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+        [this](const QString&, const QString&, const QString& owner) { Update(!owner.isEmpty()); });
+    if (platform::x11::IsAvailable()) {
+        m_pTrayWatch = std::make_unique<platform::x11::SelectionWatch>(
+            platform::x11::ScreenSelection("_NET_SYSTEM_TRAY_S"));
+        connect(m_pTrayWatch.get(), &platform::x11::SelectionWatch::ownerChanged, this, &TrayIcon::Update,
+            Qt::QueuedConnection);
+    }
 }
 
 TrayIcon::~TrayIcon() = default;
 
-bool TrayIcon::Available() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool TrayIcon::WatcherPresent() const
+{
+    const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    return bus && bus->isServiceRegistered(StatusNotifierItem::Watcher());
+}
+
+bool TrayIcon::Available() const
+{
+    return WatcherPresent() || (m_pTrayWatch ? m_pTrayWatch->Owned() : QSystemTrayIcon::isSystemTrayAvailable());
+}
 
 long TrayIcon::MouseMessage(QSystemTrayIcon::ActivationReason reason)
 {
@@ -27,24 +58,46 @@ long TrayIcon::MouseMessage(QSystemTrayIcon::ActivationReason reason)
     return 0;
 }
 
+void TrayIcon::Update(bool hostCame)
+{
+    // Qt decides once per process whether its icon speaks XEmbed or D-Bus,
+    // so its icon is only made while no watcher is there (XEmbed, then) and
+    // the D-Bus item is the program's own.
+    const bool sni = m_bAdded && WatcherPresent();
+    const bool xembed = m_bAdded && !sni;
+    if (!sni || hostCame)
+        m_pItem.reset();
+    if (!xembed || hostCame)
+        m_pXEmbed.reset();
+    if (sni && !m_pItem) {
+        m_pItem = std::make_unique<StatusNotifierItem>(m_icon, kTip, QStringLiteral("Vitrodial Configuration"));
+        connect(m_pItem.get(), &StatusNotifierItem::clicked, this, [this](StatusNotifierItem::Click click) {
+            emit notify(kId, click == StatusNotifierItem::Click::Left ? WM_LBUTTONUP
+                    : click == StatusNotifierItem::Click::Right       ? WM_RBUTTONUP
+                                                                      : WM_MBUTTONUP);
+        });
+    }
+    if (xembed && !m_pXEmbed) {
+        m_pXEmbed = std::make_unique<QSystemTrayIcon>(m_icon);
+        m_pXEmbed->setToolTip(kTip);
+        connect(m_pXEmbed.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { emit notify(kId, MouseMessage(reason)); });
+        m_pXEmbed->show();
+    }
+}
+
 bool TrayIcon::Add()
 {
-    if (!m_pIcon) {
-        m_pIcon = std::make_unique<QSystemTrayIcon>(m_icon);
-        m_pIcon->setToolTip(QStringLiteral("Vitrodial"));
-        connect(m_pIcon.get(), &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) { emit notify(kId, MouseMessage(reason)); });
-    }
-    m_pIcon->show();
+    m_bAdded = true;
+    Update(false);
     return Available();
 }
 
 bool TrayIcon::Remove()
 {
-    const bool wasAdded = IsAdded();
+    const bool wasAdded = m_bAdded;
     // Destroyed rather than hidden, so that the notification area forgets it.
-    m_pIcon.reset();
+    m_bAdded = false;
+    Update(false);
     return wasAdded;
 }
-
-bool TrayIcon::IsAdded() const { return m_pIcon && m_pIcon->isVisible(); }

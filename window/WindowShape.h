@@ -26,10 +26,6 @@ public:
     // them).
     void SetVisiblePixels(std::optional<QRegion> pixels);
 
-    // The shape the window system has: in device pixels when the ratio is not
-    // 1 on X11 (set natively, exact), else in the window's coordinates.
-    const QRegion& Applied() const { return m_rgnApplied; }
-
 private:
     void Apply();
 
@@ -37,6 +33,8 @@ private:
     QRegion m_rgnWindow;
     QRegion m_rgnWindowDevice;
     std::optional<QRegion> m_rgnVisible;
+    // The shape the window system has: in device pixels when the ratio is not
+    // 1 on X11 (set natively, exact), else in the window's coordinates.
     QRegion m_rgnApplied;
     int m_nWindowRgnSets = 0;
     bool m_bNative = false;

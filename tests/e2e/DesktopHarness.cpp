@@ -1,5 +1,6 @@
 #include "DesktopHarness.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QCoreApplication>
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -15,21 +15,9 @@ namespace e2e {
 
 namespace {
 
-QString FromEnv(const char* name, const QString& fallback)
+QString DesktopScript()
 {
-    const QString value = qEnvironmentVariable(name);
-    return value.isEmpty() ? fallback : value;
-}
-
-QString Hex(quint64 window) { return QStringLiteral("0x%1").arg(window, 0, 16); }
-
-// "0x40001f" or "4194335" as xdotool and xwininfo print them.
-quint64 ParseId(const QString& text)
-{
-    bool ok = false;
-    const quint64 id = text.startsWith(QLatin1String("0x")) ? text.mid(2).toULongLong(&ok, 16)
-                                                            : text.toULongLong(&ok, 10);
-    return ok ? id : 0;
+    return qEnvironmentVariable("VITRODIAL_VIRTUAL_DESKTOP", VITRODIAL_SOURCE_DIR "/scripts/virtual-desktop");
 }
 
 }  // namespace
@@ -38,338 +26,154 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs, int stepMs)
 {
     QElapsedTimer timer;
     timer.start();
-    for (;;) {
-        if (cond())
-            return true;
+    while (!cond()) {
         if (timer.elapsed() >= timeoutMs)
             return cond();
         QTest::qWait(stepMs);
     }
-}
-
-QString ProgramPath() { return FromEnv("VITRODIAL_PROGRAM", QStringLiteral(VITRODIAL_PROGRAM)); }
-
-QString DesktopScript()
-{
-    return FromEnv("VITRODIAL_VIRTUAL_DESKTOP",
-                   QStringLiteral(VITRODIAL_SOURCE_DIR "/scripts/virtual-desktop"));
-}
-
-QString ArtifactDir()
-{
-    const QString dir = FromEnv("VITRODIAL_E2E_ARTIFACTS", QStringLiteral(VITRODIAL_E2E_ARTIFACTS));
-    QDir().mkpath(dir);
-    return dir;
+    return true;
 }
 
 // ---------------------------------------------------------------------------
 // VirtualDesktop
 
-VirtualDesktop::~VirtualDesktop() { Stop(); }
-
 bool VirtualDesktop::Start(const Options& options)
 {
     Stop();
     m_options = options;
-    m_strError.clear();
-
-    m_pHome = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/vitrodial-e2e.XXXXXX"));
-    if (!m_pHome->isValid() || !QDir(m_pHome->path()).mkpath(QStringLiteral("config"))
-        || !QDir(m_pHome->path()).mkpath(QStringLiteral("runtime"))) {
-        m_strError = QStringLiteral("cannot make a temporary folder");
-        return false;
-    }
-    QFile::setPermissions(m_pHome->path() + QStringLiteral("/runtime"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    QStringList args{DesktopScript(), QStringLiteral("start"), QStringLiteral("--watch-pid"),
-                     QString::number(QCoreApplication::applicationPid())};
-    if (!options.compositor)
-        args << QStringLiteral("--no-compositor");
-    if (!options.tray)
-        args << QStringLiteral("--no-tray");
     QProcess script;
-    script.start(QStringLiteral("bash"), args);
-    if (!script.waitForFinished(120000) || script.exitStatus() != QProcess::NormalExit
-        || script.exitCode() != 0) {
-        m_strError = QStringLiteral("virtual-desktop start failed: ")
-                     + QString::fromLocal8Bit(script.readAllStandardError());
-        script.kill();
-        script.waitForFinished(3000);
-        return false;
-    }
-    const QString out = QString::fromLocal8Bit(script.readAllStandardOutput());
-    for (const QString& line : out.split(u'\n')) {
-        if (line.startsWith(QLatin1String("DISPLAY=")))
-            m_strDisplay = line.mid(8).trimmed();
-        else if (line.startsWith(QLatin1String("VD_STATE=")))
-            m_strState = line.mid(9).trimmed();
-    }
-    if (m_strDisplay.isEmpty() || m_strState.isEmpty()) {
-        m_strError = QStringLiteral("virtual-desktop start printed no display: ") + out;
-        Stop();
-        return false;
-    }
+    script.start("bash", {DesktopScript(), "start", "--watch-pid", QString::number(QCoreApplication::applicationPid()),
+                          "--wm", options.wm, "--compositor", options.compositor, "--tray", options.tray});
+    script.waitForFinished(120000);
+    for (const QString& line : QString::fromLocal8Bit(script.readAllStandardOutput()).split(u'\n'))
+        if (line.contains(u'='))
+            m_vars.insert(line.section(u'=', 0, 0), line.section(u'=', 1).trimmed());
+    m_strError = QStringLiteral("virtual-desktop start failed: ") + script.readAllStandardError();
     // The bare desktop, before any program of ours is in it.
-    if (!WaitFor([this] { m_imgReference = Screenshot(); return !m_imgReference.isNull(); }, 10000)) {
-        m_strError = QStringLiteral("no screenshot of the empty desktop");
+    if (script.exitCode() != 0 || !m_vars.contains("VD_STATE")
+        || !WaitFor([this] { return !(m_imgReference = Screenshot()).isNull(); }, 10000)) {
         Stop();
         return false;
     }
     return true;
 }
 
-bool VirtualDesktop::Ensure(const Options& options)
+bool VirtualDesktop::Ensure(const Options& o)
 {
-    if (IsRunning() && m_options.compositor == options.compositor && m_options.tray == options.tray
-        && m_options.scale == options.scale)
-        return true;
-    return Start(options);
+    const auto& m = m_options;
+    const bool same = o.wm == m.wm && o.compositor == m.compositor && o.tray == m.tray && o.scale == m.scale;
+    return (same && m_vars.contains("VD_STATE")) || Start(o);
 }
 
 void VirtualDesktop::Stop()
 {
-    if (!m_strState.isEmpty()) {
-        QProcess script;
-        script.start(QStringLiteral("bash"), {DesktopScript(), QStringLiteral("stop"), m_strState});
-        script.waitForFinished(30000);
-        m_strState.clear();
-    }
-    m_strDisplay.clear();
-    m_pHome.reset();
-}
-
-QString VirtualDesktop::ConfigHome() const
-{
-    return m_pHome ? m_pHome->path() + QStringLiteral("/config") : QString();
+    if (m_vars.contains("VD_STATE"))
+        QProcess::execute("bash", {DesktopScript(), "stop", m_vars.value("VD_STATE")});
+    m_vars.clear();
 }
 
 QProcessEnvironment VirtualDesktop::Environment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY", "QT_SCALE_FACTOR",
-                             "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
+    for (const char* name : {"WAYLAND_DISPLAY", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
                              "QT_ENABLE_HIGHDPI_SCALING", "SESSION_MANAGER", "XAUTHORITY"})
         env.remove(QString::fromLatin1(name));
     // libxkbcommon-x11 hands strndup() the unterminated strings of X replies,
     // which AddressSanitizer's strict string checks take for an overflow in
     // every xcb program; the check stays on for everything else.
-    QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
-    if (asan.contains(QLatin1String("strict_string_checks=1"))) {
-        asan.replace(QLatin1String("strict_string_checks=1"), QLatin1String("strict_string_checks=0"));
-        env.insert(QStringLiteral("ASAN_OPTIONS"), asan);
-    }
-    env.insert(QStringLiteral("DISPLAY"), m_strDisplay);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("x11"));
-    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
-    if (m_pHome) {
-        const QString runtime = m_pHome->path() + QStringLiteral("/runtime");
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigHome());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        env.insert(QStringLiteral("TMPDIR"), runtime);
-    }
-    if (!m_options.scale.isEmpty())
-        env.insert(QStringLiteral("QT_SCALE_FACTOR"), m_options.scale);
+    QString asan = env.value("ASAN_OPTIONS");
+    env.insert("ASAN_OPTIONS", asan.replace("strict_string_checks=1", "strict_string_checks=0"));
+    for (auto it = m_vars.cbegin(); it != m_vars.cend(); ++it)
+        env.insert(it.key(), it.value());
+    env.insert("QT_SCALE_FACTOR", m_options.scale.isEmpty() ? QStringLiteral("1") : m_options.scale);
+    env.insert("TMPDIR", m_vars.value("XDG_RUNTIME_DIR"));
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("XDG_SESSION_TYPE", "x11");
+    env.insert("NO_AT_BRIDGE", "1");
     return env;
 }
 
-QString VirtualDesktop::Run(const QString& program, const QStringList& args, bool* ok,
-                            int timeoutMs) const
+QByteArray VirtualDesktop::Run(const QString& program, const QStringList& args, bool* ok, int timeoutMs) const
 {
     QProcess p;
     p.setProcessEnvironment(Environment());
     p.start(program, args);
-    const bool finished = p.waitForFinished(timeoutMs);
-    if (!finished) {
+    if (!p.waitForFinished(timeoutMs))
         p.kill();
-        p.waitForFinished(3000);
-    }
+    p.waitForFinished(3000);
     if (ok)
-        *ok = finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    return QString::fromLocal8Bit(p.readAllStandardOutput());
+        *ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return p.readAllStandardOutput();
 }
+
+bool VirtualDesktop::Succeeds(const QString& program, const QStringList& args) const
+{
+    bool ok = false;
+    Run(program, args, &ok, 60000);
+    return ok;
+}
+
+bool VirtualDesktop::Script(const QStringList& args) const { return Succeeds("bash", QStringList{DesktopScript()} + args); }
 
 QList<quint64> VirtualDesktop::FindWindows(const QString& titleRegex, bool onlyVisible) const
 {
-    QStringList args{QStringLiteral("search"), QStringLiteral("--maxdepth"), QStringLiteral("1")};
-    if (onlyVisible)
-        args << QStringLiteral("--onlyvisible");
-    args << QStringLiteral("--name") << titleRegex;
     QList<quint64> ids;
-    for (const QString& line : Run(QStringLiteral("xdotool"), args).split(u'\n', Qt::SkipEmptyParts))
-        if (const quint64 id = ParseId(line.trimmed()))
-            ids << id;
+    for (const QByteArray& line : Run("xdotool", {"search", onlyVisible ? "--onlyvisible" : "--all", "--name", titleRegex})
+                                      .split('\n'))
+        if (!line.isEmpty())
+            ids << line.toULongLong();
     return ids;
 }
 
 WindowInfo VirtualDesktop::Info(quint64 window) const
 {
-    bool ok = false;
-    const QString out = Run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), Hex(window)}, &ok);
-    WindowInfo info;
-    if (!ok)
-        return info;
-    auto field = [&out](const char* label) {
-        const QRegularExpression re(QString::fromLatin1(label) + QStringLiteral(":\\s*(-?\\d+)"));
-        return re.match(out).captured(1).toInt();
-    };
-    info.rect = QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"),
-                      field("Width"), field("Height"));
-    info.viewable = out.contains(QLatin1String("Map State: IsViewable"));
-    info.valid = true;
-    return info;
+    QMap<QByteArray, int> v;  // X, Y, WIDTH, HEIGHT of the window on the screen
+    for (const QByteArray& line : Run("xdotool", {"getwindowgeometry", "--shell", QString::number(window)}).split('\n'))
+        v.insert(line.split('=').value(0), line.split('=').value(1).toInt());
+    return {QRect(v.value("X"), v.value("Y"), v.value("WIDTH"), v.value("HEIGHT"))};
 }
 
-QStringList VirtualDesktop::NetWmState(quint64 window) const
+QRect VirtualDesktop::TrayIcons() const
 {
-    const QString out = Run(QStringLiteral("xprop"),
-                            {QStringLiteral("-id"), Hex(window), QStringLiteral("_NET_WM_STATE")});
-    const qsizetype eq = out.indexOf(u'=');
-    if (eq < 0)
-        return {};
-    QStringList atoms;
-    for (const QString& atom : out.mid(eq + 1).split(u',', Qt::SkipEmptyParts))
-        atoms << atom.trimmed();
-    return atoms;
-}
-
-namespace {
-
-// One line of `xwininfo -tree`: depth (by indentation), id, absolute rectangle,
-// and the rest of the line (name and class).
-struct TreeLine {
-    int indent = 0;
-    quint64 id = 0;
-    QRect rect;
-    QString text;
-};
-
-QList<TreeLine> ParseTree(const QString& out)
-{
-    static const QRegularExpression re(
-        QStringLiteral("^(\\s*)(0x[0-9a-f]+) (.*)\\s(\\d+)x(\\d+)[+-]-?\\d+[+-]-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)\\s*$"));
-    QList<TreeLine> lines;
-    for (const QString& raw : out.split(u'\n')) {
-        const auto m = re.match(raw);
-        if (!m.hasMatch())
-            continue;
-        TreeLine line;
-        line.indent = int(m.captured(1).size());
-        line.id = ParseId(m.captured(2));
-        line.text = m.captured(3);
-        line.rect = QRect(m.captured(6).toInt(), m.captured(7).toInt(), m.captured(4).toInt(),
-                          m.captured(5).toInt());
-        lines << line;
-    }
-    return lines;
-}
-
-}  // namespace
-
-QRect VirtualDesktop::TrayRect() const
-{
-    const auto lines = ParseTree(Run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}));
-    for (const TreeLine& line : lines)
-        if (line.text.contains(QLatin1String("(\"panel\" \"trayer\")")))
-            return line.rect;
-    return {};
-}
-
-QList<QRect> VirtualDesktop::TrayIcons() const
-{
-    const auto lines = ParseTree(Run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}));
-    QList<QRect> icons;
-    int panelIndent = -1;
-    for (const TreeLine& line : lines) {
-        if (panelIndent < 0) {
-            if (line.text.contains(QLatin1String("(\"panel\" \"trayer\")")))
-                panelIndent = line.indent;
-            continue;
-        }
-        if (line.indent <= panelIndent)
-            break;  // past the panel's subtree
-        // trayer's own sockets start as 1x1 placeholders; an icon has a size,
-        // shares its rectangle with its socket, and takes clicks once mapped
-        if (line.rect.width() >= 8 && line.rect.height() >= 8 && !icons.contains(line.rect)
-            && Info(line.id).viewable)
-            icons << line.rect;
-    }
-    return icons;
-}
-
-QList<quint64> VirtualDesktop::Stacking() const
-{
-    const QString out = Run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
-    static const QRegularExpression re(QStringLiteral("^\\s+(0x[0-9a-f]+) "));
-    QList<quint64> ids;
-    for (const QString& line : out.split(u'\n')) {
-        const auto m = re.match(line);
-        if (m.hasMatch())
-            ids << ParseId(m.captured(1));
-    }
-    return ids;
+    const QList<QByteArray> n = Run("bash", {DesktopScript(), "tray-icon"}).split('\n').value(1).split(' ');
+    return n.size() == 4 ? QRect(n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt()) : QRect();
 }
 
 QImage VirtualDesktop::Screenshot() const
 {
-    QProcess p;
-    p.setProcessEnvironment(Environment());
-    p.start(QStringLiteral("import"), {QStringLiteral("-silent"), QStringLiteral("-window"),
-                                       QStringLiteral("root"), QStringLiteral("png:-")});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0) {
-        p.kill();
-        p.waitForFinished(3000);
-        return {};
-    }
-    QImage image = QImage::fromData(p.readAllStandardOutput(), "PNG");
+    const QImage image = QImage::fromData(Run("import", {"-silent", "-window", "root", "png:-"}, nullptr, 30000), "PNG");
     return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
 }
 
 QString VirtualDesktop::SaveArtifact(const QImage& image, const QString& name) const
 {
+    const QString dir = qEnvironmentVariable("VITRODIAL_E2E_ARTIFACTS", VITRODIAL_E2E_ARTIFACTS);
+    QDir().mkpath(dir);
     QString safe = name;
     safe.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]+")), QStringLiteral("-"));
-    const QString path = ArtifactDir() + u'/'
-                         + QDateTime::currentDateTime().toString(QStringLiteral("HHmmss-zzz-")) + safe
-                         + QStringLiteral(".png");
+    const QString path = dir + QDateTime::currentDateTime().toString(QStringLiteral("/HHmmss-zzz-")) + safe + ".png";
     image.save(path, "PNG");
     return path;
 }
 
 bool VirtualDesktop::Click(const QPoint& p, int button) const
 {
-    bool ok = false;
-    Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(p.x()),
-                                    QString::number(p.y()), QStringLiteral("click"),
-                                    QString::number(button)},
-        &ok);
-    return ok;
+    return Succeeds("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y()), "click",
+                                QString::number(button)});
 }
 
 bool VirtualDesktop::Keys(const QStringList& keys) const
 {
-    bool ok = false;
-    Run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key"), QStringLiteral("--delay"),
-                                               QStringLiteral("60")} + keys,
-        &ok);
-    return ok;
+    return Succeeds("xdotool", QStringList{"key", "--delay", "60"} + keys);
 }
 
 // ---------------------------------------------------------------------------
 // ClockProcess
 
 ClockProcess::ClockProcess(VirtualDesktop& desktop, const QString& name)
-    : m_desktop(desktop), m_strName(name),
-      m_dir(QDir::tempPath() + QStringLiteral("/vitrodial-copy.XXXXXX"))
+    : m_desktop(desktop), m_strName(name), m_dir(QDir::tempPath() + QStringLiteral("/vitrodial-copy.XXXXXX"))
 {
 }
-
-ClockProcess::~ClockProcess() { Kill(); }
-
-QString ClockProcess::ProgramFile() const { return m_dir.path() + u'/' + m_strName; }
-
-QString ClockProcess::IniPath() const { return ProgramFile() + QStringLiteral(".ini"); }
 
 QByteArray ClockProcess::IniContents() const
 {
@@ -379,78 +183,58 @@ QByteArray ClockProcess::IniContents() const
 
 bool ClockProcess::Prepare(const QString& iniText)
 {
-    if (!m_dir.isValid())
-        return false;
-    QFile::remove(ProgramFile());
-    if (!QFile::copy(ProgramPath(), ProgramFile())) {
-        qWarning("cannot copy the program %s", qPrintable(ProgramPath()));
-        return false;
-    }
-    QFile::setPermissions(ProgramFile(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString program = m_dir.path() + u'/' + m_strName;
+    QFile::remove(program);
     QFile ini(IniPath());
-    if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return ini.write(iniText.toUtf8()) >= 0;
+    return m_dir.isValid() && QFile::copy(qEnvironmentVariable("VITRODIAL_PROGRAM", VITRODIAL_PROGRAM), program) && ini.open(QIODevice::WriteOnly)
+           && ini.write(iniText.toUtf8()) >= 0;
 }
 
-std::unique_ptr<QProcess> ClockProcess::Launch(const QString& logName) const
+QProcess* ClockProcess::Launch(std::unique_ptr<QProcess>& slot) const
 {
-    auto p = std::make_unique<QProcess>();
-    p->setProcessEnvironment(m_desktop.Environment());
-    p->setWorkingDirectory(m_dir.path());
+    slot = std::make_unique<QProcess>();
+    slot->setProcessEnvironment(m_desktop.Environment());
+    slot->setWorkingDirectory(m_dir.path());
     // into a file, so that a chatty program never blocks on a full pipe
-    p->setStandardOutputFile(m_dir.path() + u'/' + logName);
-    p->setStandardErrorFile(m_dir.path() + u'/' + logName, QIODevice::Append);
-    p->start(ProgramFile(), {});
-    return p;
+    slot->setStandardOutputFile(m_dir.filePath("output.log"), QIODevice::Append);
+    slot->setStandardErrorFile(m_dir.filePath("output.log"), QIODevice::Append);
+    slot->start(m_dir.filePath(m_strName), {});
+    slot->waitForStarted(10000);
+    return slot.get();
 }
 
 bool ClockProcess::Start()
 {
     Kill();
-    m_pProcess = Launch(QStringLiteral("output.log"));
-    return m_pProcess->waitForStarted(10000);
+    return Launch(m_pProcess)->state() != QProcess::NotRunning;
 }
 
-QProcess* ClockProcess::StartAgain()
-{
-    m_vecOthers.push_back(Launch(QStringLiteral("output-%1.log").arg(m_vecOthers.size() + 2)));
-    m_vecOthers.back()->waitForStarted(10000);
-    return m_vecOthers.back().get();
-}
+QProcess* ClockProcess::StartAgain() { return Launch(m_vecOthers.emplace_back()); }
 
 bool ClockProcess::IsRunning() const
 {
-    if (!m_pProcess || m_pProcess->state() == QProcess::NotRunning)
-        return false;
-    return !m_pProcess->waitForFinished(0);
+    return m_pProcess && m_pProcess->state() != QProcess::NotRunning && !m_pProcess->waitForFinished(0);
 }
 
 bool ClockProcess::WaitForExit(int timeoutMs)
 {
-    if (!m_pProcess || m_pProcess->state() == QProcess::NotRunning)
-        return true;
-    return m_pProcess->waitForFinished(timeoutMs);
+    return !m_pProcess || m_pProcess->state() == QProcess::NotRunning || m_pProcess->waitForFinished(timeoutMs);
 }
 
 void ClockProcess::Kill()
 {
-    auto stop = [](QProcess& p) {
-        if (p.state() == QProcess::NotRunning)
-            return;
-        p.terminate();
-        if (!p.waitForFinished(3000)) {
-            p.kill();
-            p.waitForFinished(3000);
+    m_vecOthers.push_back(std::move(m_pProcess));
+    for (auto& p : m_vecOthers) {
+        if (p && p->state() != QProcess::NotRunning) {
+            p->terminate();
+            if (!p->waitForFinished(3000))
+                p->kill();
+            p->waitForFinished(3000);
         }
-    };
-    for (auto& other : m_vecOthers)
-        stop(*other);
-    if (m_pProcess)
-        stop(*m_pProcess);
+    }
+    m_pProcess = std::move(m_vecOthers.back());
+    m_vecOthers.pop_back();
 }
-
-int ClockProcess::ExitCode() const { return m_pProcess ? m_pProcess->exitCode() : -1; }
 
 QProcess::ExitStatus ClockProcess::ExitStatus() const
 {
@@ -459,19 +243,13 @@ QProcess::ExitStatus ClockProcess::ExitStatus() const
 
 QString ClockProcess::Output() const
 {
-    QString text;
-    for (const QString& name : QDir(m_dir.path()).entryList({QStringLiteral("output*.log")})) {
-        QFile f(m_dir.path() + u'/' + name);
-        if (f.open(QIODevice::ReadOnly))
-            text += QStringLiteral("--- %1:\n").arg(name) + QString::fromLocal8Bit(f.readAll());
-    }
-    return text;
+    QFile f(m_dir.filePath("output.log"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
 }
 
 quint64 ClockProcess::FindClockWindow() const
 {
-    const auto ids = m_desktop.FindWindows(
-        QStringLiteral("^") + QRegularExpression::escape(m_strName) + QStringLiteral("$"));
+    const auto ids = m_desktop.FindWindows(QStringLiteral("^%1$").arg(QRegularExpression::escape(m_strName)));
     return ids.size() == 1 ? ids.first() : 0;
 }
 
@@ -485,63 +263,37 @@ bool ClockProcess::WaitForClockWindow(int timeoutMs) const
 
 IniFixture::IniFixture()
 {
-    m_sections = {
-        {QStringLiteral("Geometry"), {{"Left", "200"}, {"Top", "150"}, {"Size", "400"}}},
-        {QStringLiteral("Color"), {{"Opacity", "200"}, {"Clear", "ffffff"}}},
-        // a dark background, so that the blend over the wallpaper shows clearly
-        {QStringLiteral("Dial"), {{"Background", "402010"}, {"Frame", "ffff"}, {"Fill", "ff00"},
-                                  {"Width", "2"}, {"Show", "1"}}},
-        // white (the clear colour) as the hands' fill: holes through the hands
-        {QStringLiteral("Seconds"), {{"Frame", "ff"}, {"Fill", "ffffff"}, {"Width", "2"}, {"Show", "1"}}},
-        {QStringLiteral("Minute"), {{"Frame", "ff00ff"}, {"Fill", "ffffff"}, {"Width", "3"}}},
-        {QStringLiteral("Hour"), {{"Frame", "ffff00"}, {"Fill", "ffffff"}, {"Width", "3"}}},
-        {QStringLiteral("Date"), {{"Frame", "ff"}, {"Fill", "80ff"}, {"Width", "1"}, {"Show", "1"},
-                                  {"Month", "1"}, {"Day", "1"}, {"AMPM", "1"}, {"Box", "1"}}},
-        {QStringLiteral("Font"), {{"Face", "DejaVu Sans"}, {"Italic", "0"}, {"Weight", "700"}}},
-        {QStringLiteral("Misc"), {{"TopMost", "1"}, {"IniFile", "1"}, {"TrayIcon", "1"}}},
-    };
+    // A dark dial, so that the blend over the wallpaper shows clearly, and
+    // white (the clear colour) as the hands' fill: holes through the hands.
+    const QString text = "Geometry/Left=200 Geometry/Top=150 Geometry/Size=400 Color/Opacity=200 Color/Clear=ffffff "
+                         "Dial/Background=402010 Dial/Frame=ffff Dial/Fill=ff00 Dial/Width=2 Dial/Show=1 "
+                         "Seconds/Frame=ff Seconds/Fill=ffffff Seconds/Width=2 Seconds/Show=1 Minute/Frame=ff00ff "
+                         "Minute/Fill=ffffff Minute/Width=3 Hour/Frame=ffff00 Hour/Fill=ffffff Hour/Width=3 "
+                         "Date/Frame=ff Date/Fill=80ff Date/Width=1 Date/Show=1 Date/Month=1 Date/Day=1 Date/AMPM=1 "
+                         "Date/Box=1 Font/Italic=0 Font/Weight=700 Misc/TopMost=1 Misc/IniFile=1 Misc/TrayIcon=1";
+    for (const QString& entry : text.split(u' '))
+        Set(entry.section(u'/', 0, 0), entry.section(u'/', 1).section(u'=', 0, 0), entry.section(u'=', 1));
+    Set("Font", "Face", "DejaVu Sans");
 }
 
-IniFixture& IniFixture::Set(const QString& section, const QString& key, const QString& value)
+IniFixture& IniFixture::Set(const QString& section, const QString& key, const QVariant& value)
 {
-    for (auto& s : m_sections) {
-        if (s.first.compare(section, Qt::CaseInsensitive) != 0)
-            continue;
-        for (auto& kv : s.second) {
-            if (kv.first.compare(key, Qt::CaseInsensitive) == 0) {
-                kv.second = value;
-                return *this;
-            }
-        }
-        s.second.append({key, value});
-        return *this;
-    }
-    m_sections.append({section, {{key, value}}});
+    m_sections[section][key] = value.toString();
     return *this;
-}
-
-IniFixture& IniFixture::Set(const QString& section, const QString& key, int value)
-{
-    return Set(section, key, QString::number(value));
 }
 
 QString IniFixture::Get(const QString& section, const QString& key) const
 {
-    for (const auto& s : m_sections)
-        if (s.first.compare(section, Qt::CaseInsensitive) == 0)
-            for (const auto& kv : s.second)
-                if (kv.first.compare(key, Qt::CaseInsensitive) == 0)
-                    return kv.second;
-    return {};
+    return m_sections.value(section).value(key);
 }
 
 QString IniFixture::Text() const
 {
     QString text;
-    for (const auto& s : m_sections) {
-        text += u'[' + s.first + QStringLiteral("]\n");
-        for (const auto& kv : s.second)
-            text += kv.first + u'=' + kv.second + u'\n';
+    for (auto s = m_sections.cbegin(); s != m_sections.cend(); ++s) {
+        text += u'[' + s.key() + QStringLiteral("]\n");
+        for (auto kv = s->cbegin(); kv != s->cend(); ++kv)
+            text += kv.key() + u'=' + kv.value() + u'\n';
     }
     return text;
 }
@@ -554,67 +306,35 @@ QRgb IniFixture::FromColorref(const QString& hex)
 
 QList<QRgb> IniFixture::Colours() const
 {
-    static const QList<QPair<QString, QString>> keys = {
-        {"Color", "Clear"}, {"Dial", "Background"}, {"Dial", "Frame"}, {"Dial", "Fill"},
-        {"Seconds", "Frame"}, {"Seconds", "Fill"}, {"Minute", "Frame"}, {"Minute", "Fill"},
-        {"Hour", "Frame"}, {"Hour", "Fill"}, {"Date", "Frame"}, {"Date", "Fill"}};
-    QList<QRgb> colours;
-    for (const auto& k : keys) {
-        const QRgb c = FromColorref(Get(k.first, k.second));
-        if (!colours.contains(c))
-            colours << c;
-    }
+    QList<QRgb> colours{Clear()};
+    for (const char* section : {"Dial", "Seconds", "Minute", "Hour", "Date"})
+        for (const char* key : {"Background", "Frame", "Fill"}) {
+            const QString value = Get(QString::fromLatin1(section), QString::fromLatin1(key));
+            if (!value.isEmpty() && !colours.contains(FromColorref(value)))
+                colours << FromColorref(value);
+        }
     return colours;
 }
 
-QRgb IniFixture::Clear() const { return FromColorref(Get(QStringLiteral("Color"), QStringLiteral("Clear"))); }
-
-int IniFixture::Alpha() const { return Get(QStringLiteral("Color"), QStringLiteral("Opacity")).toInt() & 0xff; }
+QRgb IniFixture::Clear() const { return FromColorref(Get("Color", "Clear")); }
 
 QRect IniFixture::ClockRect() const
 {
-    const int size = Get(QStringLiteral("Geometry"), QStringLiteral("Size")).toInt();
-    return {Get(QStringLiteral("Geometry"), QStringLiteral("Left")).toInt(),
-            Get(QStringLiteral("Geometry"), QStringLiteral("Top")).toInt(), size, size};
+    const int size = Get("Geometry", "Size").toInt();
+    return {Get("Geometry", "Left").toInt(), Get("Geometry", "Top").toInt(), size, size};
 }
 
 // ---------------------------------------------------------------------------
 // Pixels
 
-QRgb Blend(QRgb c, QRgb w, int a)
-{
-    auto mix = [a](int fg, int bg) { return int(std::lround((fg * a + bg * (255 - a)) / 255.0)); };
-    return qRgb(mix(qRed(c), qRed(w)), mix(qGreen(c), qGreen(w)), mix(qBlue(c), qBlue(w)));
-}
-
-bool Near(QRgb a, QRgb b, int tolerance)
-{
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance
-           && std::abs(qBlue(a) - qBlue(b)) <= tolerance;
-}
-
 qint64 DifferingPixels(const QImage& a, const QImage& b, const QRect& rect)
 {
     const QRect r = rect & a.rect() & b.rect();
     qint64 n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        const QRgb* pa = reinterpret_cast<const QRgb*>(a.constScanLine(y));
-        const QRgb* pb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+    for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
-            n += (pa[x] & 0xffffff) != (pb[x] & 0xffffff);
-    }
+            n += (a.pixel(x, y) & 0xffffff) != (b.pixel(x, y) & 0xffffff);
     return n;
-}
-
-QImage WaitForFace(const VirtualDesktop& desktop, const QRect& rect, int timeoutMs)
-{
-    QImage shot;
-    const qint64 enough = qint64(rect.width()) * rect.height() / 2;
-    WaitFor([&] {
-        shot = desktop.Screenshot();
-        return !shot.isNull() && DifferingPixels(shot, desktop.Wallpaper(), rect) > enough;
-    }, timeoutMs, 100);
-    return DifferingPixels(shot, desktop.Wallpaper(), rect) > enough ? shot : QImage();
 }
 
 void ReportFailure(const VirtualDesktop& desktop, const ClockProcess* clock)
@@ -625,72 +345,65 @@ void ReportFailure(const VirtualDesktop& desktop, const ClockProcess* clock)
     qWarning().noquote() << "screenshot:" << desktop.SaveArtifact(desktop.Screenshot(), QTest::currentTestFunction());
 }
 
-FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& rect,
-                     const QList<QRgb>& colours, QRgb clear, int alpha, const QList<QRect>& ignore)
+FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& rect, const IniFixture& ini, int alpha)
 {
     FaceReport report;
-    if (shot.size() != wallpaper.size()) {
-        report.failure = QStringLiteral("screenshot and wallpaper differ in size");
-        return report;
-    }
-    const double cx = rect.x() + rect.width() / 2.0;
-    const double cy = rect.y() + rect.height() / 2.0;
     const double r = rect.width() / 2.0;
-    auto describe = [](QRgb c) {
-        return QStringLiteral("#%1").arg(c & 0xffffff, 6, 16, QLatin1Char('0'));
-    };
+    const QPointF centre = QRectF(rect).center();
+    const QList<QRgb> colours = ini.Colours().mid(1);  // the clear colour shows the wallpaper
     int faults = 0;
-    auto fault = [&](int x, int y, const QString& what) {
+    auto fault = [&](int x, int y, QRgb seen, QRgb wall, const char* what) {
         if (faults++ < 5)
-            report.failure += QStringLiteral("(%1,%2) %3; ").arg(x).arg(y).arg(what);
+            report.failure += QStringLiteral("(%1,%2) #%3 over wallpaper #%4 %5; ").arg(x).arg(y)
+                .arg(seen, 6, 16, QLatin1Char('0')).arg(wall, 6, 16, QLatin1Char('0')).arg(what);
     };
-    for (int y = 0; y < shot.height(); ++y) {
-        const QRgb* s = reinterpret_cast<const QRgb*>(shot.constScanLine(y));
-        const QRgb* w = reinterpret_cast<const QRgb*>(wallpaper.constScanLine(y));
-        for (int x = 0; x < shot.width(); ++x) {
-            const QRgb sp = s[x] & 0xffffff;
-            const QRgb wp = w[x] & 0xffffff;
+    const QRect around = rect.adjusted(-8, -8, 8, 8) & shot.rect() & wallpaper.rect();
+    for (int y = around.top(); y <= around.bottom(); ++y) {
+        for (int x = around.left(); x <= around.right(); ++x) {
+            const QRgb sp = shot.pixel(x, y) & 0xffffff;
+            const QRgb wp = wallpaper.pixel(x, y) & 0xffffff;
             // distance of the pixel's centre from the circle's centre
-            const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+            const double d = std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y());
             const bool inside = d < r - 2;
-            const bool outside = d > r + 1;
-            if (outside) {
-                bool ignored = false;
-                for (const QRect& q : ignore)
-                    ignored = ignored || q.contains(x, y);
-                if (!ignored && sp != wp)
-                    fault(x, y, QStringLiteral("outside the circle %1, wallpaper %2").arg(describe(sp), describe(wp)));
+            if (d > r + 1 || sp == wp) {
+                if (sp != wp)
+                    fault(x, y, sp, wp, "outside the circle");
+                report.rimClear += inside && d > r - 4;
+                report.clear += inside;
+                report.inside += inside;
                 continue;
             }
-            if (sp == wp) {
-                if (inside) {
-                    ++report.clear;
-                    ++report.inside;
-                }
-                continue;
-            }
-            bool matched = false;
-            for (QRgb c : colours) {
-                if ((c & 0xffffff) == (clear & 0xffffff))
-                    continue;
-                const bool ok = alpha < 0 ? sp == (c & 0xffffff) : Near(sp, Blend(c, wp, alpha), 2);
-                if (ok) {
-                    if (inside) {
-                        ++report.colours[c & 0xffffff];
-                        ++report.inside;
-                    }
-                    matched = true;
-                    break;
-                }
-            }
-            if (!matched)
-                fault(x, y, QStringLiteral("%1 over wallpaper %2 is no face colour%3")
-                                .arg(describe(sp), describe(wp),
-                                     alpha < 0 ? QString() : QStringLiteral(" blended at %1").arg(alpha)));
+            // as a compositor composes a premultiplied pixel, within +-2
+            auto blends = [&](int c, int w, int s) { return std::abs((c * alpha + w * (255 - alpha)) / 255.0 - s) <= 2.5; };
+            const auto match = std::find_if(colours.begin(), colours.end(), [&](QRgb c) {
+                return alpha < 0 ? sp == (c & 0xffffff)
+                                 : blends(qRed(c), qRed(wp), qRed(sp)) && blends(qGreen(c), qGreen(wp), qGreen(sp))
+                                       && blends(qBlue(c), qBlue(wp), qBlue(sp));
+            });
+            if (match == colours.end())
+                fault(x, y, sp, wp, alpha < 0 ? "is no face colour" : "is no face colour blended");
+            else if (inside)
+                ++report.colours[*match & 0xffffff];
+            report.inside += inside;
         }
     }
     if (faults > 5)
         report.failure += QStringLiteral("and %1 more").arg(faults - 5);
+    return report;
+}
+
+FaceReport WaitForFace(const VirtualDesktop& desktop, const IniFixture& ini, int alpha, const QString& name,
+                       const QRect& rect, qint64 least)
+{
+    FaceReport report;
+    QImage shot;
+    const bool shown = WaitFor([&] {
+        shot = desktop.Screenshot();
+        report = CheckFace(shot, desktop.Wallpaper(), rect.isNull() ? ini.ClockRect() : rect, ini, alpha);
+        return report.failure.isEmpty() && report.inside - report.clear > least;
+    }, 15000, 200);
+    if (!shown)
+        report.failure += QStringLiteral(" no face as it should be; screenshot: ") + desktop.SaveArtifact(shot, name);
     return report;
 }
 

@@ -336,7 +336,7 @@ void CClockDlg::ShowConfig()
     }
     if (!m_bConfigCreated)
         return;
-    KeepOnScreen(m_pConfigDlg);
+    KeepOnScreen(m_pConfigDlg.get());
     m_pConfigDlg->show();
     m_pConfigDlg->raise();
     m_pConfigDlg->activateWindow();

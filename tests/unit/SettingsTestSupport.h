@@ -37,10 +37,11 @@ inline QStringList Values(const CClockApp& a)
             n(a.m_bDateBox), n(a.m_bIniFile), n(a.m_bTrayIcon)};
 }
 
+// Empty for what is not a regular file (a FIFO would block).
 inline QByteArray ReadAll(const QString& path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 inline bool WriteAll(const QString& path, const QByteArray& bytes)

@@ -1,9 +1,17 @@
-// The .ini store: the profile format as read, what a save keeps, and that a
-// save either replaces the whole file or leaves it as it was.
+// The .ini store: the profile format as read, what a save keeps and in which
+// form, that a save either replaces the whole file or leaves it as it was,
+// and what interrupted saves left behind.
 
 #include <QDir>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/IniFileStore.h"
 #include "unit/SettingsTestSupport.h"
@@ -13,20 +21,35 @@ using testsupport::WriteAll;
 
 namespace {
 
-// Stands for a full disk: the first `budget` bytes go, then writing fails.
-class FullDiskStore : public IniFileStore {
+// A disk that takes `budget` bytes and then fails, part-way through a write if
+// need be; with no budget left at the end, the flush to disk fails instead.
+class FailingDisk : public DiskWriter {
 public:
-    FullDiskStore(const QString& path, qint64 budget) : IniFileStore(path), m_budget(budget) {}
-
-protected:
-    bool WriteOut(QIODevice& out, const QByteArray& bytes) override
+    explicit FailingDisk(qint64 budget) : m_budget(budget) {}
+    qint64 Write(QFileDevice& file, const char* data, qint64 size) override
     {
-        return (m_budget -= bytes.size()) >= 0 && IniFileStore::WriteOut(out, bytes);
+        const qint64 n = qMin(size, m_budget);
+        m_budget -= n;
+        return n > 0 ? DiskWriter::Write(file, data, n) : -1;
     }
+    bool Sync(QFileDevice& file) override { return m_budget > 0 && DiskWriter::Sync(file); }
 
 private:
     qint64 m_budget;
 };
+
+// Text (with "\n" line ends) in a file's form: its line end and encoding.
+QByteArray InForm(QString text, const QString& form)
+{
+    const QString eol = form.contains("CR LF") ? "\r\n" : form.contains("CR") ? "\r" : "\n";
+    text.replace(u'\n', eol);
+    if (form.startsWith("UTF-16")) {
+        const bool le = form.startsWith("UTF-16LE");
+        QStringEncoder encode(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        return (le ? "\xFF\xFE" : "\xFE\xFF") + QByteArray(encode(text));
+    }
+    return (form.contains("BOM") ? "\xEF\xBB\xBF" : "") + text.toUtf8();
+}
 
 } // namespace
 
@@ -36,6 +59,18 @@ class TestIniFileStore : public QObject {
     QTemporaryDir m_dir;
     QString m_path = m_dir.filePath("vitrodial.ini");
 
+    // The writes of one save, through the given disk.
+    static bool Save(IniFileStore&& store)
+    {
+        store.BeginWrite();
+        store.WriteProfileInt("Geometry", "Left", -20);
+        store.WriteProfileInt("Geometry", "Top", 30);
+        store.WriteProfileString("Font", "Face", " \"Impact\"\nx");
+        store.WriteProfileString("Font", "Style", "\"Bold\"");
+        store.WriteProfileInt("Geometry", "Size", 40);
+        return store.Commit();
+    }
+
 private slots:
     void reading_data()
     {
@@ -44,11 +79,17 @@ private slots:
         const QByteArray huge(1 << 20, 'x');
         QTest::newRow("names ignore case") << QByteArray("[hOUR]\nwIDTH=5\n") << "5";
         QTest::newRow("blanks trimmed") << QByteArray("  [ Hour ]  \n\t Width \t=  a b  \n") << "a b";
+        QTest::newRow("one pair of quotes dropped") << QByteArray("[Hour]\nWidth= \"\" 5 \"\" \n") << "\" 5 \"";
+        QTest::newRow("text with a comma") << QByteArray("[Hour]\nWidth=Arial, Bold\n") << "Arial, Bold";
+        QTest::newRow("crafted variant") << QByteArray("[Hour]\nWidth=@Variant(\\0\\0\\0\\n\\xff\\xff)\n") << "@Variant(\\0\\0\\0\\n\\xff\\xff)";
         QTest::newRow("first key wins") << QByteArray("[Hour]\nWidth=5\nwidth=6\n") << "5";
         QTest::newRow("first section wins") << QByteArray("[Hour]\nWidth=5\n[hour]\nWidth=6\n") << "5";
         QTest::newRow("other section") << QByteArray("[Dial]\nWidth=5\n") << "<def>";
         QTest::newRow("comment") << QByteArray("[Hour]\n;Width=5\n") << "<def>";
         QTest::newRow("no final newline") << QByteArray("[Hour]\nWidth=5") << "5";
+        QTest::newRow("CR line ends") << QByteArray("[Dial]\rWidth=4\r[Hour]\rWidth=5\r") << "5";
+        QTest::newRow("UTF-16LE") << InForm("[Hour]\nWidth=\u00e9\n", "UTF-16LE CR LF") << "\u00e9";
+        QTest::newRow("UTF-16BE") << InForm("[Hour]\nWidth=5", "UTF-16BE") << "5";
         QTest::newRow("binary bytes") << QByteArray("\x00\xff[\x01]\n\x00=\x00\n[Hour]\nWidth=5\n\xff\x00", 27) << "5";
         QTest::newRow("1 MB line") << "[Hour]\n" + huge + "\nWidth=5\n" << "5";
     }
@@ -65,39 +106,84 @@ private slots:
         store.EndRead();
     }
 
+    void saveKeepsEverythingElse_data()
+    {
+        QTest::addColumn<QString>("form");
+        for (const char* form : {"LF", "CR LF", "CR", "BOM LF", "UTF-16LE CR LF", "UTF-16BE LF"})
+            QTest::newRow(form) << form;
+    }
     // Replaced keys keep their place, missing keys join the end of their section
-    // (before its closing blank lines), missing sections are appended, every other byte stays.
+    // (before its closing blank lines), missing sections are appended, every
+    // other byte stays, and what is added takes the file's line end and encoding.
+    // A value that would not read back as it is goes in quotes.
     void saveKeepsEverythingElse()
     {
-        QVERIFY(WriteAll(m_path, "; settings of the clock\r\n[geometry]\r\nLEFT = 5 \r\nUnknown=keep me\r\nleft=6\r\n\r\n"
-                                 "[Other]\r\nTop=1\r\n[Geometry]\r\nTop=2"));
+        QFETCH(QString, form);
+        QVERIFY(WriteAll(m_path, InForm("; clock \u00e9\n[geometry]\nLEFT = 5 \nUnknown=keep me\nleft=6\n\n"
+                                        "[Other]\nTop=1\n[Geometry]\nTop=2", form)));
+        QVERIFY(Save(IniFileStore(m_path)));
+        QCOMPARE(ReadAll(m_path), InForm("; clock \u00e9\n[geometry]\nLeft=-20\nUnknown=keep me\nleft=6\nTop=30\n"
+                                         "Size=40\n\n[Other]\nTop=1\n[Geometry]\nTop=2\n[Font]\n"
+                                         "Face=\" \"Impact\" x\"\nStyle=\"\"Bold\"\"\n", form));
         IniFileStore store(m_path);
-        store.BeginWrite();
-        store.WriteProfileInt("Geometry", "Left", -20);
-        store.WriteProfileInt("Geometry", "Top", 30);
-        store.WriteProfileString("Font", "Face", "Impact\nx");
-        store.WriteProfileInt("Geometry", "Size", 40);
-        QVERIFY(store.Commit());
-        QCOMPARE(ReadAll(m_path), "; settings of the clock\r\n[geometry]\r\nLeft=-20\r\nUnknown=keep me\r\nleft=6\r\n"
-                                  "Top=30\r\nSize=40\r\n\r\n[Other]\r\nTop=1\r\n[Geometry]\r\nTop=2\r\n[Font]\r\n"
-                                  "Face=Impact x\r\n");
+        QCOMPARE(store.GetProfileString("Font", "Face", {}) + store.GetProfileString("Font", "Style", {}),
+                 " \"Impact\" x\"Bold\"");
     }
 
-    // A disk full midway: nothing half-written, no stray files, and the store
-    // works again once the disk does.
+    // A disk that fails at any point of the new file, or when it is flushed:
+    // the old file stays byte for byte and nothing else is left beside it.
     void failedSaveLeavesOldFile()
     {
-        const QByteArray before = "; keep\n[Hour]\nWidth=3\n[Dial]\nWidth=4\n" + QByteArray(100, 'x') + "\n";
-        QVERIFY(WriteAll(m_path, before));
-        FullDiskStore store(m_path, 40);
-        store.BeginWrite();
-        store.WriteProfileInt("Hour", "Width", 9);
-        store.WriteProfileInt("Misc", "TrayIcon", 0);
-        QVERIFY(!store.Commit());
-        QCOMPARE(ReadAll(m_path), before);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"vitrodial.ini"});
-        IniFileStore(m_path).WriteProfileInt("Hour", "Width", 9);
-        QVERIFY(ReadAll(m_path).contains("Width=9"));
+        const QByteArray before = "; keep\n[Geometry]\nTop=3\n[Dial]\nWidth=4\n" + QByteArray(100, 'x') + "\n";
+        const QString copy = m_dir.filePath("copy.ini");
+        QVERIFY(WriteAll(copy, before) && Save(IniFileStore(copy)));
+        const qint64 size = ReadAll(copy).size();
+        QVERIFY(QFile::remove(copy) && WriteAll(m_path, before));
+        for (qint64 budget = 0; budget <= size; ++budget) {
+            FailingDisk disk(budget);
+            QVERIFY2(!Save(IniFileStore(m_path, &disk)), qPrintable(QString::number(budget)));
+            QCOMPARE(ReadAll(m_path), before);
+            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"vitrodial.ini"});
+        }
+        FailingDisk disk(size + 1);
+        QVERIFY(Save(IniFileStore(m_path, &disk)) && ReadAll(m_path).contains("Top=30"));
+    }
+
+    void leftoversRemoved_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("ageSeconds");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("interrupted save") << "vitrodial.ini.a1B2c3" << "file" << 3600 << true;
+        QTest::newRow("save still running") << "vitrodial.ini.a1B2c3" << "file" << 0 << false;
+        QTest::newRow("other pattern") << "vitrodial.ini.a1B2c" << "file" << 3600 << false;
+        QTest::newRow("other file's") << "vitrodial.conf.a1B2c3" << "file" << 3600 << false;
+        QTest::newRow("link") << "vitrodial.ini.a1B2c3" << "link" << 3600 << false;
+        QTest::newRow("folder") << "vitrodial.ini.a1B2c3" << "folder" << 3600 << false;
+        QTest::newRow("another user's") << "vitrodial.ini.a1B2c3" << "foreign" << 3600 << false;
+    }
+    // A save tidies what earlier interrupted saves of the same file left, and nothing else.
+    void leftoversRemoved()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(int, ageSeconds);
+        QFETCH(bool, removed);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        const QString target = m_dir.filePath("target");
+        QVERIFY(WriteAll(target, "mine"));
+        QVERIFY(kind == "folder" ? QDir().mkdir(path) : kind == "link" ? QFile::link(target, path) : WriteAll(path, "x"));
+        if (kind == "foreign" && (::geteuid() != 0 || ::chown(QFile::encodeName(path).constData(), 65534, 65534) != 0))
+            QSKIP("cannot give a file to another user");
+        const timespec then{::time(nullptr) - ageSeconds, 0};
+        const timespec times[2] = {then, then};
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0);
+
+        IniFileStore(dir.filePath("vitrodial.ini")).WriteProfileInt("Hour", "Width", 9);
+        QCOMPARE(!QFileInfo(path).exists() && !QFileInfo(path).isSymLink(), removed);
+        QCOMPARE(ReadAll(target), "mine");
     }
 };
 

@@ -1,11 +1,13 @@
 // The settings: defaults, load checks, colour texts, saving, the choice of
 // store at start-up, and the settings file's name and fallbacks.
 
-#include <QSettings>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
+
+#include <sys/mount.h>
 
 #include "app/ProfileStore.h"
 #include "platform/MessageBox.h"
@@ -37,8 +39,6 @@ public:
     QStringList writes;
 };
 
-QSettings Registry() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Tessaline", "vitrodial"); }
-
 } // namespace
 
 class TestSettings : public QObject {
@@ -48,6 +48,7 @@ class TestSettings : public QObject {
     std::optional<QTemporaryDir> m_dir;
     QString m_ini;
     QStringList m_messages;
+    QString m_mount; // a small file system mounted by the test
 
     bool LoadIni(const QByteArray& body)
     {
@@ -70,10 +71,19 @@ private slots:
         ::chmod(QFile::encodeName(m_dir->path()).constData(), 0755); // reachable once stepped down from root
         m_ini = m_dir->filePath(QStringLiteral("vitrodial.ini"));
         m_messages.clear();
-        Registry().clear();
+        QDir(m_config.filePath("Tessaline")).removeRecursively();
+        // The maker's file shared by all its programs, which the per-user store never reads.
+        WriteAll(m_config.filePath("Tessaline.conf"), "[Misc]\nIniFile=0\n[Geometry]\nTop=99\nSize=99\n");
         theApp.ResetForTests();
         theApp.SetModulePath(m_dir->filePath(QStringLiteral("vitrodial")));
         theApp.SetScreenSize(QSize(1280, 1024));
+    }
+
+    void cleanup()
+    {
+        if (!m_mount.isEmpty())
+            ::umount2(QFile::encodeName(m_mount).constData(), MNT_DETACH);
+        m_mount.clear();
     }
 
     void defaults_data()
@@ -91,7 +101,7 @@ private slots:
         theApp.SetScreenSize(screen);
         theApp.ChooseStoreAndLoad();
         QCOMPARE(theApp.ProfileName(), m_ini);
-        QVERIFY(!QFile::exists(m_ini) && Registry().value("Misc/IniFile").isNull());
+        QVERIFY(!QFile::exists(m_ini) && !QFile::exists(m_config.filePath("Tessaline/vitrodial.conf")));
         QCOMPARE(Values(theApp).join(u' '),
                  geometry + " 128 ffffff ffffff ff0000 ffffff ff0000 ffffff ff0000 ffffff ff0000 ffffff ff0000 "
                             "ffffff Impact 1 400 2 2 2 2 2 1 1 0 1 1 1 1 0 1 1");
@@ -161,50 +171,6 @@ private slots:
         QCOMPARE(theApp.m_bModified, modified == 1 ? 0 : modified);
     }
 
-    void storeAtStart_data()
-    {
-        QTest::addColumn<QVariant>("registryIniFile"); // null: no value
-        QTest::addColumn<QByteArray>("ini");           // null: no file
-        QTest::addColumn<bool>("longPath");
-        // m_bIniFile, registry in force, Top (11 from the registry, 22 from the .ini), m_bModified
-        QTest::addColumn<QString>("outcome");
-        const QByteArray ini22 = "[Geometry]\nTop=22\n";
-        QTest::newRow("nothing stored") << QVariant() << QByteArray() << false << "1 0 0 0";
-        QTest::newRow("ini file") << QVariant() << ini22 << false << "1 0 22 0";
-        QTest::newRow("registry says registry") << QVariant(0) << ini22 << false << "0 1 11 0";
-        QTest::newRow("ini says registry") << QVariant(1) << "[misc]\ninifile=0\n" + ini22 << false << "0 1 22 0";
-        QTest::newRow("path too long, registry says 1") << QVariant(1) << ini22 << true << "1 1 11 1";
-        QTest::newRow("path too long, no value") << QVariant() << ini22 << true << "0 1 11 1";
-    }
-    void storeAtStart()
-    {
-        QFETCH(QVariant, registryIniFile);
-        QFETCH(QByteArray, ini);
-        QFETCH(bool, longPath);
-        QFETCH(QString, outcome);
-        Registry().setValue("Geometry/Top", 11);
-        if (!registryIniFile.isNull())
-            Registry().setValue("Misc/IniFile", registryIniFile);
-        QVERIFY(ini.isNull() || WriteAll(m_ini, ini));
-        if (longPath)
-            theApp.SetModulePath(m_dir->path() + u'/' + QString(1000 - m_dir->path().size() - 11, u'v') + "/vitrodial");
-
-        theApp.ChooseStoreAndLoad();
-        const bool registry = theApp.RegistryKey() == "Tessaline";
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(theApp.m_bIniFile).arg(registry).arg(theApp.m_nTop).arg(theApp.m_bModified),
-                 outcome);
-        QVERIFY(m_messages.isEmpty());
-
-        // Saves go to the store in force; negative positions too.
-        theApp.m_nTop = -33;
-        theApp.m_bModified = 1;
-        theApp.SaveSettings();
-        QCOMPARE(Registry().value("Geometry/Top").toInt(), registry ? -33 : 11);
-        QVERIFY(registry || ReadAll(m_ini).contains("Top=-33"));
-        theApp.LoadSettings();
-        QCOMPARE(theApp.m_nTop, -33);
-    }
-
     // The program's path with its last three characters made "ini"; a path of
     // 1000 characters, or a folder or file the user cannot write, means the registry.
     void iniPathAndFallbacks()
@@ -240,20 +206,79 @@ private slots:
         QCOMPARE(m_messages, QStringList{"Error: Bad Registry Key found!!!\n"});
     }
 
-    // A failed save says so, keeps the file and keeps the settings marked changed.
-    void failedSaveIsReported()
+    void startAndSave_data()
     {
-        const QByteArray before = "; mine\n[Hour]\nWidth=3\n";
-        QVERIFY(LoadIni(before));
-        theApp.m_nHourWidth = 7;
+        QTest::addColumn<QByteArray>("conf"); // the per-user store's file; null: none
+        QTest::addColumn<QByteArray>("ini");  // null: none
+        QTest::addColumn<QString>("medium");  // what is odd, and about which file
+        // m_bIniFile, per-user store in force, Top, m_bModified after loading; whether a save succeeds
+        QTest::addColumn<QString>("outcome");
+        const QByteArray conf = "[Geometry]\nTop=11\n", ini = "[Geometry]\nTop=22\n", big = QByteArray(6000, ';') + '\n';
+        const QByteArray confSays0 = conf + "[Misc]\nIniFile=0\n", confSays1 = conf + "[Misc]\nIniFile=1\n";
+        QTest::newRow("nothing stored") << QByteArray() << QByteArray() << "" << "1 0 0 0 saved";
+        QTest::newRow("ini file") << conf << ini << "" << "1 0 22 0 saved";
+        QTest::newRow("per-user store says per-user") << confSays0 << ini << "" << "0 1 11 0 saved";
+        QTest::newRow("ini says per-user") << confSays1 << "[misc]\ninifile=0\n" + ini << "" << "0 1 22 0 saved";
+        QTest::newRow("path too long, per-user says 1") << confSays1 << ini << "long path" << "1 1 11 1 saved";
+        QTest::newRow("path too long, no value") << conf << ini << "long path" << "0 1 11 1 saved";
+        QTest::newRow("per-user, malformed lines") << "noequals\n[Misc\n" + confSays0 << ini << "" << "0 1 11 0 saved";
+        QTest::newRow("ini, read-only folder") << conf << big + ini << "read-only ini" << "1 0 22 0 failed";
+        QTest::newRow("ini, full disk") << conf << big + ini << "full ini" << "1 0 22 0 failed";
+        QTest::newRow("per-user, full disk") << big + confSays0 << ini << "full conf" << "0 1 11 0 failed";
+        // What is not a file is never waited on: the other store takes over.
+        QTest::newRow("per-user is a FIFO") << QByteArray() << ini << "fifo conf" << "1 0 22 0 saved";
+        QTest::newRow("ini is a FIFO") << conf << QByteArray() << "fifo ini" << "0 1 11 1 saved";
+        QTest::newRow("ini is a folder") << conf << QByteArray() << "folder ini" << "0 1 11 1 saved";
+        QTest::newRow("ini links to a device") << conf << QByteArray() << "device ini" << "0 1 11 1 saved";
+    }
+    // The store chosen at start-up, and a save to it: one that fails says so,
+    // keeps the old file byte for byte and keeps the settings marked changed.
+    void startAndSave()
+    {
+        QFETCH(QByteArray, conf);
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, medium);
+        QFETCH(QString, outcome);
+        const QString confPath = m_config.filePath("Tessaline/vitrodial.conf");
+        const QString odd = medium.endsWith("conf") ? confPath : m_ini;
+        const QString folder = QFileInfo(odd).path();
+        const QByteArray encoded = QFile::encodeName(odd);
+        QVERIFY(QDir().mkpath(m_config.filePath("Tessaline")));
+        if (medium.startsWith("full") && ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k,mode=0755") != 0)
+            QSKIP("cannot mount a small file system");
+        m_mount = medium.startsWith("full") ? folder : QString();
+        QVERIFY((conf.isNull() || WriteAll(confPath, conf)) && (ini.isNull() || WriteAll(m_ini, ini)));
+        if (medium.startsWith("full")) { // all but 4 KiB taken: the new file fits in part
+            QFile filler(folder + "/filler");
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            while (filler.write(QByteArray(4096, 'f')) == 4096) {}
+            QVERIFY(filler.resize(filler.size() - 4096));
+        }
+        QVERIFY(!medium.startsWith("fifo") || ::mkfifo(encoded.constData(), 0644) == 0);
+        QVERIFY(!medium.startsWith("folder") || QDir().mkdir(odd));
+        QVERIFY(!medium.startsWith("device") || QFile::link("/dev/zero", odd));
+        if (medium == "long path")
+            theApp.SetModulePath(m_dir->path() + u'/' + QString(1000 - m_dir->path().size() - 11, u'v') + "/vitrodial");
+
+        theApp.ChooseStoreAndLoad();
+        const bool perUser = theApp.RegistryKey() == "Tessaline";
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 ").arg(theApp.m_bIniFile).arg(perUser).arg(theApp.m_nTop).arg(theApp.m_bModified),
+                 outcome.chopped(outcome.endsWith("saved") ? 5 : 6));
+
+        const bool saved = outcome.endsWith("saved");
+        const int top = theApp.m_nTop;
+        const QByteArray confBefore = ReadAll(confPath), iniBefore = ReadAll(m_ini);
+        theApp.m_nTop = -33; // negative positions too
         theApp.m_bModified = 1;
-        if (!WhileReadOnly({m_dir->path()}, [] { theApp.SaveSettings(); }))
+        const auto save = [] { theApp.SaveSettings(); };
+        if (medium == "read-only ini" ? !WhileReadOnly({folder}, save) : (save(), false))
             QSKIP("cannot step down from root");
-        QCOMPARE(theApp.m_bModified, 1);
-        QCOMPARE(m_messages, QStringList{"Error: Unable to save settings"});
-        QCOMPARE(ReadAll(m_ini), before);
-        theApp.SaveSettings();
-        QVERIFY(theApp.m_bModified == 0 && ReadAll(m_ini).startsWith("; mine\n[Hour]\nWidth=7\n"));
+        QCOMPARE(theApp.m_bModified, saved ? 0 : 1);
+        QCOMPARE(m_messages, saved ? QStringList() : QStringList{"Error: Unable to save settings"});
+        QCOMPARE(ReadAll(confPath) == confBefore, !saved || !perUser);
+        QCOMPARE(ReadAll(m_ini) == iniBefore, !saved || perUser);
+        theApp.LoadSettings();
+        QCOMPARE(theApp.m_nTop, saved ? -33 : top);
     }
 };
 

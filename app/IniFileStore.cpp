@@ -26,11 +26,11 @@ bool ScanFile(const QString& path, Visit&& visit)
     ini::LineReader reader(in);
     QString section; // null outside any usable section
     while (reader.Next()) {
-        const ini::Line line = ini::Classify(reader.Text());
+        ini::Line line = ini::Classify(reader.Text());
         if (line.kind == ini::Line::Section) {
-            section = line.name.isNull() ? QString() : line.name.toCaseFolded();
+            section = line.name.isNull() ? QString() : std::move(line.name).toCaseFolded();
         } else if (line.kind == ini::Line::Entry && !section.isNull()) {
-            if (!visit(section, line.name.toCaseFolded(), line.value))
+            if (!visit(section, std::move(line.name).toCaseFolded(), line.value))
                 break;
         }
     }

@@ -33,7 +33,7 @@ Opened OpenForReading(const QString& path, QFile& file)
         ::close(fd);
         return Opened::NotAFile;
     }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return Opened::Unreadable;
     }
@@ -152,18 +152,19 @@ qsizetype LineReader::Scan(qsizetype limit)
 bool LineReader::Next()
 {
     SkipRest();
-    m_raw.clear();
-    m_text.clear();
+    m_raw.resize(0);
+    m_textBytes = 0;
     if (AtEnd())
         return false;
     const qsizetype n = Scan(kMaxLineBytes * m_unit);
-    m_raw = m_buffer.sliced(m_pos, n);
+    // Copied into the same buffer line after line, without a new allocation.
+    m_raw.resize(n);
+    std::memcpy(m_raw.data(), m_buffer.constData() + m_pos, std::size_t(n));
     m_pos += n;
     m_complete = m_lineEndUnits > 0 || AtEnd();
-    const QByteArrayView text = QByteArrayView(m_raw).first(n - m_lineEndUnits * m_unit);
-    if (m_encoding == Encoding::Utf8) {
-        m_text = text.toByteArray();
-    } else {
+    m_textBytes = n - m_lineEndUnits * m_unit;
+    const QByteArrayView text = QByteArrayView(m_raw).first(m_textBytes);
+    if (m_encoding != Encoding::Utf8) {
         QStringDecoder decode(Utf16Of(m_encoding), QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         m_text = QString(decode(text)).toUtf8();
     }
@@ -215,7 +216,9 @@ Line Classify(QByteArrayView text)
     value.truncate(qMin(value.size(), 4 * kMaxValueLength));
     line.kind = Line::Entry;
     line.name = QString::fromUtf8(key);
-    line.value = platform::CutText(QString::fromUtf8(value), kMaxValueLength);
+    line.value = QString::fromUtf8(value);
+    if (line.value.size() > kMaxValueLength)
+        line.value = platform::CutText(line.value, kMaxValueLength);
     return line;
 }
 

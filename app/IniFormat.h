@@ -50,7 +50,10 @@ public:
     // Moves to the next line; false at the end of the file.
     bool Next();
     // The line's first bytes decoded to UTF-8, without its line end.
-    const QByteArray& Text() const { return m_text; }
+    QByteArrayView Text() const
+    {
+        return m_encoding == Encoding::Utf8 ? QByteArrayView(m_raw).first(m_textBytes) : QByteArrayView(m_text);
+    }
     // The same bytes as stored, with the line end when the whole line fitted.
     QByteArrayView Raw() const { return m_raw; }
     // Whether the whole line has been read (always so after SkipRest or TakeRest).
@@ -84,7 +87,7 @@ public:
     bool Failed() const { return m_failed; }
 
 private:
-    static constexpr qsizetype kChunk = 64 * 1024;
+    static constexpr qsizetype kChunk = 16 * 1024;
 
     bool Ensure(qsizetype n);
     bool AtEnd();
@@ -102,7 +105,8 @@ private:
     QByteArray m_bom;
 
     QByteArray m_raw;
-    QByteArray m_text;
+    qsizetype m_textBytes = 0;
+    QByteArray m_text; // UTF-16 lines only
     bool m_complete = true;
     int m_lineEndUnits = 0; // 0 none, 1 LF or CR, 2 CR LF
     bool m_lineEndIsLf = false;

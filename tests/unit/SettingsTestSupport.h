@@ -1,16 +1,10 @@
 #pragma once
-// Shared by the settings tests: the stored keys with their members, file
-// contents, and paths made read-only even for a process running as root.
+// Shared by the settings tests: the stored keys with their members, and file
+// contents.
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-
-#include <cstdlib>
-#include <functional>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/ClockApp.h"
 
@@ -48,26 +42,6 @@ inline bool WriteAll(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-// Runs action while the paths cannot be written; false, without running it, when
-// root could not step down to nobody (root ignores permissions; access() checks
-// the real user, so both ids change).
-inline bool WhileReadOnly(const QStringList& paths, const std::function<void()>& action)
-{
-    const auto chmodAll = [&](mode_t dir, mode_t file) {
-        for (const QString& p : paths)
-            ::chmod(QFile::encodeName(p).constData(), QFileInfo(p).isDir() ? dir : file);
-    };
-    chmodAll(0555, 0444);
-    const bool root = ::geteuid() == 0;
-    const bool ok = !root || ::setresuid(65534, 65534, 0) == 0;
-    if (ok)
-        action();
-    if (root && ok && ::setresuid(0, 0, 0) != 0)
-        std::abort();
-    chmodAll(0755, 0644);
-    return ok;
 }
 
 } // namespace testsupport

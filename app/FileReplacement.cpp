@@ -95,8 +95,9 @@ void FileReplacement::RemoveLeftovers(const QString& path)
     const std::time_t now = std::time(nullptr);
     while (const dirent* entry = ::readdir(folder)) {
         struct stat st {};
-        if (IsLeftoverName(static_cast<const char*>(entry->d_name), prefix) && ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
-            && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && now - st.st_mtime >= kLeftoverAgeSeconds)
+        if (IsLeftoverName(static_cast<const char*>(entry->d_name), prefix)
+            && ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
+            && st.st_uid == ::geteuid() && now - st.st_mtime >= kLeftoverAgeSeconds)
             ::unlinkat(fd, entry->d_name, 0);
     }
     ::closedir(folder);

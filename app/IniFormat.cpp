@@ -165,7 +165,9 @@ bool LineReader::Next()
     m_textBytes = n - m_lineEndUnits * m_unit;
     const QByteArrayView text = QByteArrayView(m_raw).first(m_textBytes);
     if (m_encoding != Encoding::Utf8) {
-        QStringDecoder decode(Utf16Of(m_encoding), QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        // A byte order mark inside the file is a character like any other.
+        QStringDecoder decode(Utf16Of(m_encoding),
+                              QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         m_text = QString(decode(text)).toUtf8();
     }
     return true;

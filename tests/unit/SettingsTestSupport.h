@@ -1,9 +1,10 @@
 #pragma once
 // Shared by the settings tests: the stored keys with their members, and file
-// contents.
+// contents in every form a settings file can have.
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <QStringList>
 
 #include "app/ClockApp.h"
@@ -42,6 +43,17 @@ inline bool WriteAll(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Text (with "\n" line ends) in a file's form: "UTF-16LE", "UTF-16BE" or UTF-8
+// ("BOM" for one), with "CR LF" or "CR" line ends, else LF.
+inline QByteArray InForm(QString text, const QString& form)
+{
+    text.replace(u'\n', form.contains("CR LF") ? "\r\n" : form.contains("CR") ? "\r" : "\n");
+    QStringEncoder encode(form.startsWith("UTF-16BE") ? QStringConverter::Utf16BE : QStringConverter::Utf16LE);
+    if (form.startsWith("UTF-16"))
+        return (form.startsWith("UTF-16LE") ? "\xFF\xFE" : "\xFE\xFF") + QByteArray(encode(text));
+    return (form.contains("BOM") ? "\xEF\xBB\xBF" : "") + text.toUtf8();
 }
 
 } // namespace testsupport

@@ -109,22 +109,20 @@ private slots:
     void leftoversRemoved()
     {
         QTemporaryDir dir;
-        const QString target = m_dir.filePath("target");
-        QVERIFY(WriteAll(target, "mine"));
         const bool root = ::geteuid() == 0; // to give a file to another user
         const struct { const char* name; char kind; int ageSeconds; bool removed; } entries[] = {
             {"vitrodial.ini.a1B2c3", 'f', 3600, true}, // an interrupted save's
             {"vitrodial.ini.d4E5f6", 'f', 0, false},   // a save still running
             {"vitrodial.ini.a1B2c", 'f', 3600, false},
             {"vitrodial.conf.a1B2c3", 'f', 3600, false},
-            {"vitrodial.ini.link00", 'l', 3600, false}, // and what it points to
+            {"vitrodial.ini.link00", 'l', 3600, false}, // to an old file of this user's
             {"vitrodial.ini.nobody", root ? 'u' : 'f', 3600, !root},
         };
         for (const auto& e : entries) {
             const QString path = dir.filePath(e.name);
             const QByteArray name = QFile::encodeName(path);
             const timespec then{::time(nullptr) - e.ageSeconds, 0}, times[2] = {then, then};
-            QVERIFY(e.kind == 'l' ? QFile::link(target, path) : WriteAll(path, "x"));
+            QVERIFY(e.kind == 'l' ? QFile::link(dir.filePath("vitrodial.ini.a1B2c"), path) : WriteAll(path, "x"));
             QVERIFY(e.kind != 'u' || ::chown(name.constData(), 65534, 65534) == 0);
             QVERIFY(::utimensat(AT_FDCWD, name.constData(), times, AT_SYMLINK_NOFOLLOW) == 0);
         }

@@ -170,17 +170,25 @@ private:
         m_atLineStart = true;
     }
 
-    void WriteText(const QByteArray& utf8) { WriteStored(ini::Encode(utf8, m_encoding)); }
+    void WriteText(const QByteArray& utf8)
+    {
+        // After a UTF-16 file that ended on half a character, new text starts on a whole one.
+        if (m_encoding != ini::Encoding::Utf8 && m_written % 2)
+            WriteStored(QByteArrayView("", 1));
+        WriteStored(ini::Encode(utf8, m_encoding));
+    }
 
     bool WriteStored(QByteArrayView bytes)
     {
         m_ok = m_ok && (bytes.isEmpty() || m_out.Write(bytes));
+        m_written += bytes.size();
         return m_ok;
     }
 
     std::vector<ini::PendingSection>& m_pending;
     FileReplacement& m_out;
     bool m_ok = true;
+    qint64 m_written = 0;
     ini::Encoding m_encoding = ini::Encoding::Utf8;
     QByteArray m_lineEnd; // the first line end of the old file
     bool m_atLineStart = true;

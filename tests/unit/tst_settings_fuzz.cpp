@@ -18,8 +18,9 @@ using testsupport::Values;
 namespace {
 
 // A plausible but hostile file: our names in any case, values of every shape,
-// junk lines, any line ending, lines cut short, in UTF-8 or UTF-16. Lines no
-// key of ours can match are listed in `kept`, in order.
+// junk lines, any line ending, lines cut short, in UTF-8 or UTF-16 (now and
+// then with a stray last byte). Lines no key of ours can match are listed in
+// `kept`, in order.
 QByteArray HostileFile(QRandomGenerator& rng, QStringList& kept)
 {
     static const QByteArrayList names = kKeys.join(u'/').toLatin1().split('/'); // section, key, section, key...
@@ -55,7 +56,7 @@ QByteArray HostileFile(QRandomGenerator& rng, QStringList& kept)
     if (pick(8))
         return file;
     kept.clear(); // what a UTF-16 save keeps is checked byte for byte elsewhere
-    return testsupport::InForm(QString::fromUtf8(file), pick(2) ? "UTF-16LE" : "UTF-16BE");
+    return testsupport::InForm(QString::fromUtf8(file), pick(2) ? "UTF-16LE" : "UTF-16BE") + QByteArray(pick(2), '\n');
 }
 
 } // namespace

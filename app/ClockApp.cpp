@@ -1,7 +1,6 @@
 #include "app/ClockApp.h"
 
 #include <climits>
-#include <new>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -14,6 +13,7 @@
 #include "app/RegistryStore.h"
 #include "app/SettingsTable.h"
 #include "platform/MessageBox.h"
+#include "platform/Text.h"
 
 CClockApp theApp;
 
@@ -54,26 +54,15 @@ bool CanWriteIniFile(const QString& iniPath)
     return !file.exists() || (file.isFile() && file.isWritable());
 }
 
-QString CutFaceName(QString face)
-{
-    if (face.size() > settings::kMaxFaceNameLength) {
-        qsizetype n = settings::kMaxFaceNameLength;
-        if (face.at(n - 1).isHighSurrogate())
-            --n;
-        face.truncate(n);
-    }
-    return face;
-}
-
 } // namespace
 
 CClockApp::CClockApp() = default;
 CClockApp::~CClockApp() = default;
+CClockApp& CClockApp::operator=(CClockApp&&) = default;
 
 void CClockApp::ResetForTests()
 {
-    this->~CClockApp();
-    new (this) CClockApp;
+    *this = CClockApp();
 }
 
 void CClockApp::SetStoreForTests(std::unique_ptr<IProfileStore> store)
@@ -236,7 +225,7 @@ void CClockApp::LoadSettings()
         }
         case LoadCheck::FaceName: {
             QString& face = this->*std::get<TextMember>(s.member);
-            face = CutFaceName(face);
+            face = platform::CutText(face, kMaxFaceNameLength);
             break;
         }
         }

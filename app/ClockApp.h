@@ -98,6 +98,9 @@ public:
     IClockWindow* m_pMainWnd = nullptr;
 
 private:
+    // A fresh object's state replaces this one's: the reset for tests.
+    CClockApp& operator=(CClockApp&&);
+
     QString m_strRegistryKey;
     QString m_strProfileName;
     QString m_strModulePath;

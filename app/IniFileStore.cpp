@@ -1,180 +1,205 @@
 #include "app/IniFileStore.h"
 
-#include <QByteArray>
-#include <QByteArrayView>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
+#include "app/IniFormat.h"
 #include "app/ProfileText.h"
 
 namespace {
 
-// Reads a file line by line, holding at most the first kMaxLineBytes bytes of
-// a line; the rest of a longer line is skipped or handed on in pieces.
-class LineReader {
-public:
-    explicit LineReader(QFile& in) : m_in(in) {}
-
-    bool Next()
-    {
-        m_head.resize(IniFileStore::kMaxLineBytes + 1);
-        const qint64 n = m_in.readLine(m_head.data(), m_head.size());
-        if (n <= 0) {
-            m_head.clear();
-            return false;
-        }
-        m_head.resize(n);
-        m_complete = m_head.endsWith('\n') || m_in.atEnd();
-        return true;
-    }
-
-    // The line as read, with its line feed when the whole line fitted.
-    const QByteArray& Head() const { return m_head; }
-    bool Complete() const { return m_complete; }
-
-    // Hands the rest of an over-long line to sink piece by piece. False when
-    // sink refused a piece.
-    template <typename Sink>
-    bool TakeRest(Sink&& sink)
-    {
-        char chunk[IniFileStore::kMaxLineBytes + 1];
-        while (!m_complete) {
-            const qint64 n = m_in.readLine(chunk, sizeof chunk);
-            if (n <= 0)
-                break;
-            m_complete = chunk[n - 1] == '\n' || m_in.atEnd();
-            if (!sink(QByteArray::fromRawData(chunk, n)))
-                return false;
-        }
-        m_complete = true;
-        return true;
-    }
-    void SkipRest()
-    {
-        TakeRest([](const QByteArray&) { return true; });
-    }
-
-    bool Failed() const { return m_in.error() != QFileDevice::NoError; }
-
-private:
-    QFile& m_in;
-    QByteArray m_head;
-    bool m_complete = true;
-};
-
-struct Line {
-    enum Kind { Other, Section, Entry } kind = Other;
-    QString name;  // section or key as written; null for a name too long to be ours
-    QString value; // entries only, cut to kMaxValueLength
-};
-
-bool IsBlank(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-QByteArrayView Trimmed(QByteArrayView v)
-{
-    while (!v.isEmpty() && IsBlank(v.front()))
-        v = v.sliced(1);
-    while (!v.isEmpty() && IsBlank(v.back()))
-        v.chop(1);
-    return v;
-}
-
-QString CutValue(QString value)
-{
-    if (value.size() > IniFileStore::kMaxValueLength) {
-        qsizetype n = IniFileStore::kMaxValueLength;
-        if (value.at(n - 1).isHighSurrogate())
-            --n;
-        value.truncate(n);
-    }
-    return value;
-}
-
-Line Classify(QByteArrayView raw)
-{
-    Line line;
-    const QByteArrayView t = Trimmed(raw);
-    if (t.isEmpty() || t.front() == ';' || t.front() == '#')
-        return line;
-    if (t.front() == '[') {
-        line.kind = Line::Section;
-        QByteArrayView name = t.sliced(1);
-        const qsizetype close = name.indexOf(']');
-        if (close >= 0)
-            name.truncate(close);
-        name = Trimmed(name);
-        if (name.size() <= IniFileStore::kMaxNameLength)
-            line.name = QString::fromUtf8(name);
-        return line;
-    }
-    const qsizetype eq = t.indexOf('=');
-    if (eq <= 0)
-        return line;
-    const QByteArrayView key = Trimmed(t.first(eq));
-    if (key.isEmpty() || key.size() > IniFileStore::kMaxNameLength)
-        return line;
-    QByteArrayView value = t.sliced(eq + 1);
-    // A carriage return inside a line ends the value, as it would end the line
-    // for a reader that takes it as a line break.
-    const qsizetype cr = value.indexOf('\r');
-    if (cr >= 0)
-        value.truncate(cr);
-    value = Trimmed(value);
-    // Four bytes per character at most: enough for a full value, no more.
-    value.truncate(qMin(value.size(), 4 * IniFileStore::kMaxValueLength));
-    line.kind = Line::Entry;
-    line.name = QString::fromUtf8(key);
-    line.value = CutValue(QString::fromUtf8(value));
-    return line;
-}
-
-// An editor's byte order mark before the first line is not part of it.
-QByteArrayView Content(const QByteArray& head, bool firstLine)
-{
-    return firstLine && head.startsWith("\xEF\xBB\xBF") ? QByteArrayView(head).sliced(3) : QByteArrayView(head);
-}
-
 // Calls visit(sectionFolded, keyFolded, value) for every entry of a section
 // whose name can be ours, in file order, until it returns false. False when
-// the file exists but cannot be read.
+// the file exists but cannot be read; anything but a regular file is absent.
 template <typename Visit>
 bool ScanFile(const QString& path, Visit&& visit)
 {
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
-        return !in.exists();
-    LineReader reader(in);
+    QFile in;
+    switch (ini::OpenForReading(path, in)) {
+    case ini::Opened::Yes:
+        break;
+    case ini::Opened::Absent:
+    case ini::Opened::NotAFile:
+        return true;
+    case ini::Opened::Unreadable:
+        return false;
+    }
+    ini::LineReader reader(in);
     QString section; // null outside any usable section
-    for (bool first = true; reader.Next(); first = false) {
-        const Line line = Classify(Content(reader.Head(), first));
-        reader.SkipRest();
-        if (line.kind == Line::Section) {
-            section = line.name.isNull() ? QString() : line.name.toCaseFolded();
-        } else if (line.kind == Line::Entry && !section.isNull()) {
-            if (!visit(section, line.name.toCaseFolded(), line.value))
+    while (reader.Next()) {
+        ini::Line line = ini::Classify(reader.Text());
+        if (line.kind == ini::Line::Section) {
+            section = line.name.isNull() ? QString() : std::move(line.name).toCaseFolded();
+        } else if (line.kind == ini::Line::Entry && !section.isNull()) {
+            if (!visit(section, std::move(line.name).toCaseFolded(), line.value))
                 break;
         }
     }
     return !reader.Failed();
 }
 
-// A value on one line: line breaks would start lines of their own.
-QString OneLine(QString value)
-{
-    value.replace(u'\r', u' ');
-    value.replace(u'\n', u' ');
-    return value;
-}
+// One save: the old file's lines copied to its replacement with the pending
+// keys put in. A key that is there is replaced where it stands, a missing key
+// joins the end of its section (before the blank lines that close it), and a
+// missing section is appended. New text takes the file's encoding and the
+// line end its lines have.
+class IniRewrite {
+public:
+    IniRewrite(std::vector<ini::PendingSection>& pending, FileReplacement& out) : m_pending(pending), m_out(out) {}
+
+    void CopyOldFile(ini::LineReader& in)
+    {
+        m_encoding = in.TextEncoding();
+        WriteStored(in.Bom());
+        while (m_ok && in.Next()) {
+            const ini::Line line = ini::Classify(in.Text());
+            if (line.kind == ini::Line::Section)
+                EnterSection(line, in);
+            else if (ini::PendingKey* key = PendingEntry(line))
+                ReplaceEntry(*key, in);
+            else if (ClosesSectionWithKeysToAdd(in))
+                HoldBlank(in);
+            else
+                CopyLine(in);
+            if (m_lineEnd.isEmpty())
+                m_lineEnd = in.LineEnd();
+        }
+        FinishSection();
+    }
+
+    void AppendMissingSections()
+    {
+        for (ini::PendingSection& s : m_pending) {
+            if (s.seen)
+                continue;
+            StartNewLine();
+            WriteText('[' + s.name.toUtf8() + ']' + LineEnd());
+            for (ini::PendingKey& k : s.keys)
+                WriteEntry(k, LineEnd());
+        }
+    }
+
+private:
+    // Blank lines held back at most, for a file full of them.
+    static constexpr qsizetype kMaxHeldBlanks = 64 * 1024;
+
+    QByteArray LineEnd() const { return m_lineEnd.isEmpty() ? QByteArray("\n") : m_lineEnd; }
+
+    ini::PendingKey* PendingEntry(const ini::Line& line)
+    {
+        if (!m_section || line.kind != ini::Line::Entry)
+            return nullptr;
+        ini::PendingKey* key = m_section->Find(line.name.toCaseFolded());
+        return key && !key->done ? key : nullptr;
+    }
+
+    bool ClosesSectionWithKeysToAdd(const ini::LineReader& in) const
+    {
+        return m_section && m_section->HasUndone() && in.Complete() && ini::IsBlankLine(in.Text())
+            && m_heldBlanks.size() < kMaxHeldBlanks;
+    }
+
+    void EnterSection(const ini::Line& line, ini::LineReader& in)
+    {
+        FinishSection();
+        const QString folded = line.name.toCaseFolded();
+        for (ini::PendingSection& s : m_pending) {
+            if (!line.name.isNull() && s.folded == folded)
+                m_section = &s;
+        }
+        if (m_section)
+            m_section->seen = true;
+        CopyLine(in);
+    }
+
+    void ReplaceEntry(ini::PendingKey& key, ini::LineReader& in)
+    {
+        WriteHeldBlanks();
+        in.SkipRest();
+        const QByteArray end = in.LineEnd();
+        WriteEntry(key, end.isEmpty() ? LineEnd() : end);
+    }
+
+    void CopyLine(ini::LineReader& in)
+    {
+        WriteHeldBlanks();
+        WriteStored(in.Raw());
+        in.TakeRest([this](QByteArrayView bytes) { return WriteStored(bytes); });
+        m_atLineStart = !in.LineEnd().isEmpty();
+    }
+
+    // Adds the section's missing keys after its last line that is not blank.
+    void FinishSection()
+    {
+        if (m_section) {
+            for (ini::PendingKey& k : m_section->keys) {
+                if (!k.done)
+                    WriteEntry(k, LineEnd());
+            }
+        }
+        WriteHeldBlanks();
+        m_section = nullptr;
+    }
+
+    void HoldBlank(const ini::LineReader& in)
+    {
+        m_heldBlanks.append(in.Raw());
+        m_heldEndsLine = !in.LineEnd().isEmpty();
+    }
+
+    void WriteHeldBlanks()
+    {
+        if (m_heldBlanks.isEmpty())
+            return;
+        WriteStored(m_heldBlanks);
+        m_heldBlanks.clear();
+        m_atLineStart = m_heldEndsLine;
+    }
+
+    void WriteEntry(ini::PendingKey& key, const QByteArray& end)
+    {
+        StartNewLine();
+        WriteText(key.key.toUtf8() + '=' + ini::StoredForm(key.value).toUtf8() + end);
+        key.done = true;
+    }
+
+    // A last line without a line end gets one before anything follows it.
+    void StartNewLine()
+    {
+        if (!m_atLineStart)
+            WriteText(LineEnd());
+        m_atLineStart = true;
+    }
+
+    void WriteText(const QByteArray& utf8)
+    {
+        // After a UTF-16 file that ended on half a character, new text starts on a whole one.
+        if (m_encoding != ini::Encoding::Utf8 && m_written % 2)
+            WriteStored(QByteArrayView("", 1));
+        WriteStored(ini::Encode(utf8, m_encoding));
+    }
+
+    bool WriteStored(QByteArrayView bytes)
+    {
+        m_ok = m_ok && (bytes.isEmpty() || m_out.Write(bytes));
+        m_written += bytes.size();
+        return m_ok;
+    }
+
+    std::vector<ini::PendingSection>& m_pending;
+    FileReplacement& m_out;
+    bool m_ok = true;
+    qint64 m_written = 0;
+    ini::Encoding m_encoding = ini::Encoding::Utf8;
+    QByteArray m_lineEnd; // the first line end of the old file
+    bool m_atLineStart = true;
+    ini::PendingSection* m_section = nullptr;
+    QByteArray m_heldBlanks;
+    bool m_heldEndsLine = true;
+};
 
 } // namespace
 
-IniFileStore::IniFileStore(const QString& path) : m_path(path) {}
-
-IniFileStore::PendingKey* IniFileStore::PendingSection::Find(const QString& foldedKey)
+ini::PendingKey* ini::PendingSection::Find(const QString& foldedKey)
 {
     for (PendingKey& k : keys) {
         if (k.folded == foldedKey)
@@ -183,7 +208,7 @@ IniFileStore::PendingKey* IniFileStore::PendingSection::Find(const QString& fold
     return nullptr;
 }
 
-bool IniFileStore::PendingSection::HasUndone() const
+bool ini::PendingSection::HasUndone() const
 {
     for (const PendingKey& k : keys) {
         if (!k.done)
@@ -191,6 +216,8 @@ bool IniFileStore::PendingSection::HasUndone() const
     }
     return false;
 }
+
+IniFileStore::IniFileStore(const QString& path, DiskWriter* disk) : m_path(path), m_disk(disk ? *disk : m_realDisk) {}
 
 int IniFileStore::GetProfileInt(const QString& section, const QString& key, int def)
 {
@@ -211,20 +238,20 @@ void IniFileStore::WriteProfileInt(const QString& section, const QString& key, i
 void IniFileStore::WriteProfileString(const QString& section, const QString& key, const QString& value)
 {
     const QString sectionFolded = section.toCaseFolded();
-    PendingSection* target = nullptr;
-    for (PendingSection& s : m_pending) {
+    ini::PendingSection* target = nullptr;
+    for (ini::PendingSection& s : m_pending) {
         if (s.folded == sectionFolded)
             target = &s;
     }
     if (!target) {
-        m_pending.push_back(PendingSection{section, sectionFolded, {}, false});
+        m_pending.push_back(ini::PendingSection{section, sectionFolded, {}, false});
         target = &m_pending.back();
     }
     const QString keyFolded = key.toCaseFolded();
-    if (PendingKey* k = target->Find(keyFolded))
-        k->value = OneLine(value);
+    if (ini::PendingKey* k = target->Find(keyFolded))
+        k->value = value;
     else
-        target->keys.push_back(PendingKey{key, keyFolded, OneLine(value), false});
+        target->keys.push_back(ini::PendingKey{key, keyFolded, value, false});
 
     if (!m_writing)
         Commit();
@@ -253,7 +280,7 @@ void IniFileStore::BeginWrite()
 bool IniFileStore::Commit()
 {
     m_writing = false;
-    std::vector<PendingSection> pending;
+    std::vector<ini::PendingSection> pending;
     pending.swap(m_pending);
     if (pending.empty())
         return true;
@@ -311,121 +338,25 @@ void IniFileStore::FillCache()
     m_cacheFilled = true;
 }
 
-bool IniFileStore::WriteOut(QIODevice& out, const QByteArray& bytes)
+bool IniFileStore::WriteFile(std::vector<ini::PendingSection>& pending)
 {
-    return out.write(bytes) == bytes.size();
-}
-
-bool IniFileStore::WriteFile(std::vector<PendingSection>& pending)
-{
-    QFile in(m_path);
-    const bool exists = QFileInfo::exists(m_path);
-    // A file that cannot be read cannot be carried over; better not to replace it.
-    if (exists && !in.open(QIODevice::ReadOnly))
+    FileReplacement::RemoveLeftovers(m_path);
+    QFile old;
+    const ini::Opened opened = ini::OpenForReading(m_path, old);
+    // What cannot be read cannot be carried over; better not to replace it.
+    if (opened != ini::Opened::Yes && opened != ini::Opened::Absent)
         return false;
 
-    QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly))
+    FileReplacement out(m_path, m_disk);
+    if (!out.Open())
         return false;
-
-    bool ok = true;
-    bool endsWithNewline = true;
-    QByteArray eol = "\n";
-    const auto write = [&](const QByteArray& bytes) {
-        if (bytes.isEmpty() || !ok)
-            return ok;
-        ok = WriteOut(out, bytes);
-        endsWithNewline = bytes.endsWith('\n');
-        return ok;
-    };
-    const auto writeEntry = [&](const PendingKey& k) {
-        if (!endsWithNewline)
-            write(eol);
-        write(k.key.toUtf8() + '=' + k.value.toUtf8() + eol);
-    };
-
-    PendingSection* current = nullptr;
-    // Blank lines at the end of a section that still lacks keys are held back,
-    // so that added keys follow the section's last entry, not the gap after it.
-    QByteArray blanks;
-    const auto flushBlanks = [&] {
-        write(blanks);
-        blanks.clear();
-    };
-    const auto finishSection = [&] {
-        if (current) {
-            for (PendingKey& k : current->keys) {
-                if (!k.done)
-                    writeEntry(k);
-                k.done = true;
-            }
-        }
-        flushBlanks();
-    };
-    const auto findSection = [&](const QString& name) -> PendingSection* {
-        if (name.isNull())
-            return nullptr;
-        const QString folded = name.toCaseFolded();
-        for (PendingSection& s : pending) {
-            if (s.folded == folded)
-                return &s;
-        }
-        return nullptr;
-    };
-
-    if (exists) {
-        LineReader reader(in);
-        for (bool first = true; ok && reader.Next(); first = false) {
-            const QByteArray& head = reader.Head();
-            if (first && head.endsWith("\r\n"))
-                eol = "\r\n";
-
-            const Line line = Classify(Content(head, first));
-            PendingKey* key = nullptr;
-            if (current && line.kind == Line::Entry) {
-                key = current->Find(line.name.toCaseFolded());
-                if (key && key->done)
-                    key = nullptr;
-            }
-            if (line.kind == Line::Section) {
-                finishSection();
-                current = findSection(line.name);
-                if (current)
-                    current->seen = true;
-                write(head);
-                reader.TakeRest(write);
-            } else if (key) {
-                flushBlanks();
-                writeEntry(*key);
-                key->done = true;
-                reader.SkipRest();
-            } else if (current && current->HasUndone() && reader.Complete()
-                       && Trimmed(head).isEmpty() && blanks.size() < 65536) {
-                blanks += head;
-            } else {
-                flushBlanks();
-                write(head);
-                reader.TakeRest(write);
-            }
-        }
+    IniRewrite rewrite(pending, out);
+    if (opened == ini::Opened::Yes) {
+        ini::LineReader reader(old);
+        rewrite.CopyOldFile(reader);
         if (reader.Failed())
-            ok = false;
+            out.Cancel();
     }
-    finishSection();
-
-    for (PendingSection& s : pending) {
-        if (s.seen)
-            continue;
-        if (!endsWithNewline)
-            write(eol);
-        write('[' + s.name.toUtf8() + ']' + eol);
-        for (PendingKey& k : s.keys)
-            writeEntry(k);
-    }
-
-    if (!ok) {
-        out.cancelWriting(); // the temporary file goes, the old file stays
-        return false;
-    }
-    return out.commit();
+    rewrite.AppendMissingSections();
+    return out.Commit();
 }

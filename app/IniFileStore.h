@@ -1,14 +1,15 @@
 #pragma once
 // The .ini store: the program's own reader and writer of the profile format
 // ("[Section]" lines, "key=value" lines), with section and key names compared
-// without regard to case, blanks around names and values ignored and the first
-// match winning. Saving replaces only the keys written; every other line and
-// comment stays as it was, and the file is replaced as a whole or not at all.
+// without regard to case, blanks around names and values ignored, one pair of
+// double quotes around a value dropped and the first match winning. Saving
+// replaces only the keys written; every other line and comment stays as it
+// was, in the file's own encoding and line ends, and the file is replaced as a
+// whole or not at all.
 //
 // Whatever the file holds, memory and time stay bounded: the file is streamed,
-// lines are read up to a fixed length (the rest of a longer line is skipped or
-// copied through), values are cut, and one reading keeps a bounded number of
-// entries.
+// lines are read up to a fixed length, values are cut, one reading keeps a
+// bounded number of entries, and anything but a regular file is never read.
 
 #include <QHash>
 #include <QPair>
@@ -17,14 +18,36 @@
 #include <optional>
 #include <vector>
 
+#include "app/FileReplacement.h"
 #include "app/ProfileStore.h"
 
-class QByteArray;
-class QIODevice;
+namespace ini {
+
+// Keys waiting for the next save, grouped by section, in the order written.
+struct PendingKey {
+    QString key;
+    QString folded;
+    QString value;
+    bool done = false;
+};
+struct PendingSection {
+    QString name;
+    QString folded;
+    std::vector<PendingKey> keys;
+    bool seen = false;
+
+    PendingKey* Find(const QString& foldedKey);
+    bool HasUndone() const;
+};
+
+} // namespace ini
 
 class IniFileStore : public IProfileStore {
 public:
-    explicit IniFileStore(const QString& path);
+    // disk: how saves reach the disk; null for the real one.
+    explicit IniFileStore(const QString& path, DiskWriter* disk = nullptr);
+    IniFileStore(const IniFileStore&) = delete;
+    IniFileStore& operator=(const IniFileStore&) = delete;
 
     int GetProfileInt(const QString& section, const QString& key, int def) override;
     QString GetProfileString(const QString& section, const QString& key, const QString& def) override;
@@ -38,46 +61,20 @@ public:
 
     QString Location() const override { return m_path; }
 
-    // Bytes of a line that are looked at; the rest of a longer line is skipped
-    // when reading and copied unchanged when saving.
-    static constexpr qsizetype kMaxLineBytes = 4096;
-    // Characters of a value that are kept.
-    static constexpr qsizetype kMaxValueLength = 1024;
-    // Longer section or key names cannot be ours and are passed over.
-    static constexpr qsizetype kMaxNameLength = 256;
     // Entries one reading keeps; keys beyond are looked up in the file itself.
     static constexpr qsizetype kMaxCachedEntries = 4096;
-
-protected:
-    // Writes bytes of the new file; false when they did not all go. Replaced by
-    // tests to stand for a full disk.
-    virtual bool WriteOut(QIODevice& out, const QByteArray& bytes);
 
 private:
     using Id = QPair<QString, QString>; // case-folded section and key
 
-    struct PendingKey {
-        QString key;
-        QString folded;
-        QString value;
-        bool done = false;
-    };
-    struct PendingSection {
-        QString name;
-        QString folded;
-        std::vector<PendingKey> keys;
-        bool seen = false;
-
-        PendingKey* Find(const QString& foldedKey);
-        bool HasUndone() const;
-    };
-
     std::optional<QString> Lookup(const QString& section, const QString& key);
     std::optional<QString> ScanFor(const Id& id) const;
     void FillCache();
-    bool WriteFile(std::vector<PendingSection>& pending);
+    bool WriteFile(std::vector<ini::PendingSection>& pending);
 
     QString m_path;
+    DiskWriter m_realDisk;
+    DiskWriter& m_disk;
 
     bool m_reading = false;
     bool m_cacheFilled = false;
@@ -85,5 +82,5 @@ private:
     QHash<Id, QString> m_cache;
 
     bool m_writing = false;
-    std::vector<PendingSection> m_pending;
+    std::vector<ini::PendingSection> m_pending;
 };

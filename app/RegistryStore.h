@@ -1,32 +1,20 @@
 #pragma once
-// The per-user store: QSettings in the platform's native format under the
-// maker's key and the application name (a file under ~/.config on Linux, the
-// registry on Windows). One group per section; integers as integers, texts as
-// texts.
+// The per-user store: the file <config home>/<maker's key>/<application
+// name>.conf (config home is $XDG_CONFIG_HOME, or ~/.config), one section per
+// group, integers as decimal text, texts as they are. It is read and written
+// by the same code as the .ini file, so it has the same bounds and the same
+// checked, all-or-nothing saves; no other file is ever consulted.
 
-#include <QSettings>
 #include <QString>
 
-#include "app/ProfileStore.h"
+#include "app/IniFileStore.h"
 
-class RegistryStore : public IProfileStore {
+class RegistryStore : public IniFileStore {
 public:
-    RegistryStore(const QString& registryKey, const QString& appName);
+    RegistryStore(const QString& registryKey, const QString& appName, DiskWriter* disk = nullptr);
 
-    int GetProfileInt(const QString& section, const QString& key, int def) override;
-    QString GetProfileString(const QString& section, const QString& key, const QString& def) override;
-    void WriteProfileInt(const QString& section, const QString& key, int value) override;
-    void WriteProfileString(const QString& section, const QString& key, const QString& value) override;
-
-    void BeginWrite() override;
+    // Creates the store's folder before the first save.
     bool Commit() override;
 
-    QString Location() const override { return m_settings.fileName(); }
-
-private:
-    static QString Path(const QString& section, const QString& key);
-    void Written();
-
-    QSettings m_settings;
-    bool m_writing = false;
+    static QString PathFor(const QString& registryKey, const QString& appName);
 };

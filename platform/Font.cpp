@@ -9,6 +9,7 @@
 #include <QPainterPath>
 
 #include "platform/Region.h"
+#include "platform/Text.h"
 
 namespace platform {
 namespace {
@@ -44,13 +45,8 @@ bool IsSymbolStandIn(const QFont& font, const QString& face)
 void SetFaceName(LOGFONT& lf, const QString& face)
 {
     std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
-    const QByteArray bytes = face.left(LF_FACESIZE - 1).toUtf8();
-    // Cut at a character boundary when the UTF-8 form is longer than the field.
-    int n = int(std::min<qsizetype>(bytes.size(), LF_FACESIZE - 1));
-    if (n < bytes.size())
-        while (n > 0 && (uchar(bytes[n]) & 0xC0) == 0x80)
-            --n;
-    std::memcpy(lf.lfFaceName, bytes.constData(), std::size_t(n));
+    const QByteArray bytes = CutText(face, LF_FACESIZE - 1, LF_FACESIZE - 1).toUtf8();
+    std::memcpy(lf.lfFaceName, bytes.constData(), std::size_t(bytes.size()));
 }
 
 QFont CreateFontIndirect(const LOGFONT& lf)

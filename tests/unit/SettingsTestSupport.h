@@ -1,16 +1,11 @@
 #pragma once
-// Shared by the settings tests: the stored keys with their members, file
-// contents, and paths made read-only even for a process running as root.
+// Shared by the settings tests: the stored keys with their members, and file
+// contents in every form a settings file can have.
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <QStringList>
-
-#include <cstdlib>
-#include <functional>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/ClockApp.h"
 
@@ -37,10 +32,11 @@ inline QStringList Values(const CClockApp& a)
             n(a.m_bDateBox), n(a.m_bIniFile), n(a.m_bTrayIcon)};
 }
 
+// Empty for what is not a regular file (a FIFO would block).
 inline QByteArray ReadAll(const QString& path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 inline bool WriteAll(const QString& path, const QByteArray& bytes)
@@ -49,24 +45,15 @@ inline bool WriteAll(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// Runs action while the paths cannot be written; false, without running it, when
-// root could not step down to nobody (root ignores permissions; access() checks
-// the real user, so both ids change).
-inline bool WhileReadOnly(const QStringList& paths, const std::function<void()>& action)
+// Text (with "\n" line ends) in a file's form: "UTF-16LE", "UTF-16BE" or UTF-8
+// ("BOM" for one), with "CR LF" or "CR" line ends, else LF.
+inline QByteArray InForm(QString text, const QString& form)
 {
-    const auto chmodAll = [&](mode_t dir, mode_t file) {
-        for (const QString& p : paths)
-            ::chmod(QFile::encodeName(p).constData(), QFileInfo(p).isDir() ? dir : file);
-    };
-    chmodAll(0555, 0444);
-    const bool root = ::geteuid() == 0;
-    const bool ok = !root || ::setresuid(65534, 65534, 0) == 0;
-    if (ok)
-        action();
-    if (root && ok && ::setresuid(0, 0, 0) != 0)
-        std::abort();
-    chmodAll(0755, 0644);
-    return ok;
+    text.replace(u'\n', form.contains("CR LF") ? "\r\n" : form.contains("CR") ? "\r" : "\n");
+    QStringEncoder encode(form.startsWith("UTF-16BE") ? QStringConverter::Utf16BE : QStringConverter::Utf16LE);
+    if (form.startsWith("UTF-16"))
+        return (form.startsWith("UTF-16LE") ? "\xFF\xFE" : "\xFE\xFF") + QByteArray(encode(text));
+    return (form.contains("BOM") ? "\xEF\xBB\xBF" : "") + text.toUtf8();
 }
 
 } // namespace testsupport

@@ -26,10 +26,7 @@ constexpr qsizetype kMaxPath = 1000;
 constexpr qsizetype kMinPath = 3;
 constexpr QSize kFallbackScreen(1280, 1024);
 
-qsizetype FileNameStart(const QString& path)
-{
-    return qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
-}
+qsizetype FileNameStart(const QString& path) { return qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1; }
 
 // The program's path with its extension replaced by ".ini", or with ".ini"
 // appended when the file name has none. A dot in a folder name, or one that
@@ -60,15 +57,9 @@ CClockApp::CClockApp() = default;
 CClockApp::~CClockApp() = default;
 CClockApp& CClockApp::operator=(CClockApp&&) = default;
 
-void CClockApp::ResetForTests()
-{
-    *this = CClockApp();
-}
+void CClockApp::ResetForTests() { *this = CClockApp(); }
 
-void CClockApp::SetStoreForTests(std::unique_ptr<IProfileStore> store)
-{
-    m_pStore = std::move(store);
-}
+void CClockApp::SetStoreForTests(std::unique_ptr<IProfileStore> store) { m_pStore = std::move(store); }
 
 QString CClockApp::ModulePath() const
 {

@@ -39,10 +39,7 @@ qint64 DiskWriter::Write(QFileDevice& file, const char* data, qint64 size)
     return n >= 0 && file.flush() ? n : -1;
 }
 
-bool DiskWriter::Sync(QFileDevice& file)
-{
-    return file.flush() && ::fsync(file.handle()) == 0;
-}
+bool DiskWriter::Sync(QFileDevice& file) { return file.flush() && ::fsync(file.handle()) == 0; }
 
 FileReplacement::FileReplacement(const QString& path, DiskWriter& disk) : m_file(path), m_disk(disk) {}
 

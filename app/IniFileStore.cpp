@@ -10,8 +10,7 @@ namespace {
 // Calls visit(sectionFolded, keyFolded, value) for every entry of a section
 // whose name can be ours, in file order, until it returns false. False when
 // the file exists but cannot be read; anything but a regular file is absent.
-template <typename Visit>
-bool ScanFile(const QString& path, Visit&& visit)
+template <typename Visit> bool ScanFile(const QString& path, Visit&& visit)
 {
     QFile in;
     switch (ini::OpenForReading(path, in)) {
@@ -95,7 +94,7 @@ private:
     bool ClosesSectionWithKeysToAdd(const ini::LineReader& in) const
     {
         return m_section && m_section->HasUndone() && in.Complete() && ini::IsBlankLine(in.Text())
-            && m_heldBlanks.size() < kMaxHeldBlanks;
+               && m_heldBlanks.size() < kMaxHeldBlanks;
     }
 
     void EnterSection(const ini::Line& line, ini::LineReader& in)
@@ -272,10 +271,7 @@ void IniFileStore::EndRead()
     m_cache.squeeze();
 }
 
-void IniFileStore::BeginWrite()
-{
-    m_writing = true;
-}
+void IniFileStore::BeginWrite() { m_writing = true; }
 
 bool IniFileStore::Commit()
 {

@@ -42,10 +42,7 @@ Opened OpenForReading(const QString& path, QFile& file)
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return platform::IsBlank(QLatin1Char(c));
-}
+bool IsBlank(char c) { return platform::IsBlank(QLatin1Char(c)); }
 
 QByteArrayView Trimmed(QByteArrayView v)
 {
@@ -56,10 +53,7 @@ QByteArrayView Trimmed(QByteArrayView v)
     return v;
 }
 
-bool IsQuoted(QByteArrayView v)
-{
-    return v.size() >= 2 && v.front() == '"' && v.back() == '"';
-}
+bool IsQuoted(QByteArrayView v) { return v.size() >= 2 && v.front() == '"' && v.back() == '"'; }
 
 QStringConverter::Encoding Utf16Of(Encoding encoding)
 {
@@ -100,10 +94,7 @@ bool LineReader::Ensure(qsizetype n)
     return m_buffer.size() - m_pos >= n;
 }
 
-bool LineReader::AtEnd()
-{
-    return !Ensure(1);
-}
+bool LineReader::AtEnd() { return !Ensure(1); }
 
 char16_t LineReader::Unit(qsizetype offset) const
 {
@@ -224,10 +215,7 @@ Line Classify(QByteArrayView text)
     return line;
 }
 
-bool IsBlankLine(QByteArrayView text)
-{
-    return Trimmed(text).isEmpty();
-}
+bool IsBlankLine(QByteArrayView text) { return Trimmed(text).isEmpty(); }
 
 QString StoredForm(QString value)
 {

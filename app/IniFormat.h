@@ -26,8 +26,8 @@ constexpr qsizetype kMaxNameLength = 256;
 
 enum class Opened {
     Yes,
-    Absent,    // nothing at the path
-    NotAFile,  // a folder, FIFO, device or socket: never a settings file
+    Absent,   // nothing at the path
+    NotAFile, // a folder, FIFO, device or socket: never a settings file
     Unreadable,
 };
 
@@ -63,8 +63,7 @@ public:
 
     // Hands the rest of a long line, as stored, to sink piece by piece. False
     // when sink refused a piece.
-    template <typename Sink>
-    bool TakeRest(Sink&& sink)
+    template <typename Sink> bool TakeRest(Sink&& sink)
     {
         while (!m_complete) {
             const qsizetype n = Scan(kChunk);

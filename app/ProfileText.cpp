@@ -65,8 +65,7 @@ std::optional<COLORREF> ParseColor(QStringView text)
     const qsizetype n = text.size();
     const bool negative = SkipBlanksAndSign(text, i);
     // The prefix counts only when a digit follows it; "0x" alone reads as 0.
-    if (i + 2 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')
-        && HexDigit(text[i + 2]) >= 0)
+    if (i + 2 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X') && HexDigit(text[i + 2]) >= 0)
         i += 2;
     if (i >= n || HexDigit(text[i]) < 0)
         return std::nullopt;
@@ -86,9 +85,6 @@ std::optional<COLORREF> ParseColor(QStringView text)
     return negative ? COLORREF(0u - result) : result;
 }
 
-QString FormatColor(COLORREF color)
-{
-    return QString::number(color, 16);
-}
+QString FormatColor(COLORREF color) { return QString::number(color, 16); }
 
 } // namespace profile

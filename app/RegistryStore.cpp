@@ -12,8 +12,8 @@ RegistryStore::RegistryStore(const QString& registryKey, const QString& appName,
 QString RegistryStore::PathFor(const QString& registryKey, const QString& appName)
 {
     // Where the platform's per-user settings of this maker and application live.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + registryKey + u'/'
-        + appName + QStringLiteral(".conf");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + registryKey + u'/' + appName
+           + QStringLiteral(".conf");
 }
 
 bool RegistryStore::Commit()

@@ -31,8 +31,8 @@ int FrameMargin()
 {
     constexpr long long kWidest = 1 << 16;
     long long widest = 0;
-    for (long long w : {theApp.m_nDialWidth, theApp.m_nSecondsWidth, theApp.m_nMinuteWidth, theApp.m_nHourWidth,
-             theApp.m_nDateWidth})
+    for (long long w :
+         {theApp.m_nDialWidth, theApp.m_nSecondsWidth, theApp.m_nMinuteWidth, theApp.m_nHourWidth, theApp.m_nDateWidth})
         widest = std::max(widest, std::min(std::abs(w), kWidest));
     return int(widest) + 2;
 }
@@ -65,10 +65,7 @@ CClockFace::CClockFace(int left, int top, int right, int bottom)
 
 CClockFace::~CClockFace() = default;
 
-void CClockFace::Draw(QPainter* pDC)
-{
-    DrawAt(pDC, platform::Clock().Now());
-}
+void CClockFace::Draw(QPainter* pDC) { DrawAt(pDC, platform::Clock().Now()); }
 
 void CClockFace::DrawAt(QPainter* pDC, std::time_t time)
 {
@@ -125,8 +122,8 @@ void CClockFace::BuildAll(QPainter* pDC, std::time_t time)
 
     // Shapes are only built where they can reach the device; the margin keeps
     // frames along the device's edges as they would be without the clip.
-    m_rcDevice = pDC->deviceTransform().inverted().mapRect(
-        QRect(0, 0, pDC->device()->width(), pDC->device()->height()));
+    m_rcDevice =
+        pDC->deviceTransform().inverted().mapRect(QRect(0, 0, pDC->device()->width(), pDC->device()->height()));
     const int margin = FrameMargin();
     m_rcClip = m_rcDevice.adjusted(-margin, -margin, margin, margin).intersected(platform::NoClip());
 
@@ -170,10 +167,11 @@ void CClockFace::PaintAll(const QRegion* area)
 QString CClockFace::SceneKey() const
 {
     const CClockApp& a = theApp;
-    const long long values[] = {m_rcDevice.left(), m_rcDevice.top(), m_rcDevice.width(), m_rcDevice.height(),
-        a.m_crDialBackground, a.m_crDialFill, a.m_crDialFrame, a.m_nDialWidth, a.m_bShowDial, a.m_crDateFill,
-        a.m_crDateFrame, a.m_nDateWidth, a.m_bShowDate, a.m_bDateBox, a.m_bShowDay, a.m_bShowMonth, a.m_bShowAmPm,
-        a.m_bFontItalic, a.m_nFontWeight, a.m_bShowSeconds};
+    const long long values[] = {m_rcDevice.left(),    m_rcDevice.top(), m_rcDevice.width(), m_rcDevice.height(),
+                                a.m_crDialBackground, a.m_crDialFill,   a.m_crDialFrame,    a.m_nDialWidth,
+                                a.m_bShowDial,        a.m_crDateFill,   a.m_crDateFrame,    a.m_nDateWidth,
+                                a.m_bShowDate,        a.m_bDateBox,     a.m_bShowDay,       a.m_bShowMonth,
+                                a.m_bShowAmPm,        a.m_bFontItalic,  a.m_nFontWeight,    a.m_bShowSeconds};
     QString key;
     for (long long v : values)
         key += QString::number(v) + QLatin1Char(',');
@@ -221,7 +219,7 @@ QRegion CClockFace::MakeDisc(double k) const
 {
     const long long e = RoundToPixel(k * m_nRadius);
     return platform::CreateEllipticRgn(ClampToInt(m_nCenterX - e), ClampToInt(m_nCenterY - e),
-        ClampToInt(m_nCenterX + e), ClampToInt(m_nCenterY + e), m_rcClip);
+                                       ClampToInt(m_nCenterX + e), ClampToInt(m_nCenterY + e), m_rcClip);
 }
 
 void CClockFace::PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, int width)
@@ -259,9 +257,9 @@ void CClockFace::DrawDial()
         // Within the clip's range, so that the rectangle's width cannot overflow.
         const QRect& c = m_rcClip;
         const QRect face(QPoint(std::clamp(m_rcFace.left, c.left(), c.right() + 1),
-                             std::clamp(m_rcFace.top, c.top(), c.bottom() + 1)),
-            QPoint(std::clamp(m_rcFace.right, c.left(), c.right() + 1) - 1,
-                std::clamp(m_rcFace.bottom, c.top(), c.bottom() + 1) - 1));
+                                std::clamp(m_rcFace.top, c.top(), c.bottom() + 1)),
+                         QPoint(std::clamp(m_rcFace.right, c.left(), c.right() + 1) - 1,
+                                std::clamp(m_rcFace.bottom, c.top(), c.bottom() + 1) - 1));
         m_pElements->push_back({QRegion(face), theApp.m_crDialBackground, theApp.m_crDialBackground, 0});
     } else {
         platform::FillRect(*m_pDC, m_rcFace, theApp.m_crDialBackground);
@@ -310,17 +308,14 @@ void CClockFace::DrawDate(std::time_t time)
     QRegion rgn = platform::TextToRegion(font, text, at.x(), at.y(), m_rcClip);
     if (!theApp.m_bDateBox) {
         // Take the box away again: the letters alone remain.
-        const QRegion box = platform::CreateRectRgn(at.x(), at.y(), ClampToInt(right), ClampToInt(bottom))
-                                .intersected(m_rcClip);
+        const QRegion box =
+            platform::CreateRectRgn(at.x(), at.y(), ClampToInt(right), ClampToInt(bottom)).intersected(m_rcClip);
         CombineRgn(rgn, rgn, box, CombineMode::Xor);
     }
     PaintRegion(rgn, theApp.m_crDateFill, theApp.m_crDateFrame, theApp.m_nDateWidth);
 }
 
-int CClockFace::DateFontHeight(int radius)
-{
-    return int(0.18 * radius);
-}
+int CClockFace::DateFontHeight(int radius) { return int(0.18 * radius); }
 
 QPoint CClockFace::DatePosition(const QSize& extent) const
 {
@@ -335,15 +330,9 @@ double CClockFace::HourAngle(int hour, int minute, int second)
     return (hour % 12) * 30.0 + second * k + minute * 0.5;
 }
 
-double CClockFace::MinuteAngle(int minute, int second)
-{
-    return second * 0.1 + minute * 6.0;
-}
+double CClockFace::MinuteAngle(int minute, int second) { return second * 0.1 + minute * 6.0; }
 
-double CClockFace::SecondsAngle(int second)
-{
-    return second * 6.0;
-}
+double CClockFace::SecondsAngle(int second) { return second * 6.0; }
 
 void CClockFace::DrawHourHand(int hour, int minute, int second)
 {
@@ -387,8 +376,8 @@ void CClockFace::DrawSecondsHand(int second)
         y = y + m_nCenterY;
         const auto disc = [&](double k) {
             const int e = RoundToPixel(k * r);
-            return platform::CreateEllipticRgn(RoundToPixel(x - e), RoundToPixel(y - e),
-                RoundToPixel(x + e), RoundToPixel(y + e), m_rcClip);
+            return platform::CreateEllipticRgn(RoundToPixel(x - e), RoundToPixel(y - e), RoundToPixel(x + e),
+                                               RoundToPixel(y + e), m_rcClip);
         };
         CombineRgn(hand, hand, disc(0.05), CombineMode::Or);
         CombineRgn(hand, hand, disc(0.035), CombineMode::Xor);

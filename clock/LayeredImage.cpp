@@ -74,7 +74,7 @@ void ToLayered(const QImage& face, QImage& out, COLORREF clear, int opacity, con
     if (face.isNull())
         return;
     const bool direct = face.format() == QImage::Format_RGB32 || face.format() == QImage::Format_ARGB32
-        || face.format() == QImage::Format_ARGB32_Premultiplied;
+                        || face.format() == QImage::Format_ARGB32_Premultiplied;
     const QImage source = direct ? face : face.convertToFormat(QImage::Format_RGB32);
 
     const QRect area = rect.intersected(face.rect());

@@ -5,8 +5,8 @@
 // the same region as the window's shape).
 
 #include <QImage>
-#include <QRgb>
 #include <QRect>
+#include <QRgb>
 
 #include "platform/WinTypes.h"
 

@@ -15,8 +15,8 @@
 // of a logical font; nothing else (the date's size is derived from the face).
 struct CHOSENFONT {
     QString strFaceName;
-    int lfWeight = 0;           // 0..1000, 400 normal, 700 bold
-    std::uint8_t lfItalic = 0;  // non-zero: italic
+    int lfWeight = 0;          // 0..1000, 400 normal, 700 bold
+    std::uint8_t lfItalic = 0; // non-zero: italic
 };
 
 class IChoosers {

@@ -56,8 +56,7 @@ void CColorButton::DrawItem(QPainter& painter, bool bPressed, bool bDisabled)
     // when pressed.
     const int left = kEdge, top = kEdge;
     const int right = width() - kEdge, bottom = height() - kEdge;
-    painter.fillRect(QRect(left, top, right - left, bottom - top),
-                     ToQColor(bDisabled ? kDisabledSwatch : m_crColor));
+    painter.fillRect(QRect(left, top, right - left, bottom - top), ToQColor(bDisabled ? kDisabledSwatch : m_crColor));
 
     if (caption.isEmpty())
         return;

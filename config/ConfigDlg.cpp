@@ -8,10 +8,7 @@
 #include "config/DialogBuilder.h"
 #include "res/Templates.h"
 
-CConfigDlg::CConfigDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint)
-{
-}
+CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint) {}
 
 CConfigDlg::~CConfigDlg() = default;
 
@@ -40,8 +37,7 @@ bool CConfigDlg::Create(QWidget* owner)
 BOOL CConfigDlg::OnInitDialog()
 {
     for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{
-             &m_pageGeom, &m_pageColor, &m_pageDial, &m_pageSecs, &m_pageMin, &m_pageHour, &m_pageDate,
-             &m_pageMisc})
+             &m_pageGeom, &m_pageColor, &m_pageDial, &m_pageSecs, &m_pageMin, &m_pageHour, &m_pageDate, &m_pageMisc})
         m_sheet.AddPage(page);
 
     // The tab strip and the pages' controls join the dialog's Tab order by

@@ -26,8 +26,8 @@ public:
     // false when it could not be made.
     bool Create(QWidget* owner);
 
-    void OnOK();          // "Dismiss"
-    void OnCloseClock();  // "Close Vitrodial"
+    void OnOK();         // "Dismiss"
+    void OnCloseClock(); // "Close Vitrodial"
 
     // A control of the dialog's own template (1, 1000, 1001).
     QWidget* GetDlgItem(int nId) const { return m_items.value(nId); }

@@ -31,7 +31,9 @@ constexpr int kIconSize = 32;
 class TemplateCheckBox : public QCheckBox {
 public:
     TemplateCheckBox(QWidget* parent, bool edge, bool multiLine)
-        : QCheckBox(parent), m_bEdge(edge), m_bMultiLine(multiLine)
+        : QCheckBox(parent)
+        , m_bEdge(edge)
+        , m_bMultiLine(multiLine)
     {
     }
 
@@ -126,7 +128,7 @@ bool TextFits(const QWidget* w, const res::ControlTemplate& c)
         QStyleOptionButton opt;
         opt.initFrom(box);
         const int indicator = box->style()->pixelMetric(QStyle::PM_IndicatorWidth, &opt, box)
-            + box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &opt, box);
+                              + box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &opt, box);
         return WrappedLines(box, box->width() - edge - indicator) * fm.lineSpacing() <= box->height() - edge;
     }
     if (const auto* radio = qobject_cast<const QRadioButton*>(w))
@@ -165,7 +167,10 @@ void ShrinkToFit(QWidget* w, const res::ControlTemplate& c)
 bool Interactive(res::Kind kind)
 {
     switch (kind) {
-    case res::Kind::PushButton: case res::Kind::CheckBox: case res::Kind::RadioButton: case res::Kind::Slider:
+    case res::Kind::PushButton:
+    case res::Kind::CheckBox:
+    case res::Kind::RadioButton:
+    case res::Kind::Slider:
         return true;
     default:
         return false;
@@ -207,13 +212,21 @@ QSize CDialogBuilder::MapDialogSize(int cx, int cy) const
 const QMetaObject* CDialogBuilder::DefaultClass(res::Kind kind)
 {
     switch (kind) {
-    case res::Kind::PushButton: return &QPushButton::staticMetaObject;
-    case res::Kind::CheckBox: return &QCheckBox::staticMetaObject;
-    case res::Kind::RadioButton: return &QRadioButton::staticMetaObject;
-    case res::Kind::GroupBox: return &QGroupBox::staticMetaObject;
-    case res::Kind::StaticText: case res::Kind::StaticIcon: return &QLabel::staticMetaObject;
-    case res::Kind::StaticFrame: return &QFrame::staticMetaObject;
-    case res::Kind::Slider: return &CSliderCtrl::staticMetaObject;
+    case res::Kind::PushButton:
+        return &QPushButton::staticMetaObject;
+    case res::Kind::CheckBox:
+        return &QCheckBox::staticMetaObject;
+    case res::Kind::RadioButton:
+        return &QRadioButton::staticMetaObject;
+    case res::Kind::GroupBox:
+        return &QGroupBox::staticMetaObject;
+    case res::Kind::StaticText:
+    case res::Kind::StaticIcon:
+        return &QLabel::staticMetaObject;
+    case res::Kind::StaticFrame:
+        return &QFrame::staticMetaObject;
+    case res::Kind::Slider:
+        return &CSliderCtrl::staticMetaObject;
     }
     return &QWidget::staticMetaObject;
 }
@@ -221,14 +234,21 @@ const QMetaObject* CDialogBuilder::DefaultClass(res::Kind kind)
 QWidget* CDialogBuilder::CreateDefault(const res::ControlTemplate& c, QWidget* parent) const
 {
     switch (c.kind) {
-    case res::Kind::PushButton: return new QPushButton(parent);
+    case res::Kind::PushButton:
+        return new QPushButton(parent);
     case res::Kind::CheckBox:
         return new TemplateCheckBox(parent, c.style & res::StaticEdge, c.style & res::MultiLine);
-    case res::Kind::RadioButton: return new TemplateRadioButton(parent);
-    case res::Kind::GroupBox: return new TemplateGroupBox(parent);
-    case res::Kind::StaticText: case res::Kind::StaticIcon: return new QLabel(parent);
-    case res::Kind::StaticFrame: return new QFrame(parent);
-    case res::Kind::Slider: return new CSliderCtrl(parent);
+    case res::Kind::RadioButton:
+        return new TemplateRadioButton(parent);
+    case res::Kind::GroupBox:
+        return new TemplateGroupBox(parent);
+    case res::Kind::StaticText:
+    case res::Kind::StaticIcon:
+        return new QLabel(parent);
+    case res::Kind::StaticFrame:
+        return new QFrame(parent);
+    case res::Kind::Slider:
+        return new CSliderCtrl(parent);
     }
     return new QWidget(parent);
 }
@@ -236,8 +256,7 @@ QWidget* CDialogBuilder::CreateDefault(const res::ControlTemplate& c, QWidget* p
 void CDialogBuilder::Configure(QWidget* w, const res::ControlTemplate& c) const
 {
     const QString text = c.text ? QString::fromUtf8(c.text) : QString();
-    w->setFocusPolicy((c.style & res::TabStop) ? Qt::StrongFocus
-                                                : Interactive(c.kind) ? Qt::ClickFocus : Qt::NoFocus);
+    w->setFocusPolicy((c.style & res::TabStop) ? Qt::StrongFocus : Interactive(c.kind) ? Qt::ClickFocus : Qt::NoFocus);
     w->setGeometry(MapDialogRect(c.x, c.y, c.w, c.h));
 
     switch (c.kind) {

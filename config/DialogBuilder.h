@@ -51,8 +51,7 @@ public:
     // (which is also the Tab order); group boxes lie beneath the controls they
     // frame and let the mouse through. Returns the controls by id; those with
     // IDC_STATIC are made but not listed.
-    QHash<int, QWidget*> Build(QWidget* parent, const res::DialogTemplate& t,
-                               const ControlFactory& factory = {}) const;
+    QHash<int, QWidget*> Build(QWidget* parent, const res::DialogTemplate& t, const ControlFactory& factory = {}) const;
 
 private:
     QWidget* CreateDefault(const res::ControlTemplate& c, QWidget* parent) const;

@@ -50,10 +50,7 @@ void CHyperLink::SetURL(const QString& strURL)
     UpdateTip();
 }
 
-void CHyperLink::UpdateTip()
-{
-    setToolTip(WrapText(m_strURL, QFontMetrics(QToolTip::font()), kMaxTipWidth));
-}
+void CHyperLink::UpdateTip() { setToolTip(WrapText(m_strURL, QFontMetrics(QToolTip::font()), kMaxTipWidth)); }
 
 void CHyperLink::UpdateLook()
 {

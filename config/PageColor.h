@@ -20,10 +20,10 @@ public:
     BOOL OnSetActive() override;
     void OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
 
-    CColorButton* m_btnLineColor = nullptr;  // "Line Color...": all five frame colours
-    CColorButton* m_btnFillColor = nullptr;  // "Fill Color...": all five fill colours
-    CColorButton* m_btnClear = nullptr;  // "Select...": the clear colour
-    CSliderCtrl* m_sliderOpacity = nullptr;  // opacity
+    CColorButton* m_btnLineColor = nullptr; // "Line Color...": all five frame colours
+    CColorButton* m_btnFillColor = nullptr; // "Fill Color...": all five fill colours
+    CColorButton* m_btnClear = nullptr;     // "Select...": the clear colour
+    CSliderCtrl* m_sliderOpacity = nullptr; // opacity
 
 protected:
     void DoDataExchange() override;

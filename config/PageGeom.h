@@ -19,9 +19,9 @@ public:
     void OnVScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
 
     CSliderCtrl* m_sliderSize = nullptr;  // size
-    CSliderCtrl* m_sliderWidth = nullptr;  // one thickness for all five parts
-    CSliderCtrl* m_sliderX = nullptr;  // horizontal position
-    CSliderCtrl* m_sliderY = nullptr;  // vertical position, minimum at the top
+    CSliderCtrl* m_sliderWidth = nullptr; // one thickness for all five parts
+    CSliderCtrl* m_sliderX = nullptr;     // horizontal position
+    CSliderCtrl* m_sliderY = nullptr;     // vertical position, minimum at the top
 
 protected:
     void DoDataExchange() override;

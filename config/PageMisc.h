@@ -20,11 +20,11 @@ public:
     // change them.
     BOOL OnInitDialog() override;
 
-    CHyperLink* m_linkContact = nullptr;  // contact line, a mailto: link
-    CHyperLink* m_linkVersion = nullptr;  // version line, the web page
-    QRadioButton* m_radioIniFile = nullptr;  // "INI File" ("Windows Registry" has no member)
-    QCheckBox* m_chkTrayIcon = nullptr;  // tray icon
-    QCheckBox* m_chkTopMost = nullptr;  // stay on top
+    CHyperLink* m_linkContact = nullptr;    // contact line, a mailto: link
+    CHyperLink* m_linkVersion = nullptr;    // version line, the web page
+    QRadioButton* m_radioIniFile = nullptr; // "INI File" ("Windows Registry" has no member)
+    QCheckBox* m_chkTrayIcon = nullptr;     // tray icon
+    QCheckBox* m_chkTopMost = nullptr;      // stay on top
 
 protected:
     void DoDataExchange() override;

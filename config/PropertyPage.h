@@ -15,7 +15,7 @@ class CSliderCtrl;
 namespace res {
 struct ControlTemplate;
 struct DialogTemplate;
-}
+} // namespace res
 
 class CPropertyPage : public QWidget {
     Q_OBJECT
@@ -58,8 +58,7 @@ protected:
     // pointer is set as soon as the control exists.
     virtual void DoDataExchange() {}
 
-    template <class T>
-    void DDX_Control(int nId, T*& member)
+    template <class T> void DDX_Control(int nId, T*& member)
     {
         Binding b;
         b.meta = &T::staticMetaObject;

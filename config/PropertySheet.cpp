@@ -153,8 +153,8 @@ bool CPropertySheet::Create(QWidget* pParent)
     for (int i = 0; i < m_pTabs->count(); ++i)
         page = page.expandedTo(m_pTabs->widget(i)->sizeHint());
     const QSize margin = CDialogBuilder(font()).MapDialogSize(kMarginDu, kMarginDu);
-    m_pTabs->setGeometry(QRect(QPoint(margin.width(), margin.height()),
-                               static_cast<SheetTabs*>(m_pTabs)->SizeForPage(page)));
+    m_pTabs->setGeometry(
+        QRect(QPoint(margin.width(), margin.height()), static_cast<SheetTabs*>(m_pTabs)->SizeForPage(page)));
     resize(m_pTabs->width() + 2 * margin.width(), m_pTabs->height() + 2 * margin.height());
 
     connect(m_pTabs, &QTabWidget::currentChanged, this, &CPropertySheet::OnSelChange);
@@ -168,10 +168,7 @@ bool CPropertySheet::Create(QWidget* pParent)
     return true;
 }
 
-CPropertyPage* CPropertySheet::GetPage(int nPage) const
-{
-    return qobject_cast<CPropertyPage*>(m_pTabs->widget(nPage));
-}
+CPropertyPage* CPropertySheet::GetPage(int nPage) const { return qobject_cast<CPropertyPage*>(m_pTabs->widget(nPage)); }
 
 CPropertyPage* CPropertySheet::GetActivePage() const { return GetPage(m_pTabs->currentIndex()); }
 

@@ -21,8 +21,14 @@ constexpr int kWheelNotch = 120;
 bool IsTrackbarKey(int key)
 {
     switch (key) {
-    case Qt::Key_Left: case Qt::Key_Up: case Qt::Key_Right: case Qt::Key_Down:
-    case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
         return true;
     default:
         return false;
@@ -84,10 +90,20 @@ void CSliderCtrl::keyPressEvent(QKeyEvent* event)
         return;
     }
     switch (event->key()) {
-    case Qt::Key_Left: case Qt::Key_Up: Step(-singleStep(), TB_LINEUP); break;
-    case Qt::Key_Right: case Qt::Key_Down: Step(singleStep(), TB_LINEDOWN); break;
-    case Qt::Key_PageUp: Step(-pageStep(), TB_PAGEUP); break;
-    case Qt::Key_PageDown: Step(pageStep(), TB_PAGEDOWN); break;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        Step(-singleStep(), TB_LINEUP);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        Step(singleStep(), TB_LINEDOWN);
+        break;
+    case Qt::Key_PageUp:
+        Step(-pageStep(), TB_PAGEUP);
+        break;
+    case Qt::Key_PageDown:
+        Step(pageStep(), TB_PAGEDOWN);
+        break;
     case Qt::Key_Home:
         if (value() != minimum()) {
             setValue(minimum());

@@ -33,7 +33,7 @@ int CellHeight(QFont& font, int pixelSize)
 // a missing "Impact" counts as "fantasy", which a dingbats font may claim.
 bool IsSymbolStandIn(const QFont& font, const QString& face)
 {
-    const QString family = QFontInfo(font).family();  // "Name" or "Name [foundry]"
+    const QString family = QFontInfo(font).family(); // "Name" or "Name [foundry]"
     const qsizetype foundry = family.indexOf(QLatin1String(" ["));
     if (QStringView(family).left(foundry < 0 ? family.size() : foundry).compare(face, Qt::CaseInsensitive) == 0)
         return false;

@@ -17,10 +17,10 @@ constexpr int LF_FACESIZE = 32;
 
 // The fields of a logical-font record the program sets; all others are zero.
 struct LOGFONT {
-    int lfHeight = 0;    // > 0: character cell height (ascent + descent) in pixels
-    int lfWeight = 0;    // 0..1000, 400 normal, 700 bold; 0 means normal
+    int lfHeight = 0; // > 0: character cell height (ascent + descent) in pixels
+    int lfWeight = 0; // 0..1000, 400 normal, 700 bold; 0 means normal
     std::uint8_t lfItalic = 0;
-    char lfFaceName[LF_FACESIZE] = {};  // at most 31 characters and the terminator
+    char lfFaceName[LF_FACESIZE] = {}; // at most 31 characters and the terminator
 };
 
 // Fills lfFaceName from face, cut to 31 characters, always terminated.
@@ -37,7 +37,6 @@ QSize GetTextExtent(const QFont& font, const QString& text);
 // opaque background box (x, y, x + extent), turned into a region by the
 // even-odd rule: the box with the letters cut out of it. Only the part inside
 // clip is built (see Region.h).
-QRegion TextToRegion(const QFont& font, const QString& text, int x, int y,
-    const QRect& clip = NoClip());
+QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const QRect& clip = NoClip());
 
 } // namespace platform

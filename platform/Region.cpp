@@ -13,7 +13,7 @@
 namespace platform {
 namespace {
 
-using Span = std::pair<int, int>;  // [first, second)
+using Span = std::pair<int, int>; // [first, second)
 
 // Turns rows of spans, given top to bottom, into the banded rectangle list
 // that QRegion keeps: rows with identical spans merge into one band.
@@ -92,7 +92,7 @@ void AppendSpan(std::vector<Span>& row, int a, int b)
 
 int ClampToInt(double v)
 {
-    if (!(v > double(std::numeric_limits<int>::min())))  // also NaN
+    if (!(v > double(std::numeric_limits<int>::min()))) // also NaN
         return std::numeric_limits<int>::min();
     if (v >= double(std::numeric_limits<int>::max()))
         return std::numeric_limits<int>::max();
@@ -100,10 +100,10 @@ int ClampToInt(double v)
 }
 
 struct Edge {
-    double xTop;   // x at the upper end
+    double xTop; // x at the upper end
     double yTop;
-    double slope;  // dx/dy
-    int firstRow;  // rows whose pixel centres the edge crosses
+    double slope; // dx/dy
+    int firstRow; // rows whose pixel centres the edge crosses
     int endRow;
 };
 
@@ -115,8 +115,7 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
     if (edges.empty() || clip.isEmpty())
         return bands.Finish();
 
-    std::sort(edges.begin(), edges.end(),
-        [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
     int first = std::max(edges.front().firstRow, clip.top());
     int end = clip.top();
     for (const Edge& e : edges)
@@ -134,9 +133,8 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
     for (int y = first; y < end; ++y) {
         while (next < edges.size() && edges[next].firstRow <= y)
             active.push_back(&edges[next++]);
-        active.erase(std::remove_if(active.begin(), active.end(),
-                         [y](const Edge* e) { return e->endRow <= y; }),
-            active.end());
+        active.erase(std::remove_if(active.begin(), active.end(), [y](const Edge* e) { return e->endRow <= y; }),
+                     active.end());
         if (active.empty()) {
             if (next == edges.size())
                 break;
@@ -168,8 +166,8 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
 
 void AddEdge(std::vector<Edge>& edges, QPointF a, QPointF b)
 {
-    if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x())
-        || !std::isfinite(b.y()) || a.y() == b.y())
+    if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y())
+        || a.y() == b.y())
         return;
     if (a.y() > b.y())
         std::swap(a, b);
@@ -186,10 +184,10 @@ void AddEdge(std::vector<Edge>& edges, QPointF a, QPointF b)
 
 // A region's rows as QRegion keeps them: bands of rows sharing one list of spans.
 struct Band {
-    int top;     // first row
-    int bottom;  // one past the last row
+    int top;    // first row
+    int bottom; // one past the last row
     const QRect* first;
-    const QRect* last;  // one past
+    const QRect* last; // one past
 };
 
 std::vector<Band> Bands(const QRegion& rgn)
@@ -223,7 +221,7 @@ private:
 
 // out = a ∩ (b shifted right by d); b comes as a band's rectangles.
 void IntersectShifted(const std::vector<Span>& a, const QRect* b, const QRect* bEnd, long long d,
-    std::vector<Span>& out)
+                      std::vector<Span>& out)
 {
     out.clear();
     auto ia = a.begin();
@@ -266,8 +264,7 @@ void SubtractSpans(const QRect* a, const QRect* aEnd, const std::vector<Span>& b
 QImage* DirectTarget(QPainter& dc)
 {
     QPaintDevice* device = dc.device();
-    if (!device || device->devType() != QInternal::Image || dc.hasClipping()
-        || !dc.deviceTransform().isIdentity())
+    if (!device || device->devType() != QInternal::Image || dc.hasClipping() || !dc.deviceTransform().isIdentity())
         return nullptr;
     const QPainter::CompositionMode mode = dc.compositionMode();
     if (mode != QPainter::CompositionMode_SourceOver && mode != QPainter::CompositionMode_Source)
@@ -401,7 +398,7 @@ BandCover& BandCover::Add(const QRegion& rgn)
             const int last = int(std::min<long long>(top + m_nRows - 1, r.bottom()));
             const QRect rows(QPoint(r.left(), first), QPoint(r.right(), last));
             auto it = std::lower_bound(m_bands.begin(), m_bands.end(), top,
-                [this](const QRect& band, long long t) { return Floor(band.top()) < t; });
+                                       [this](const QRect& band, long long t) { return Floor(band.top()) < t; });
             if (it != m_bands.end() && Floor(it->top()) == top)
                 *it |= rows;
             else
@@ -437,17 +434,16 @@ void CombineRgn(QRegion& dst, const QRegion& a, const QRegion& b, CombineMode mo
     }
 }
 
-void FillRgn(QPainter& dc, const QRegion& rgn, COLORREF color)
-{
-    FillRects(dc, rgn.begin(), rgn.end(), color);
-}
+void FillRgn(QPainter& dc, const QRegion& rgn, COLORREF color) { FillRects(dc, rgn.begin(), rgn.end(), color); }
 
 void FillRect(QPainter& dc, const RECT& rc, COLORREF color)
 {
     // Within the clip's range, so that the rectangle's width cannot overflow.
     const QRect& all = NoClip();
-    const QRect rect(QPoint(std::clamp(rc.left, all.left(), all.right() + 1), std::clamp(rc.top, all.top(), all.bottom() + 1)),
-        QPoint(std::clamp(rc.right, all.left(), all.right() + 1) - 1, std::clamp(rc.bottom, all.top(), all.bottom() + 1) - 1));
+    const QRect rect(
+        QPoint(std::clamp(rc.left, all.left(), all.right() + 1), std::clamp(rc.top, all.top(), all.bottom() + 1)),
+        QPoint(std::clamp(rc.right, all.left(), all.right() + 1) - 1,
+               std::clamp(rc.bottom, all.top(), all.bottom() + 1) - 1));
     if (!rect.isEmpty())
         FillRects(dc, &rect, &rect + 1, color);
 }

@@ -31,8 +31,7 @@ const QRect& NoClip();
 QRegion CreatePolygonRgn(const std::vector<QPoint>& points, const QRect& clip = NoClip());
 // Several closed polygons with real coordinates, filled together by the
 // even-odd rule (a text's glyph outlines and its box).
-QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons,
-    const QRect& clip = NoClip());
+QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons, const QRect& clip = NoClip());
 // Ellipse inscribed in the box (left, top, right, bottom); empty when the box is.
 QRegion CreateEllipticRgn(int left, int top, int right, int bottom, const QRect& clip = NoClip());
 QRegion CreateRectRgn(int left, int top, int right, int bottom);
@@ -55,7 +54,7 @@ private:
     long long Floor(int y) const;
 
     int m_nRows;
-    std::vector<QRect> m_bands;  // by first row, rows of the same band merged
+    std::vector<QRect> m_bands; // by first row, rows of the same band merged
 };
 
 enum class CombineMode { Or, Xor, Diff, And };

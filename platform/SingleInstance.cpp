@@ -47,8 +47,8 @@ bool PeerIsSameUser(qintptr fd)
 bool IsPrivateFolder(const QString& folder)
 {
     struct stat st {};
-    return ::lstat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)
-        && st.st_uid == ::geteuid() && (st.st_mode & 0777) == 0700;
+    return ::lstat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid()
+           && (st.st_mode & 0777) == 0700;
 }
 
 // "vitrodial-" and 16 hex digits: short whatever the name, distinct per name and user.
@@ -189,8 +189,9 @@ SingleInstance::Result SingleInstance::Start()
             return Fail(QStringLiteral("the socket %1 belongs to another user").arg(m_strPath));
         socket.write(kQuit);
         QByteArray answer;
-        while (!answer.endsWith('\n') && (socket.bytesAvailable() > 0
-                   || socket.waitForReadyRead(int(qMax<qint64>(deadline.remainingTime(), 1)))))
+        while (
+            !answer.endsWith('\n')
+            && (socket.bytesAvailable() > 0 || socket.waitForReadyRead(int(qMax<qint64>(deadline.remainingTime(), 1)))))
             answer += socket.readAll();
         // Without an answer in time the clock still has the request.
         if (answer == kClosing || deadline.hasExpired())
@@ -235,7 +236,7 @@ bool SingleInstance::IsOurSocket() const
 {
     struct stat st {};
     return m_fdListen >= 0 && ::lstat(QFile::encodeName(m_strPath).constData(), &st) == 0 && S_ISSOCK(st.st_mode)
-        && st.st_dev == m_dev && st.st_ino == m_ino;
+           && st.st_dev == m_dev && st.st_ino == m_ino;
 }
 
 void SingleInstance::Stop()

@@ -26,9 +26,9 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     enum class Result {
-        Registered,   // no other instance: this one now answers to the name
-        ClosedOther,  // another instance ran and was asked to quit
-        Failed,       // no channel could be had (failed() says why)
+        Registered,  // no other instance: this one now answers to the name
+        ClosedOther, // another instance ran and was asked to quit
+        Failed,      // no channel could be had (failed() says why)
     };
 
     explicit SingleInstance(const QString& name, QObject* parent = nullptr);

@@ -23,7 +23,7 @@ constexpr int GetBValue(COLORREF c) { return int((c >> 16) & 0xFF); }
 constexpr std::uint32_t ToQRgb(COLORREF c)
 {
     return 0xFF000000u | (std::uint32_t(GetRValue(c)) << 16) | (std::uint32_t(GetGValue(c)) << 8)
-        | std::uint32_t(GetBValue(c));
+           | std::uint32_t(GetBValue(c));
 }
 inline QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 inline COLORREF FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }

@@ -1,30 +1,25 @@
 #include "platform/X11.h"
 
 #include <algorithm>
-#include <utility>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 
-#include <xcb/xcb.h>
 #include <xcb/shape.h>
+#include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
 namespace platform::x11 {
 namespace {
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
-template <typename T>
-Reply<T> MakeReply(T* reply)
-{
-    return Reply<T>(reply, &std::free);
-}
+template <typename T> Reply<T> MakeReply(T* reply) { return Reply<T>(reply, &std::free); }
 
 xcb_connection_t* Connection()
 {
@@ -62,8 +57,7 @@ xcb_window_t Root(xcb_connection_t* c)
 
 xcb_atom_t Atom(xcb_connection_t* c, const char* name)
 {
-    auto reply = MakeReply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
+    auto reply = MakeReply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
@@ -71,18 +65,15 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name)
 
 bool IsAvailable() { return Connection() != nullptr; }
 
-QByteArray ScreenSelection(const char* prefix)
-{
-    return QByteArray(prefix) + QByteArray::number(ScreenNumber());
-}
+QByteArray ScreenSelection(const char* prefix) { return QByteArray(prefix) + QByteArray::number(ScreenNumber()); }
 
 bool SelectionOwned(const QByteArray& selection)
 {
     xcb_connection_t* c = Connection();
     if (!c)
         return false;
-    auto reply = MakeReply(xcb_get_selection_owner_reply(
-        c, xcb_get_selection_owner(c, Atom(c, selection.constData())), nullptr));
+    auto reply = MakeReply(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, Atom(c, selection.constData())), nullptr));
     return reply && reply->owner != XCB_WINDOW_NONE;
 }
 
@@ -101,14 +92,13 @@ void SetShape(unsigned long window, const QRegion& devicePixels)
             rects.push_back({int16_t(r.x()), int16_t(r.y()), uint16_t(r.width()), uint16_t(r.height())});
         // QRegion keeps its rectangles in y-x bands, which lets the server
         // skip sorting them.
-        xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED, w, 0,
-            0, uint32_t(rects.size()), rects.data());
+        xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED, w, 0, 0,
+                             uint32_t(rects.size()), rects.data());
     }
     xcb_flush(c);
 }
 
-SelectionWatch::SelectionWatch(const QByteArray& selection, QObject* parent)
-    : QObject(parent)
+SelectionWatch::SelectionWatch(const QByteArray& selection, QObject* parent) : QObject(parent)
 {
     xcb_connection_t* c = Connection();
     if (!c)
@@ -124,9 +114,9 @@ SelectionWatch::SelectionWatch(const QByteArray& selection, QObject* parent)
         return;
     m_nFirstEvent = ext->first_event;
     xcb_xfixes_select_selection_input(c, Root(c), m_atom,
-        XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
-            | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
-            | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                                          | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                                          | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     xcb_flush(c);
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
@@ -152,12 +142,10 @@ bool SelectionWatch::nativeEventFilter(const QByteArray& eventType, void* messag
         m_bOwned = owned;
         emit ownerChanged(owned);
     }
-    return false;  // Qt tracks some selections itself
+    return false; // Qt tracks some selections itself
 }
 
-AboveKeeper::AboveKeeper(unsigned long window, QObject* parent)
-    : QObject(parent)
-    , m_window(window)
+AboveKeeper::AboveKeeper(unsigned long window, QObject* parent) : QObject(parent), m_window(window)
 {
     m_check.setSingleShot(true);
     connect(&m_check, &QTimer::timeout, this, &AboveKeeper::Restack);
@@ -228,7 +216,7 @@ void AboveKeeper::Restack()
         auto a = MakeReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
         return a && a->map_state == XCB_MAP_STATE_VIEWABLE && !a->override_redirect;
     };
-    uint32_t values[2] = { XCB_WINDOW_NONE, XCB_STACK_MODE_ABOVE };
+    uint32_t values[2] = {XCB_WINDOW_NONE, XCB_STACK_MODE_ABOVE};
     if (m_bEnabled) {
         // Above every managed window.
         if (std::none_of(children + std::min(own + 1, count), children + count, managed))
@@ -238,14 +226,14 @@ void AboveKeeper::Restack()
         // Stacked as if managed: a managed window that was just mapped or
         // raised (the manager put it below the clock, not knowing it) goes
         // over the clock.
-        const auto lowest = std::find_if(children, children + own, [&](xcb_window_t w) {
-            return touched.contains(w) && managed(w);
-        });
+        const auto lowest =
+            std::find_if(children, children + own, [&](xcb_window_t w) { return touched.contains(w) && managed(w); });
         if (lowest == children + own)
             return;
         values[0] = *lowest;
         values[1] = XCB_STACK_MODE_BELOW;
-        xcb_configure_window(c, xcb_window_t(m_window), XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+        xcb_configure_window(c, xcb_window_t(m_window), XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE,
+                             values);
     }
     xcb_flush(c);
 }

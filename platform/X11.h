@@ -70,7 +70,7 @@ private:
     bool m_bEnabled = false;
     bool m_bFiltering = false;
     QTimer m_check;
-    QList<unsigned long> m_touched;  // windows mapped or configured since the last look
+    QList<unsigned long> m_touched; // windows mapped or configured since the last look
 };
 
 } // namespace platform::x11

@@ -14,9 +14,9 @@ constexpr int IDR_MAINFRAME = 128;
 
 constexpr int IDD_CONFIG = 129;
 // The configuration dialog's own controls.
-constexpr int IDOK = 1;                // "Dismiss"
-constexpr int IDC_CLOSE_CLOCK = 1000;  // "Close Vitrodial"
-constexpr int IDC_SHEET_FRAME = 1001;  // where the sheet goes
+constexpr int IDOK = 1;               // "Dismiss"
+constexpr int IDC_CLOSE_CLOCK = 1000; // "Close Vitrodial"
+constexpr int IDC_SHEET_FRAME = 1001; // where the sheet goes
 
 constexpr int IDD_PAGE_COLOR = 130;
 constexpr int IDD_PAGE_DATE = 131;
@@ -31,14 +31,14 @@ constexpr int IDD_PAGE_SECS = 137;
 // number means different controls on different pages.
 namespace colors {
 constexpr int IDC_OPACITY = 1004;
-constexpr int IDC_CLEAR = 1005;       // "Select..."
-constexpr int IDC_LINE_COLOR = 1006;  // all five outlines
-constexpr int IDC_FILL_COLOR = 1007;  // all five fills
+constexpr int IDC_CLEAR = 1005;      // "Select..."
+constexpr int IDC_LINE_COLOR = 1006; // all five outlines
+constexpr int IDC_FILL_COLOR = 1007; // all five fills
 } // namespace colors
 
 namespace date {
 constexpr int IDC_WIDTH = 1010;
-constexpr int IDC_SHOW = 1012;  // "Show Day Date"
+constexpr int IDC_SHOW = 1012; // "Show Day Date"
 constexpr int IDC_FILL_COLOR = 1015;
 constexpr int IDC_LINE_COLOR = 1016;
 constexpr int IDC_FONT = 1017;
@@ -65,7 +65,7 @@ constexpr int IDC_GRP_BACKGROUND = 1035;
 
 namespace geometry {
 constexpr int IDC_Y = 1002;
-constexpr int IDC_WIDTH = 1003;  // all five thicknesses
+constexpr int IDC_WIDTH = 1003; // all five thicknesses
 constexpr int IDC_SIZE = 1004;
 constexpr int IDC_X = 1005;
 } // namespace geometry
@@ -102,12 +102,12 @@ constexpr int IDC_GRP_WIDTH = 1054;
 
 enum class Kind {
     PushButton,
-    CheckBox,     // automatic: toggles itself when clicked
-    RadioButton,  // automatic: checking one unchecks the others of its group
-    GroupBox,     // a frame with a caption, drawn beneath the controls it frames
+    CheckBox,    // automatic: toggles itself when clicked
+    RadioButton, // automatic: checking one unchecks the others of its group
+    GroupBox,    // a frame with a caption, drawn beneath the controls it frames
     StaticText,
-    StaticIcon,   // text holds the icon resource as "#<id>"
-    StaticFrame,  // a black rectangle outline, no text
+    StaticIcon,  // text holds the icon resource as "#<id>"
+    StaticFrame, // a black rectangle outline, no text
     Slider,
 };
 
@@ -129,9 +129,9 @@ enum Style : unsigned {
 struct ControlTemplate {
     int id;
     Kind kind;
-    const char* text;  // nullptr: no text
+    const char* text; // nullptr: no text
     unsigned style;
-    int x, y, w, h;    // dialog units
+    int x, y, w, h; // dialog units
 };
 
 // Dialog styles of the configuration window's own template.
@@ -140,15 +140,15 @@ enum DialogStyle : unsigned {
     DsChild = 1u << 1,
     DsCaption = 1u << 2,
     DsModalFrame = 1u << 3,
-    DsSysMenu = 1u << 4,  // absent: no system menu and so no close box
+    DsSysMenu = 1u << 4, // absent: no system menu and so no close box
 };
 
 struct DialogTemplate {
     int id;
     const char* caption;
-    int cx, cy;             // client size, dialog units
-    unsigned style;         // DialogStyle flags
-    const char* fontFace;   // the font the template asks for
+    int cx, cy;           // client size, dialog units
+    unsigned style;       // DialogStyle flags
+    const char* fontFace; // the font the template asks for
     int fontPoints;
     const ControlTemplate* controls;
     std::size_t count;

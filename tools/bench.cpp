@@ -28,8 +28,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QScreen>
-#include <QThread>
 #include <QString>
+#include <QThread>
 
 #include "app/ClockApp.h"
 #include "clock/ClockFace.h"
@@ -88,8 +88,7 @@ struct Figures {
     double p90;
 };
 
-template <typename Frame>
-Figures Time(int frames, Frame frame)
+template <typename Frame> Figures Time(int frames, Frame frame)
 {
     for (int i = 0; i < 20; ++i)
         frame();
@@ -185,7 +184,7 @@ int Watch(WId window, int seconds)
     }
     std::sort(late.begin(), late.end());
     std::printf("latency changes=%zu median_ms=%.0f max_ms=%.0f\n", late.size(),
-        late.empty() ? 0.0 : late[late.size() / 2], late.empty() ? 0.0 : late.back());
+                late.empty() ? 0.0 : late[late.size() / 2], late.empty() ? 0.0 : late.back());
     return 0;
 }
 

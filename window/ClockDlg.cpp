@@ -19,10 +19,10 @@
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Region.h"
+#include "platform/TimeChangeWatcher.h"
 #include "platform/X11.h"
 #include "window/ModalSweep.h"
 #include "window/SecondTicker.h"
-#include "platform/TimeChangeWatcher.h"
 #include "window/TrayIcon.h"
 
 namespace {
@@ -55,9 +55,8 @@ CClockDlg::CClockDlg(QWidget* parent)
     // Not managed by any window manager: a manager's frame would take the
     // clicks the clock lets through, and would decorate and move it. The
     // clock keeps itself above (AboveKeeper) and has no taskbar entry.
-    : QWidget(parent,
-          Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowTransparentForInput
-              | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
+                          | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus)
     , m_timeLast(platform::Clock().Now())
     , m_shape(this)
     , m_pTicker(std::make_unique<SecondTicker>())
@@ -69,7 +68,7 @@ CClockDlg::CClockDlg(QWidget* parent)
     setWindowIcon(ProgramIcon());
     connect(m_pTicker.get(), &SecondTicker::tick, this, &CClockDlg::OnTimer);
     connect(m_pTray.get(), &TrayIcon::notify, this,
-        [this](unsigned long wParam, long lParam) { WindowProc(WM_TRAYNOTIFY, wParam, lParam); });
+            [this](unsigned long wParam, long lParam) { WindowProc(WM_TRAYNOTIFY, wParam, lParam); });
 }
 
 CClockDlg::~CClockDlg()
@@ -86,11 +85,11 @@ void CClockDlg::OnInitDialog()
         m_pAbove = std::make_unique<platform::x11::AboveKeeper>(winId());
 
     if (platform::x11::IsAvailable()) {
-        m_pCompositorWatch = std::make_unique<platform::x11::SelectionWatch>(
-            platform::x11::ScreenSelection("_NET_WM_CM_S"));
+        m_pCompositorWatch =
+            std::make_unique<platform::x11::SelectionWatch>(platform::x11::ScreenSelection("_NET_WM_CM_S"));
         m_bComposited = m_pCompositorWatch->Owned();
         connect(m_pCompositorWatch.get(), &platform::x11::SelectionWatch::ownerChanged, this,
-            &CClockDlg::OnCompositorChanged, Qt::QueuedConnection);
+                &CClockDlg::OnCompositorChanged, Qt::QueuedConnection);
     }
 
     ApplyLayering();
@@ -159,10 +158,7 @@ int CClockDlg::WindowSide(int nSize) const
     return std::min(nSize, largest > 0 ? std::min(largest, cap) : cap);
 }
 
-QSize CClockDlg::DeviceSize() const
-{
-    return size() * devicePixelRatioF();
-}
+QSize CClockDlg::DeviceSize() const { return size() * devicePixelRatioF(); }
 
 QRegion CClockDlg::RenderFrame()
 {
@@ -219,10 +215,7 @@ void CClockDlg::SetLayeredWindowAttributes(COLORREF crKey, int nAlpha)
         repaint();
 }
 
-void CClockDlg::ApplyLayering()
-{
-    SetLayeredWindowAttributes(theApp.m_crClear, theApp.m_nOpacity & 0xFF);
-}
+void CClockDlg::ApplyLayering() { SetLayeredWindowAttributes(theApp.m_crClear, theApp.m_nOpacity & 0xFF); }
 
 void CClockDlg::OnCompositorChanged(bool running)
 {

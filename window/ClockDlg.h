@@ -25,7 +25,7 @@ class TrayIcon;
 namespace platform::x11 {
 class AboveKeeper;
 class SelectionWatch;
-}
+} // namespace platform::x11
 
 class CClockDlg : public QWidget, public IClockWindow {
     Q_OBJECT

@@ -21,7 +21,7 @@ std::pair<int, int> InsideSpan(const QSize& size, int y, int left, int right)
 {
     const auto span = platform::EllipseRowSpan(0, 0, size.width(), size.height(), y);
     const int first = std::clamp(span.first, left, right);
-    return { first, std::clamp(span.second, first, right) };
+    return {first, std::clamp(span.second, first, right)};
 }
 
 // The smallest rectangle of whole pixels covering rect scaled by factor.

@@ -65,6 +65,6 @@ private:
     bool m_bBlend = true;
     qreal m_dRatio = 1.0;
     QImage m_imgFrame;
-    bool m_bFresh = true;  // no frame committed at this size yet
+    bool m_bFresh = true; // no frame committed at this size yet
     QRegion m_rgnOpaque;
 };

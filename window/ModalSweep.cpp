@@ -13,8 +13,7 @@ constexpr int kSweepMs = 20;
 
 } // namespace
 
-ModalSweep::ModalSweep(QObject* parent)
-    : QObject(parent)
+ModalSweep::ModalSweep(QObject* parent) : QObject(parent)
 {
     connect(&m_timer, &QTimer::timeout, this, &ModalSweep::Sweep);
     m_timer.start(kSweepMs);

@@ -2,8 +2,7 @@
 
 #include "platform/Clock.h"
 
-SecondTicker::SecondTicker(QObject* parent)
-    : QObject(parent)
+SecondTicker::SecondTicker(QObject* parent) : QObject(parent)
 {
     m_timerAlign.setSingleShot(true);
     m_timerAlign.setTimerType(Qt::PreciseTimer);

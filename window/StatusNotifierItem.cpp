@@ -28,7 +28,7 @@ constexpr int kRetries = 5;
 struct SniPixmap {
     int width = 0;
     int height = 0;
-    QByteArray argb;  // ARGB32, network byte order
+    QByteArray argb; // ARGB32, network byte order
 };
 struct SniToolTip {
     QString icon;
@@ -139,9 +139,9 @@ namespace {
 QList<SniPixmap> Pixmaps(const QIcon& icon)
 {
     QList<SniPixmap> pixmaps;
-    for (int size : { 16, 22, 32 }) {
+    for (int size : {16, 22, 32}) {
         const QImage image = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
-        SniPixmap p { image.width(), image.height(), {} };
+        SniPixmap p{image.width(), image.height(), {}};
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
                 const quint32 pixel = qToBigEndian(quint32(image.pixel(x, y)));
@@ -170,7 +170,10 @@ class SniItemAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QDBusObjectPath Menu READ Menu)
 public:
     SniItemAdaptor(QObject* parent, StatusNotifierItem* item, const QIcon& icon, const QString& tip)
-        : QDBusAbstractAdaptor(parent), m_pItem(item), m_pixmaps(Pixmaps(icon)), m_strTip(tip)
+        : QDBusAbstractAdaptor(parent)
+        , m_pItem(item)
+        , m_pixmaps(Pixmaps(icon))
+        , m_strTip(tip)
     {
     }
     QString Category() const { return QStringLiteral("ApplicationStatus"); }
@@ -180,7 +183,7 @@ public:
     int WindowId() const { return 0; }
     QString IconName() const { return {}; }
     QList<SniPixmap> IconPixmap() const { return m_pixmaps; }
-    SniToolTip ToolTip() const { return { {}, {}, m_strTip, {} }; }
+    SniToolTip ToolTip() const { return {{}, {}, m_strTip, {}}; }
     bool ItemIsMenu() const { return false; }
     QDBusObjectPath Menu() const { return QDBusObjectPath(kMenuPath); }
 
@@ -212,7 +215,9 @@ class SniMenuAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QStringList IconThemePath READ IconThemePath)
 public:
     SniMenuAdaptor(QObject* parent, StatusNotifierItem* item, const QString& entry)
-        : QDBusAbstractAdaptor(parent), m_pItem(item), m_strEntry(entry)
+        : QDBusAbstractAdaptor(parent)
+        , m_pItem(item)
+        , m_strEntry(entry)
     {
     }
     uint Version() const { return 3; }
@@ -225,14 +230,14 @@ public slots:
     {
         layout = Node(parentId);
         if (parentId == 0)
-            layout.children = { Node(1) };
+            layout.children = {Node(1)};
         return 1;
     }
     QList<SniMenuProperties> GetGroupProperties(const QList<int>& ids, const QStringList&)
     {
         QList<SniMenuProperties> result;
         for (int id : ids)
-            result << SniMenuProperties { id, Node(id).properties };
+            result << SniMenuProperties{id, Node(id).properties};
         return result;
     }
     QDBusVariant GetProperty(int id, const QString& name) { return QDBusVariant(Node(id).properties.value(name)); }
@@ -262,16 +267,15 @@ private:
     SniMenuNode Node(int id) const
     {
         if (id == 1)
-            return { 1, { { QStringLiteral("label"), m_strEntry } }, {} };
-        return { id, { { QStringLiteral("children-display"), QStringLiteral("submenu") } }, {} };
+            return {1, {{QStringLiteral("label"), m_strEntry}}, {}};
+        return {id, {{QStringLiteral("children-display"), QStringLiteral("submenu")}}, {}};
     }
 
     StatusNotifierItem* m_pItem;
     QString m_strEntry;
 };
 
-StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& tip, const QString& menuEntry,
-    QObject* parent)
+StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& tip, const QString& menuEntry, QObject* parent)
     : QObject(parent)
     , m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("vitrodial-tray")))
 {
@@ -302,7 +306,7 @@ StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& tip, co
     // A host that comes to a watcher already running reads its list, but one
     // that starts with its watcher may have missed the registration.
     m_bus.connect(kWatcher, kWatcherPath, kWatcher, QStringLiteral("StatusNotifierHostRegistered"), this,
-        SLOT(Register()));
+                  SLOT(Register()));
     Register();
 }
 
@@ -317,21 +321,22 @@ const QString& StatusNotifierItem::Watcher() { return kWatcher; }
 
 void StatusNotifierItem::Register()
 {
-    m_bus.asyncCall(QDBusMessage::createMethodCall(kWatcher, kWatcherPath, kWatcher,
-                                                   QStringLiteral("RegisterStatusNotifierItem"))
+    m_bus.asyncCall(
+        QDBusMessage::createMethodCall(kWatcher, kWatcherPath, kWatcher, QStringLiteral("RegisterStatusNotifierItem"))
         << m_bus.baseService());
     m_retry.start(kRetryMs);
 }
 
 void StatusNotifierItem::CheckRegistered()
 {
-    const QDBusMessage get = QDBusMessage::createMethodCall(kWatcher, kWatcherPath,
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"))
+    const QDBusMessage get =
+        QDBusMessage::createMethodCall(kWatcher, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                       QStringLiteral("Get"))
         << kWatcher << QStringLiteral("RegisteredStatusNotifierItems");
     const QDBusReply<QDBusVariant> reply = m_bus.call(get, QDBus::Block, kRetryMs);
     const QStringList items = reply.isValid() ? reply.value().variant().toStringList() : QStringList();
     const bool listed = std::any_of(items.begin(), items.end(),
-        [this](const QString& item) { return item.startsWith(m_bus.baseService()); });
+                                    [this](const QString& item) { return item.startsWith(m_bus.baseService()); });
     if (!listed && ++m_nRetries <= kRetries)
         Register();
 }

@@ -12,19 +12,17 @@ const QString kTip = QStringLiteral("Vitrodial");
 
 } // namespace
 
-TrayIcon::TrayIcon(const QIcon& icon, QObject* parent)
-    : QObject(parent)
-    , m_icon(icon)
+TrayIcon::TrayIcon(const QIcon& icon, QObject* parent) : QObject(parent), m_icon(icon)
 {
     auto* watcher = new QDBusServiceWatcher(StatusNotifierItem::Watcher(), QDBusConnection::sessionBus(),
-        QDBusServiceWatcher::WatchForOwnerChange, this);
+                                            QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
-        [this](const QString&, const QString&, const QString& owner) { Update(!owner.isEmpty()); });
+            [this](const QString&, const QString&, const QString& owner) { Update(!owner.isEmpty()); });
     if (platform::x11::IsAvailable()) {
-        m_pTrayWatch = std::make_unique<platform::x11::SelectionWatch>(
-            platform::x11::ScreenSelection("_NET_SYSTEM_TRAY_S"));
+        m_pTrayWatch =
+            std::make_unique<platform::x11::SelectionWatch>(platform::x11::ScreenSelection("_NET_SYSTEM_TRAY_S"));
         connect(m_pTrayWatch.get(), &platform::x11::SelectionWatch::ownerChanged, this, &TrayIcon::Update,
-            Qt::QueuedConnection);
+                Qt::QueuedConnection);
     }
 }
 
@@ -72,16 +70,16 @@ void TrayIcon::Update(bool hostCame)
     if (sni && !m_pItem) {
         m_pItem = std::make_unique<StatusNotifierItem>(m_icon, kTip, QStringLiteral("Vitrodial Configuration"));
         connect(m_pItem.get(), &StatusNotifierItem::clicked, this, [this](StatusNotifierItem::Click click) {
-            emit notify(kId, click == StatusNotifierItem::Click::Left ? WM_LBUTTONUP
-                    : click == StatusNotifierItem::Click::Right       ? WM_RBUTTONUP
-                                                                      : WM_MBUTTONUP);
+            emit notify(kId, click == StatusNotifierItem::Click::Left    ? WM_LBUTTONUP
+                             : click == StatusNotifierItem::Click::Right ? WM_RBUTTONUP
+                                                                         : WM_MBUTTONUP);
         });
     }
     if (xembed && !m_pXEmbed) {
         m_pXEmbed = std::make_unique<QSystemTrayIcon>(m_icon);
         m_pXEmbed->setToolTip(kTip);
         connect(m_pXEmbed.get(), &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) { emit notify(kId, MouseMessage(reason)); });
+                [this](QSystemTrayIcon::ActivationReason reason) { emit notify(kId, MouseMessage(reason)); });
         m_pXEmbed->show();
     }
 }

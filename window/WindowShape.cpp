@@ -16,10 +16,7 @@ const QRegion& Nothing()
 
 } // namespace
 
-WindowShape::WindowShape(QWidget* window)
-    : m_pWindow(window)
-{
-}
+WindowShape::WindowShape(QWidget* window) : m_pWindow(window) {}
 
 void WindowShape::SetWindowRgn(const QRegion& rgn, const QRegion& devicePixels)
 {

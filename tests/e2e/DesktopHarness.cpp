@@ -20,7 +20,7 @@ QString DesktopScript()
     return qEnvironmentVariable("VITRODIAL_VIRTUAL_DESKTOP", VITRODIAL_SOURCE_DIR "/scripts/virtual-desktop");
 }
 
-}  // namespace
+} // namespace
 
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs, int stepMs)
 {
@@ -113,13 +113,16 @@ bool VirtualDesktop::Succeeds(const QString& program, const QStringList& args) c
     return ok;
 }
 
-bool VirtualDesktop::Script(const QStringList& args) const { return Succeeds("bash", QStringList{DesktopScript()} + args); }
+bool VirtualDesktop::Script(const QStringList& args) const
+{
+    return Succeeds("bash", QStringList{DesktopScript()} + args);
+}
 
 QList<quint64> VirtualDesktop::FindWindows(const QString& titleRegex, bool onlyVisible) const
 {
     QList<quint64> ids;
-    for (const QByteArray& line : Run("xdotool", {"search", onlyVisible ? "--onlyvisible" : "--all", "--name", titleRegex})
-                                      .split('\n'))
+    for (const QByteArray& line :
+         Run("xdotool", {"search", onlyVisible ? "--onlyvisible" : "--all", "--name", titleRegex}).split('\n'))
         if (!line.isEmpty())
             ids << line.toULongLong();
     return ids;
@@ -127,7 +130,7 @@ QList<quint64> VirtualDesktop::FindWindows(const QString& titleRegex, bool onlyV
 
 WindowInfo VirtualDesktop::Info(quint64 window) const
 {
-    QMap<QByteArray, int> v;  // X, Y, WIDTH, HEIGHT of the window on the screen
+    QMap<QByteArray, int> v; // X, Y, WIDTH, HEIGHT of the window on the screen
     for (const QByteArray& line : Run("xdotool", {"getwindowgeometry", "--shell", QString::number(window)}).split('\n'))
         v.insert(line.split('=').value(0), line.split('=').value(1).toInt());
     return {QRect(v.value("X"), v.value("Y"), v.value("WIDTH"), v.value("HEIGHT"))};
@@ -141,7 +144,8 @@ QRect VirtualDesktop::TrayIcons() const
 
 QImage VirtualDesktop::Screenshot() const
 {
-    const QImage image = QImage::fromData(Run("import", {"-silent", "-window", "root", "png:-"}, nullptr, 30000), "PNG");
+    const QImage image =
+        QImage::fromData(Run("import", {"-silent", "-window", "root", "png:-"}, nullptr, 30000), "PNG");
     return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
 }
 
@@ -158,8 +162,8 @@ QString VirtualDesktop::SaveArtifact(const QImage& image, const QString& name) c
 
 bool VirtualDesktop::Click(const QPoint& p, int button) const
 {
-    return Succeeds("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y()), "click",
-                                QString::number(button)});
+    return Succeeds("xdotool",
+                    {"mousemove", QString::number(p.x()), QString::number(p.y()), "click", QString::number(button)});
 }
 
 bool VirtualDesktop::Keys(const QStringList& keys) const
@@ -171,7 +175,9 @@ bool VirtualDesktop::Keys(const QStringList& keys) const
 // ClockProcess
 
 ClockProcess::ClockProcess(VirtualDesktop& desktop, const QString& name)
-    : m_desktop(desktop), m_strName(name), m_dir(QDir::tempPath() + QStringLiteral("/vitrodial-copy.XXXXXX"))
+    : m_desktop(desktop)
+    , m_strName(name)
+    , m_dir(QDir::tempPath() + QStringLiteral("/vitrodial-copy.XXXXXX"))
 {
 }
 
@@ -186,8 +192,8 @@ bool ClockProcess::Prepare(const QString& iniText)
     const QString program = m_dir.path() + u'/' + m_strName;
     QFile::remove(program);
     QFile ini(IniPath());
-    return m_dir.isValid() && QFile::copy(qEnvironmentVariable("VITRODIAL_PROGRAM", VITRODIAL_PROGRAM), program) && ini.open(QIODevice::WriteOnly)
-           && ini.write(iniText.toUtf8()) >= 0;
+    return m_dir.isValid() && QFile::copy(qEnvironmentVariable("VITRODIAL_PROGRAM", VITRODIAL_PROGRAM), program)
+           && ini.open(QIODevice::WriteOnly) && ini.write(iniText.toUtf8()) >= 0;
 }
 
 QProcess* ClockProcess::Launch(std::unique_ptr<QProcess>& slot) const
@@ -350,12 +356,16 @@ FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& r
     FaceReport report;
     const double r = rect.width() / 2.0;
     const QPointF centre = QRectF(rect).center();
-    const QList<QRgb> colours = ini.Colours().mid(1);  // the clear colour shows the wallpaper
+    const QList<QRgb> colours = ini.Colours().mid(1); // the clear colour shows the wallpaper
     int faults = 0;
     auto fault = [&](int x, int y, QRgb seen, QRgb wall, const char* what) {
         if (faults++ < 5)
-            report.failure += QStringLiteral("(%1,%2) #%3 over wallpaper #%4 %5; ").arg(x).arg(y)
-                .arg(seen, 6, 16, QLatin1Char('0')).arg(wall, 6, 16, QLatin1Char('0')).arg(what);
+            report.failure += QStringLiteral("(%1,%2) #%3 over wallpaper #%4 %5; ")
+                                  .arg(x)
+                                  .arg(y)
+                                  .arg(seen, 6, 16, QLatin1Char('0'))
+                                  .arg(wall, 6, 16, QLatin1Char('0'))
+                                  .arg(what);
     };
     const QRect around = rect.adjusted(-8, -8, 8, 8) & shot.rect() & wallpaper.rect();
     for (int y = around.top(); y <= around.bottom(); ++y) {
@@ -374,7 +384,9 @@ FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& r
                 continue;
             }
             // as a compositor composes a premultiplied pixel, within +-2
-            auto blends = [&](int c, int w, int s) { return std::abs((c * alpha + w * (255 - alpha)) / 255.0 - s) <= 2.5; };
+            auto blends = [&](int c, int w, int s) {
+                return std::abs((c * alpha + w * (255 - alpha)) / 255.0 - s) <= 2.5;
+            };
             const auto match = std::find_if(colours.begin(), colours.end(), [&](QRgb c) {
                 return alpha < 0 ? sp == (c & 0xffffff)
                                  : blends(qRed(c), qRed(wp), qRed(sp)) && blends(qGreen(c), qGreen(wp), qGreen(sp))
@@ -397,14 +409,16 @@ FaceReport WaitForFace(const VirtualDesktop& desktop, const IniFixture& ini, int
 {
     FaceReport report;
     QImage shot;
-    const bool shown = WaitFor([&] {
-        shot = desktop.Screenshot();
-        report = CheckFace(shot, desktop.Wallpaper(), rect.isNull() ? ini.ClockRect() : rect, ini, alpha);
-        return report.failure.isEmpty() && report.inside - report.clear > least;
-    }, 15000, 200);
+    const bool shown = WaitFor(
+        [&] {
+            shot = desktop.Screenshot();
+            report = CheckFace(shot, desktop.Wallpaper(), rect.isNull() ? ini.ClockRect() : rect, ini, alpha);
+            return report.failure.isEmpty() && report.inside - report.clear > least;
+        },
+        15000, 200);
     if (!shown)
         report.failure += QStringLiteral(" no face as it should be; screenshot: ") + desktop.SaveArtifact(shot, name);
     return report;
 }
 
-}  // namespace e2e
+} // namespace e2e

@@ -21,7 +21,7 @@ namespace e2e {
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs, int stepMs = 50);
 
 struct WindowInfo {
-    QRect rect;  // absolute, in screen pixels
+    QRect rect; // absolute, in screen pixels
 };
 
 class VirtualDesktop {
@@ -31,7 +31,7 @@ public:
         QString wm = QStringLiteral("none");
         QString compositor = QStringLiteral("picom");
         QString tray = QStringLiteral("trayer");
-        QString scale;  // QT_SCALE_FACTOR for the programs started in it
+        QString scale; // QT_SCALE_FACTOR for the programs started in it
     };
 
     ~VirtualDesktop() { Stop(); }
@@ -71,7 +71,7 @@ public:
 
 private:
     Options m_options;
-    QMap<QString, QString> m_vars;  // what the script printed at start
+    QMap<QString, QString> m_vars; // what the script printed at start
     QString m_strError;
     QImage m_imgReference;
 };
@@ -143,11 +143,11 @@ void ReportFailure(const VirtualDesktop& desktop, const ClockProcess* clock);
 
 // What a screenshot shows of a clock face drawn at rect over the wallpaper.
 struct FaceReport {
-    QString failure;             // empty when every pixel is as it should be
-    qint64 clear = 0;            // pixels inside the circle that show the wallpaper
-    qint64 rimClear = 0;         // of those, the ones within 4 pixels of the rim
-    QMap<QRgb, qint64> colours;  // pixels inside the circle per face colour
-    qint64 inside = 0;           // pixels checked inside the circle
+    QString failure;            // empty when every pixel is as it should be
+    qint64 clear = 0;           // pixels inside the circle that show the wallpaper
+    qint64 rimClear = 0;        // of those, the ones within 4 pixels of the rim
+    QMap<QRgb, qint64> colours; // pixels inside the circle per face colour
+    qint64 inside = 0;          // pixels checked inside the circle
 };
 // Around the circle the screen must be the wallpaper exactly; inside, every
 // pixel is either the wallpaper exactly (clear colour) or one of the face
@@ -160,4 +160,4 @@ FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& r
 FaceReport WaitForFace(const VirtualDesktop& desktop, const IniFixture& ini, int alpha, const QString& name,
                        const QRect& rect = {}, qint64 least = 500);
 
-}  // namespace e2e
+} // namespace e2e

@@ -43,8 +43,11 @@ private slots:
         QList<QProcess*> starts;
         for (int i = 0; i < 49; ++i)
             starts << m_pClock->StartAgain();
-        const auto running = [&] { return std::count_if(starts.cbegin(), starts.cend(), [](QProcess* p) { return !Ended(p); }); };
-        QVERIFY2(WaitFor([&] { return running() == 1 && m_pClock->FindClockWindow() != 0; }, 180000, 200), "not one clock");
+        const auto running = [&] {
+            return std::count_if(starts.cbegin(), starts.cend(), [](QProcess* p) { return !Ended(p); });
+        };
+        QVERIFY2(WaitFor([&] { return running() == 1 && m_pClock->FindClockWindow() != 0; }, 180000, 200),
+                 "not one clock");
 
         QVERIFY(WaitFor([&] { return !m_desktop.TrayIcons().isNull(); }, 15000, 200));
         QVERIFY(m_desktop.Script({"click-tray", "1"}));

@@ -20,7 +20,7 @@ namespace {
 const char* const kDialogTitle = "^Vitrodial Configuration$";
 const QRectF kDismiss(140, 167, 74, 16);
 
-}  // namespace
+} // namespace
 
 class TestE2ePages : public QObject {
     Q_OBJECT
@@ -47,7 +47,7 @@ private slots:
 
     void pagesChangeSaveAndApply()
     {
-        IniFixture ini;  // dark dial at opacity 200, seconds hand shown
+        IniFixture ini; // dark dial at opacity 200, seconds hand shown
         m_pClock = std::make_unique<ClockProcess>(m_desktop);
         QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start() && m_pClock->WaitForClockWindow());
         QString fault = WaitForFace(m_desktop, ini, 200, "pages-before").failure;
@@ -68,10 +68,12 @@ private slots:
             if (i > 0)
                 QVERIFY(m_desktop.Keys({"ctrl+Next"}));
             QImage page;
-            QVERIFY(WaitFor([&] {
-                page = m_desktop.Screenshot().copy(dialog);
-                return pages.isEmpty() || page != pages.last();
-            }, 5000, 100));
+            QVERIFY(WaitFor(
+                [&] {
+                    page = m_desktop.Screenshot().copy(dialog);
+                    return pages.isEmpty() || page != pages.last();
+                },
+                5000, 100));
             pages << page;
             m_desktop.SaveArtifact(page, QStringLiteral("page-%1").arg(i));
         }
@@ -90,14 +92,15 @@ private slots:
         // to Seconds; Tab straight into the page: its check box, off
         QVERIFY(m_desktop.Keys({"ctrl+Tab", "Right", "Tab", "space"}));
 
-        QVERIFY(m_desktop.Click(dialog.topLeft() + QPoint(int(kDismiss.center().x() * dialog.width() / 244.0),
-                                                          int(kDismiss.center().y() * dialog.height() / 190.0))));
+        QVERIFY(m_desktop.Click(dialog.topLeft()
+                                + QPoint(int(kDismiss.center().x() * dialog.width() / 244.0),
+                                         int(kDismiss.center().y() * dialog.height() / 190.0))));
         QVERIFY(WaitFor([this] { return DialogRect().isNull(); }, 5000));
         {
             QSettings saved(m_pClock->IniPath(), QSettings::IniFormat);
             QCOMPARE(saved.value("Color/Opacity").toInt(), 255);
             QCOMPARE(saved.value("Seconds/Show").toInt(), 0);
-            QCOMPARE(saved.value("Geometry/Size").toInt(), 400);  // the rest kept
+            QCOMPARE(saved.value("Geometry/Size").toInt(), 400); // the rest kept
         }
 
         // the next start shows the clock as it was left

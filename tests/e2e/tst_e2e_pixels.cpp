@@ -37,7 +37,7 @@ private slots:
         QTest::addColumn<QString>("compositor");
         QTest::addColumn<bool>("darkDial");
         QTest::addColumn<int>("opacity");
-        QTest::addColumn<int>("alpha");  // -1: drawn opaque
+        QTest::addColumn<int>("alpha"); // -1: drawn opaque
         QTest::addColumn<QString>("scale");
 
         QTest::newRow("composited, dark dial at 200") << "picom" << true << 200 << 200 << "";
@@ -71,7 +71,7 @@ private slots:
             ini.Set("Date", "Box", 0);
         }
         const int ratio = scale.isEmpty() ? 1 : scale.toInt();
-        ini.Set("Geometry", "Size", 400 / ratio + 1);  // odd at scale 2
+        ini.Set("Geometry", "Size", 400 / ratio + 1); // odd at scale 2
         const QRect rect(ini.ClockRect().topLeft() * ratio, ini.ClockRect().size() * ratio);
         const FaceReport report = ShowFace(ini, alpha, rect);
         QVERIFY2(report.failure.isEmpty(), qPrintable(report.failure));

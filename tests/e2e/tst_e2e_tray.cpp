@@ -18,7 +18,7 @@ const char* const kDialogTitle = "^Vitrodial Configuration$";
 const QRectF kDismiss(140, 167, 74, 16);
 const QRectF kClose(29, 167, 74, 16);
 
-}  // namespace
+} // namespace
 
 class TestE2eTray : public QObject {
     Q_OBJECT
@@ -40,8 +40,9 @@ class TestE2eTray : public QObject {
     bool ClickButton(const QRectF& units) const
     {
         const QRect d = DialogRect();
-        return m_desktop.Click(d.topLeft() + QPoint(int(units.center().x() * d.width() / 244.0),
-                                                    int(units.center().y() * d.height() / 190.0)));
+        return m_desktop.Click(
+            d.topLeft()
+            + QPoint(int(units.center().x() * d.width() / 244.0), int(units.center().y() * d.height() / 190.0)));
     }
 
     void StartClock(const QString& tray, int trayIcon = 1)
@@ -132,11 +133,12 @@ private slots:
 
         for (int round = 0; round < 3; ++round) {
             QVERIFY(m_desktop.Script({"tray", lateHost}));
-            QVERIFY2(m_desktop.Script({"tray-icon", "--wait"}), qPrintable(QStringLiteral("no icon in round %1").arg(round)));
+            QVERIFY2(m_desktop.Script({"tray-icon", "--wait"}),
+                     qPrintable(QStringLiteral("no icon in round %1").arg(round)));
         }
         OpenFromTray(1);
         VerifyBottomRight();
-        m_desktop.Stop();  // its tray is no longer the one asked for
+        m_desktop.Stop(); // its tray is no longer the one asked for
     }
 
     void closeEndsProgram()

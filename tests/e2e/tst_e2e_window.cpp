@@ -23,9 +23,10 @@ class TestE2eWindow : public QObject {
         m_pTarget = std::make_unique<QProcess>();
         m_events.clear();
         m_pTarget->setProcessEnvironment(m_desktop.Environment());
-        m_pTarget->start("xev", {"-geometry", QStringLiteral("%1x%2+%3+%4").arg(rect.width()).arg(rect.height())
-                                                   .arg(rect.x()).arg(rect.y()),
-                                 "-name", "e2e-click-target", "-event", "button"});
+        m_pTarget->start(
+            "xev", {"-geometry",
+                    QStringLiteral("%1x%2+%3+%4").arg(rect.width()).arg(rect.height()).arg(rect.x()).arg(rect.y()),
+                    "-name", "e2e-click-target", "-event", "button"});
         QList<quint64> ids;
         WaitFor([&] { return (ids = m_desktop.FindWindows("^e2e-click-target$")).size() == 1; }, 15000, 100);
         return ids.value(0);
@@ -55,9 +56,12 @@ private slots:
         QTest::addColumn<int>("topMost");
         for (const char* wm : {"none", "openbox", "fluxbox", "icewm", "fvwm3", "metacity", "mutter", "xfwm4"})
             QTest::newRow(wm) << wm << (QByteArray(wm) == "mutter" ? "wm" : "none") << 1;
-        QTest::newRow("xfwm4, its compositor") << "xfwm4" << "wm" << 1;
-        QTest::newRow("openbox, picom") << "openbox" << "picom" << 1;
-        QTest::newRow("openbox, picom, not top-most") << "openbox" << "picom" << 0;
+        QTest::newRow("xfwm4, its compositor") << "xfwm4"
+                                               << "wm" << 1;
+        QTest::newRow("openbox, picom") << "openbox"
+                                        << "picom" << 1;
+        QTest::newRow("openbox, picom, not top-most") << "openbox"
+                                                      << "picom" << 0;
     }
 
     void underEachWindowManager()
@@ -86,7 +90,12 @@ private slots:
         // A window mapped after the clock goes beneath a top-most clock only.
         const quint64 target = StartTarget(QRect(50, 40, 800, 700));
         QVERIFY(target);
-        QVERIFY2(WaitFor([&] { return m_desktop.Script({"above", QString::number(clock), QString::number(target)}) == (topMost == 1); }, 5000),
+        QVERIFY2(WaitFor(
+                     [&] {
+                         return m_desktop.Script({"above", QString::number(clock), QString::number(target)})
+                                == (topMost == 1);
+                     },
+                     5000),
                  topMost ? "the clock is not kept above" : "the clock stays above although not top-most");
         if (!topMost)
             return;

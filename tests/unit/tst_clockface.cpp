@@ -2,9 +2,9 @@
 // each element shows on rendered faces, painting only where a face changed,
 // and any settings and sizes without a crash.
 
+#include <climits>
 #include <clocale>
 #include <cmath>
-#include <climits>
 
 #include <QDateTime>
 #include <QPainter>
@@ -19,8 +19,16 @@ using namespace shapes;
 
 namespace {
 
-enum : COLORREF { kBackground = 0x101010, kDialFill = 0x202020, kDialFrame = 0x303030, kHourFill = 0x404040,
-    kHourFrame = 0x505050, kSecondsFrame = 0x909090, kDateFill = 0xA0A0A0, kDateFrame = 0xB0B0B0 };
+enum : COLORREF {
+    kBackground = 0x101010,
+    kDialFill = 0x202020,
+    kDialFrame = 0x303030,
+    kHourFill = 0x404040,
+    kHourFrame = 0x505050,
+    kSecondsFrame = 0x909090,
+    kDateFill = 0xA0A0A0,
+    kDateFrame = 0xB0B0B0
+};
 
 std::time_t Utc(int year, int month, int day, int hour, int minute, int second)
 {
@@ -85,7 +93,8 @@ private slots:
         const CClockFace square(0, 0, 200, 200), wide(0, 0, 201, 151);
         QCOMPARE(QList<int>({square.m_nCenterX, square.m_nCenterY, square.m_nRadius}), QList<int>({100, 100, 98}));
         QCOMPARE(QList<int>({wide.m_nCenterX, wide.m_nCenterY, wide.m_nRadius}), QList<int>({100, 75, 73}));
-        for (const auto& [value, pixel] : {std::pair(12.5, 12), std::pair(12.50001, 13), std::pair(-0.5, -1), std::pair(-0.4, 0)})
+        for (const auto& [value, pixel] :
+             {std::pair(12.5, 12), std::pair(12.50001, 13), std::pair(-0.5, -1), std::pair(-0.4, 0)})
             QCOMPARE(RoundToPixel(value), pixel);
         // The date's cell height, and its box right-aligned inside the rim, one
         // more pixel in from a radius of 500 on.
@@ -97,16 +106,26 @@ private slots:
         const auto at = [](int size, const auto& table, double angle) {
             return CClockFace(0, 0, size, size).BuildPoints(table, Count(table), angle);
         };
-        QCOMPARE(at(204, kQuarterMark, 0), (Points{{102, 2}, {104, 3}, {104, 7}, {102, 11}, {99, 7}, {99, 3}, {102, 2}}));
+        QCOMPARE(at(204, kQuarterMark, 0),
+                 (Points{{102, 2}, {104, 3}, {104, 7}, {102, 11}, {99, 7}, {99, 3}, {102, 2}}));
         QCOMPARE(at(204, kHourMark, 30),
-            (Points{{152, 15}, {153, 17}, {152, 20}, {149, 21}, {148, 18}, {150, 15}, {152, 15}}));
+                 (Points{{152, 15}, {153, 17}, {152, 20}, {149, 21}, {148, 18}, {150, 15}, {152, 15}}));
         QCOMPARE(at(404, kMinuteTick, 6), (Points{{223, 3}, {221, 5}, {222, 9}, {224, 5}, {223, 3}}));
         QCOMPARE(at(204, kHourHand, 0),
-            (Points{{102, 17}, {110, 47}, {105, 50}, {105, 99}, {99, 99}, {99, 50}, {94, 47}, {102, 17}}));
+                 (Points{{102, 17}, {110, 47}, {105, 50}, {105, 99}, {99, 99}, {99, 50}, {94, 47}, {102, 17}}));
         QCOMPARE(at(204, kMinuteHand, 0),
-            (Points{{102, 8}, {104, 17}, {104, 112}, {102, 117}, {100, 112}, {100, 17}, {102, 8}}));
-        QCOMPARE(at(204, kSecondsHand, 0), (Points{{102, 5}, {103, 22}, {103, 112}, {104, 117}, {104, 122},
-            {102, 127}, {99, 122}, {99, 117}, {101, 112}, {101, 22}, {102, 5}}));
+                 (Points{{102, 8}, {104, 17}, {104, 112}, {102, 117}, {100, 112}, {100, 17}, {102, 8}}));
+        QCOMPARE(at(204, kSecondsHand, 0), (Points{{102, 5},
+                                                   {103, 22},
+                                                   {103, 112},
+                                                   {104, 117},
+                                                   {104, 122},
+                                                   {102, 127},
+                                                   {99, 122},
+                                                   {99, 117},
+                                                   {101, 112},
+                                                   {101, 22},
+                                                   {102, 5}}));
     }
 
     // Ticks from a radius of 151 on, the hour hand's window and the seconds
@@ -116,9 +135,9 @@ private slots:
     // holes show the background.
     void handsAndMarks()
     {
-        for (const auto& [size, showDate, ticks, large] : {std::tuple(204, false, 0, false),
-                 std::tuple(305, true, 0, false), std::tuple(306, false, 48, false), std::tuple(555, true, 48, false),
-                 std::tuple(556, true, 48, true)}) {
+        for (const auto& [size, showDate, ticks, large] :
+             {std::tuple(204, false, 0, false), std::tuple(305, true, 0, false), std::tuple(306, false, 48, false),
+              std::tuple(555, true, 48, false), std::tuple(556, true, 48, true)}) {
             theApp.m_bShowDate = showDate;
             const CClockFace face(0, 0, size, size);
             const QImage image = Face(size, Utc(2023, 9, 6, 3, 0, 5));
@@ -131,8 +150,8 @@ private slots:
             QCOMPARE(At(image, OnAxis(face, 0.4, 90)), large ? kBackground : COLORREF(kHourFill));
             const QPoint ring = OnAxis(face, 0.27, 30) - QPoint(RoundToPixel(0.05 * face.m_nRadius) - 1, 0);
             QCOMPARE(At(image, ring) == kSecondsFrame, large);
-            const COLORREF column[] = {
-                kBackground, kHourFrame, kHourFrame, kHourFill, kHourFill, kHourFrame, kHourFrame, kBackground};
+            const COLORREF column[] = {kBackground, kHourFrame, kHourFrame, kHourFill,
+                                       kHourFill,   kHourFrame, kHourFrame, kBackground};
             for (int i = 0; i < 8 && size == 204; ++i)
                 QCOMPARE(At(image, {130, 98 + i}), column[i]);
             QCOMPARE(At(image, {size / 2, size / 2}), kBackground);
@@ -142,8 +161,9 @@ private slots:
     // Weekday 1, month 2, AM/PM 4; italic adds a space for the last letter's lean.
     void date()
     {
-        for (const auto& [options, hour, expected] : {std::tuple(0, 15, " 06 "), std::tuple(1, 15, " Wed 06 "),
-                 std::tuple(2, 15, " Sep 06 "), std::tuple(7, 3, " AM Wed Sep 06 ")})
+        for (const auto& [options, hour, expected] :
+             {std::tuple(0, 15, " 06 "), std::tuple(1, 15, " Wed 06 "), std::tuple(2, 15, " Sep 06 "),
+              std::tuple(7, 3, " AM Wed Sep 06 ")})
             for (int italic : {0, 1}) {
                 theApp.m_bShowDay = options & 1, theApp.m_bShowMonth = options & 2, theApp.m_bShowAmPm = options & 4;
                 theApp.m_bFontItalic = italic;
@@ -214,7 +234,7 @@ private slots:
                 }
                 // Faces of absurd rectangles draw without a crash.
                 for (const QRect& r : {QRect(QPoint(0, 0), QPoint(4, 4)), QRect(QPoint(50, 50), QPoint(-50, -50)),
-                         QRect(QPoint(INT_MIN, INT_MIN), QPoint(INT_MAX, INT_MAX))})
+                                       QRect(QPoint(INT_MIN, INT_MIN), QPoint(INT_MAX, INT_MAX))})
                     if (size == 120)
                         CClockFace(r.left(), r.top(), r.right(), r.bottom()).DrawChanged(&dc, t, false);
             }

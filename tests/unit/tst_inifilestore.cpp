@@ -64,7 +64,8 @@ private slots:
         QTest::newRow("other section, comment") << QByteArray("[Dial]\nWidth=5\n[Hour]\n;Width=6\n") << "<def>";
         QTest::newRow("UTF-16LE, CR LF") << InForm("[Hour]\nWidth=\u00e9\n", "UTF-16LE CR LF") << "\u00e9";
         const QByteArray binary("\x00\xff[\x01]\n\x00=\x00\n[Hour]\n\xff\x00\n", 20);
-        QTest::newRow("binary bytes, 1 MB line") << binary + QByteArray(1 << 20, 'x') + "\nWidth=5\n" << "5";
+        QTest::newRow("binary bytes, 1 MB line") << binary + QByteArray(1 << 20, 'x') + "\nWidth=5\n"
+                                                 << "5";
     }
     void reading()
     {
@@ -90,10 +91,12 @@ private slots:
     {
         QFETCH(QString, form);
         const QByteArray before = InForm("; clock \u00e9\n[geometry]\nLEFT = 5 \nUnknown=keep me\nleft=6\n\n"
-                                         "[Other]\nTop=1\n[Geometry]\nTop=2", form);
+                                         "[Other]\nTop=1\n[Geometry]\nTop=2",
+                                         form);
         const QByteArray after = InForm("; clock \u00e9\n[geometry]\nLeft=-20\nUnknown=keep me\nleft=6\nTop=30\n"
                                         "\n[Other]\nTop=1\n[Geometry]\nTop=2\n[Font]\n"
-                                        "Face=\" \"Impact\" x\"\nStyle=\"\"Bold\"\"\n", form);
+                                        "Face=\" \"Impact\" x\"\nStyle=\"\"Bold\"\"\n",
+                                        form);
         QVERIFY(WriteAll(m_path, before));
         for (qint64 budget = 0; budget <= after.size(); ++budget) {
             FailingDisk disk(budget);
@@ -110,7 +113,12 @@ private slots:
     {
         QTemporaryDir dir;
         const bool root = ::geteuid() == 0; // to give a file to another user
-        const struct { const char* name; char kind; int ageSeconds; bool removed; } entries[] = {
+        const struct {
+            const char* name;
+            char kind;
+            int ageSeconds;
+            bool removed;
+        } entries[] = {
             {"vitrodial.ini.a1B2c3", 'f', 3600, true}, // an interrupted save's
             {"vitrodial.ini.d4E5f6", 'f', 0, false},   // a save still running
             {"vitrodial.ini.a1B2c", 'f', 3600, false},

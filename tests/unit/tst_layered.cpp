@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr COLORREF kClear = 0x00FFFF;  // yellow
+constexpr COLORREF kClear = 0x00FFFF; // yellow
 
 // Runs of the clear colour and of repeated colours, as a face has them, one
 // step from the key, and an odd width, so that rows end between blocks of pixels.
@@ -21,8 +21,11 @@ void DrawFace(QImage& face)
     for (int y = 0; y < face.height(); ++y)
         for (int x = 0; x < face.width(); ++x) {
             const quint32 pick = random.bounded(10u);
-            face.setPixel(x, y, pick < 3 ? ToQRgb(kClear) : pick < 6 ? 0xFF000000u | random.bounded(0x1000000u)
-                    : pick < 7 || x == 0 ? ToQRgb(kClear - 1) : face.pixel(x - 1, y));
+            face.setPixel(x, y,
+                          pick < 3             ? ToQRgb(kClear)
+                          : pick < 6           ? 0xFF000000u | random.bounded(0x1000000u)
+                          : pick < 7 || x == 0 ? ToQRgb(kClear - 1)
+                                               : face.pixel(x - 1, y));
         }
 }
 
@@ -42,7 +45,7 @@ private slots:
                 surface.SetAttributes(kClear, opacity, way != 2);
                 QImage& face = surface.Frame(QSize(61, 47));
                 face.fill(Qt::black);
-                surface.Commit(face.rect());  // a first frame, all opaque
+                surface.Commit(face.rect()); // a first frame, all opaque
                 DrawFace(face);
                 surface.Commit(QRect(0, 0, 61, 47));
                 QImage shown(61, 47, QImage::Format_ARGB32_Premultiplied);
@@ -74,7 +77,7 @@ private slots:
     void coarseAreaCoversInFewRectangles()
     {
         const QRegion area = platform::CreatePolygonRgn({{3, -20}, {9, -20}, {200, 180}, {194, 180}})
-            + platform::CreateEllipticRgn(90, 60, 130, 100) + QRegion(300, 7, 1, 1);
+                             + platform::CreateEllipticRgn(90, 60, 130, 100) + QRegion(300, 7, 1, 1);
         const QRegion coarse = platform::BandCover().Add(area).Region();
         QVERIFY(area.subtracted(coarse).isEmpty());
         QVERIFY(coarse.rectCount() <= 200 / 16 + 2);

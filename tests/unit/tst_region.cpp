@@ -35,9 +35,9 @@ private slots:
     void frameFollowsItsDefinition()
     {
         // A star, a ring, and bars one pixel apart: a shift may jump across the gap.
-        for (const QRegion& rgn : {CreatePolygonRgn(kStar),
-                 CreateEllipticRgn(0, 0, 30, 24).xored(CreateEllipticRgn(8, 6, 22, 18)),
-                 CreateRectRgn(0, 0, 6, 10).united(CreateRectRgn(7, 0, 13, 10))})
+        for (const QRegion& rgn :
+             {CreatePolygonRgn(kStar), CreateEllipticRgn(0, 0, 30, 24).xored(CreateEllipticRgn(8, 6, 22, 18)),
+              CreateRectRgn(0, 0, 6, 10).united(CreateRectRgn(7, 0, 13, 10))})
             for (const QSize& s : {QSize(1, 1), QSize(3, 1), QSize(0, 2), QSize(0, 0), QSize(40, 40)})
                 QVERIFY(Same(FrameRegion(rgn, s.width(), s.height()), FrameByDefinition(rgn, s.width(), s.height())));
     }
@@ -46,7 +46,7 @@ private slots:
     {
         QVERIFY(Same(CreatePolygonRgn({{0, 0}, {4, 0}, {4, 4}, {0, 4}}), QRegion(0, 0, 4, 4)));
         const QRegion star = CreatePolygonRgn(kStar);
-        QVERIFY(!star.contains(QPoint(20, 20)));  // inside twice: out
+        QVERIFY(!star.contains(QPoint(20, 20))); // inside twice: out
         QVERIFY(star.contains(QPoint(20, 4)));
     }
 };

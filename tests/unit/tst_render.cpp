@@ -36,7 +36,8 @@ private slots:
         QTest::newRow("size text") << QStringList{"--size", "big"} << 2 << "--size";
         QTest::newRow("size missing") << QStringList{"--size"} << 2 << "--size";
         QTest::newRow("time impossible") << QStringList{"--time", "2024-02-30T10:00:00"} << 2 << "--time";
-        QTest::newRow("time skipped by summer time") << QStringList{"--time", "2024-03-31T02:30:00"} << 2 << "does not exist";
+        QTest::newRow("time skipped by summer time")
+            << QStringList{"--time", "2024-03-31T02:30:00"} << 2 << "does not exist";
         QTest::newRow("ini unreadable") << QStringList{"--ini", "/nonexistent/x.ini"} << 1 << "/nonexistent/x.ini";
     }
     void badArgumentsWriteNothing()
@@ -44,7 +45,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, code);
         QFETCH(QString, named);
-        qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");  // central Europe, whose clocks skip 02:00-03:00 on 2024-03-31
+        qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3"); // central Europe, whose clocks skip 02:00-03:00 on 2024-03-31
         QTemporaryDir dir;
         const QString out = dir.filePath("face.png");
         QString err;
@@ -61,13 +62,17 @@ private slots:
         QTemporaryDir dir;
         const QString ini = dir.filePath("settings.ini");
         QFile file(ini);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Color]\nOpacity=456\nClear=ffffff\n[Dial]\nBackground=402010\n"
-            "[Geometry]\nSize=-40\n[Font]\nFace=" + QByteArray(5000, 'x') + "\nWeight=1000000000\n[Date]\nWidth=-3\n") > 0);
+        QVERIFY(file.open(QIODevice::WriteOnly)
+                && file.write("[Color]\nOpacity=456\nClear=ffffff\n[Dial]\nBackground=402010\n"
+                              "[Geometry]\nSize=-40\n[Font]\nFace="
+                              + QByteArray(5000, 'x') + "\nWeight=1000000000\n[Date]\nWidth=-3\n")
+                       > 0);
         file.close();
         const QString out = dir.filePath("l.png");
-        QCOMPARE(Render({"--ini", ini, "--size", "200", "--time", "2024-05-06T10:10:30", "--layered", "--out", out}), 0);
+        QCOMPARE(Render({"--ini", ini, "--size", "200", "--time", "2024-05-06T10:10:30", "--layered", "--out", out}),
+                 0);
         const QImage layered = QImage(out).convertToFormat(QImage::Format_ARGB32);
-        QCOMPARE(qAlpha(layered.pixel(0, 0)), 0);  // outside the circle
+        QCOMPARE(qAlpha(layered.pixel(0, 0)), 0); // outside the circle
         QCOMPARE(qAlpha(layered.pixel(100, 30)), 0xC8);
         QCOMPARE(qAlpha(layered.pixel(68, 78)), 0);
     }

@@ -14,7 +14,7 @@ private slots:
         const long long second = 1733500000000LL;
         // On the second, just past a slot, after the half second's slot, at the end of the second.
         for (const auto& [msIntoSecond, delay] : {std::pair(0, offset), std::pair(offset + 1, 499),
-                 std::pair(500 + offset + 100, 400), std::pair(999, offset + 1)}) {
+                                                  std::pair(500 + offset + 100, 400), std::pair(999, offset + 1)}) {
             QCOMPARE(SecondTicker::DelayToNextSlot(second + msIntoSecond), delay);
             QCOMPARE(SecondTicker::Lateness(second + msIntoSecond + delay), 0);
         }

@@ -37,15 +37,27 @@ QByteArray HostileFile(QRandomGenerator& rng, QStringList& kept)
         const qsizetype k = 2 * pick(names.size() / 2);
         QByteArray value = starts[pick(6)];
         switch (pick(5)) {
-        case 0: value += QByteArray::number(qint64(rng.generate64()) >> pick(64), pick(2) ? 10 : 16); break;
-        case 1: value += QByteArray(pick(pick(8) ? 40 : 5000), char('0' + pick(60))); break;
-        case 2: rng.fillRange(junk); value += QByteArray(reinterpret_cast<const char*>(junk), pick(300)); break;
-        case 3: for (int n = pick(40); n > 0; --n) value += chars[pick(5)]; break;
-        default: value += QByteArray::number(pick(40) - 5);
+        case 0:
+            value += QByteArray::number(qint64(rng.generate64()) >> pick(64), pick(2) ? 10 : 16);
+            break;
+        case 1:
+            value += QByteArray(pick(pick(8) ? 40 : 5000), char('0' + pick(60)));
+            break;
+        case 2:
+            rng.fillRange(junk);
+            value += QByteArray(reinterpret_cast<const char*>(junk), pick(300));
+            break;
+        case 3:
+            for (int n = pick(40); n > 0; --n)
+                value += chars[pick(5)];
+            break;
+        default:
+            value += QByteArray::number(pick(40) - 5);
         }
         const int kind = pick(5);
-        const QByteArray line =
-            kind == 0 ? '[' + anyCase(names[k]) + ']' : kind == 1 ? value : anyCase(names[k + 1]) + '=' + value;
+        const QByteArray line = kind == 0   ? '[' + anyCase(names[k]) + ']'
+                                : kind == 1 ? value
+                                            : anyCase(names[k + 1]) + '=' + value;
         file += line.left(pick(20) ? line.size() : pick(50));
         file += ends[pick(5)];
         if (kind == 4) {
@@ -88,7 +100,11 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write("[Geometry]\nTop=7\n") > 0 && f.resize(kSize) && f.seek(kSize)
                 && f.write("\n[Hour]\nWidth=5\n[Font]\nFace=" + QByteArray(1 << 20, 'A') + "\n[Date]\nBox=1") > 0);
         f.close();
-        const auto peakKiB = [] { rusage usage{}; getrusage(RUSAGE_SELF, &usage); return usage.ru_maxrss; };
+        const auto peakKiB = [] {
+            rusage usage{};
+            getrusage(RUSAGE_SELF, &usage);
+            return usage.ru_maxrss;
+        };
         [[maybe_unused]] const long before = peakKiB();
         Load();
         QCOMPARE(Values(theApp).mid(16, 8).join(u' ') + QStringLiteral(" %1").arg(theApp.m_nTop),

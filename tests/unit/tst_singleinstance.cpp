@@ -30,7 +30,7 @@ class TestSingleInstance : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_root;  // private to the user, a fresh one for each test
+    QString m_root; // private to the user, a fresh one for each test
 
     // What can lie at a path: nothing, a dead program's socket, a file, a link
     // to a private folder, or a folder: private, "open" to all, "foreign".
@@ -40,11 +40,12 @@ class TestSingleInstance : public QObject {
         sockaddr_un address{AF_UNIX, {}};
         std::strncpy(address.sun_path, file.constData(), sizeof address.sun_path - 1);
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        QVERIFY(kind.isEmpty() || (kind == "socket" ? ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-            : kind == "file" ? QFile(path).open(QIODevice::WriteOnly)
-            : kind == "link" ? QFile::link(m_root, path)
-            : ::mkdir(file, 0700) == 0 && ::chmod(file, kind == "open" ? 0777 : 0700) == 0
-                && (kind != "foreign" || ::chown(file, 65534, 65534) == 0)));
+        QVERIFY(kind.isEmpty()
+                || (kind == "socket" ? ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+                    : kind == "file" ? QFile(path).open(QIODevice::WriteOnly)
+                    : kind == "link" ? QFile::link(m_root, path)
+                                     : ::mkdir(file, 0700) == 0 && ::chmod(file, kind == "open" ? 0777 : 0700) == 0
+                                           && (kind != "foreign" || ::chown(file, 65534, 65534) == 0)));
         ::close(fd);
     }
 
@@ -53,7 +54,8 @@ private slots:
     {
         // Away from any clock the developer runs.
         m_root = m_dir.filePath(QString::number(QRandomGenerator::global()->generate()));
-        QVERIFY(QDir().mkdir(m_root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) && QDir(m_root).mkdir("tmp"));
+        QVERIFY(QDir().mkdir(m_root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
+                && QDir(m_root).mkdir("tmp"));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_root));
         qputenv("TMPDIR", QFile::encodeName(m_root + "/tmp"));
     }
@@ -63,18 +65,36 @@ private slots:
     // else made or could enter; the socket's path always fits.
     void channelFolderIsPrivate_data()
     {
-        QTest::addColumn<QString>("runtime");  // what XDG_RUNTIME_DIR names ("": unset)
-        QTest::addColumn<QString>("own");      // what lies where our own folder goes
+        QTest::addColumn<QString>("runtime"); // what XDG_RUNTIME_DIR names ("": unset)
+        QTest::addColumn<QString>("own");     // what lies where our own folder goes
         QTest::addColumn<QString>("expected");
-        QTest::newRow("runtime") << "private" << "" << "runtime";
-        QTest::newRow("runtime unset") << "" << "" << "own";
-        QTest::newRow("runtime too long") << "long" << "" << "own";
-        QTest::newRow("runtime open to others") << "open" << "" << "own";
-        QTest::newRow("runtime a link") << "link" << "" << "own";
-        QTest::newRow("own folder open to others") << "" << "open" << "elsewhere";
-        QTest::newRow("own folder a link") << "" << "link" << "elsewhere";
-        QTest::newRow("own folder another user's") << "" << "foreign" << "elsewhere";
-        QTest::newRow("own folder a file") << "" << "file" << "elsewhere";
+        QTest::newRow("runtime") << "private"
+                                 << ""
+                                 << "runtime";
+        QTest::newRow("runtime unset") << ""
+                                       << ""
+                                       << "own";
+        QTest::newRow("runtime too long") << "long"
+                                          << ""
+                                          << "own";
+        QTest::newRow("runtime open to others") << "open"
+                                                << ""
+                                                << "own";
+        QTest::newRow("runtime a link") << "link"
+                                        << ""
+                                        << "own";
+        QTest::newRow("own folder open to others") << ""
+                                                   << "open"
+                                                   << "elsewhere";
+        QTest::newRow("own folder a link") << ""
+                                           << "link"
+                                           << "elsewhere";
+        QTest::newRow("own folder another user's") << ""
+                                                   << "foreign"
+                                                   << "elsewhere";
+        QTest::newRow("own folder a file") << ""
+                                           << "file"
+                                           << "elsewhere";
     }
     void channelFolderIsPrivate()
     {
@@ -125,11 +145,12 @@ private slots:
         // The later start runs in a process of its own, so that this one answers.
         QProcess later;
         QSignalSpy ended(&later, &QProcess::finished);
-        later.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--start-as-child"), QStringLiteral("clock")});
+        later.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--start-as-child"), QStringLiteral("clock")});
         QVERIFY(ended.wait(90000));
         QCOMPARE(later.exitCode(), int(SingleInstance::Result::ClosedOther));
         QCOMPARE(closed.count(), 1);
-        QVERIFY(!QFileInfo::exists(path));  // it left the channel before it answered
+        QVERIFY(!QFileInfo::exists(path)); // it left the channel before it answered
     }
 };
 

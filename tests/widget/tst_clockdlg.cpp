@@ -105,7 +105,10 @@ private slots:
     {
         CClockDlg dlg;
         QMessageBox box;
-        QTimer::singleShot(0, &box, [&] { QTimer::singleShot(0, &dlg, &CClockDlg::PostQuitMessage); box.exec(); });
+        QTimer::singleShot(0, &box, [&] {
+            QTimer::singleShot(0, &dlg, &CClockDlg::PostQuitMessage);
+            box.exec();
+        });
         dlg.DoModal();
         QVERIFY(!box.isVisible());
     }

@@ -8,10 +8,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTabBar>
 #include <QToolTip>
 
 #include "app/ClockApp.h"

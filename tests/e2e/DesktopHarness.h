@@ -20,10 +20,6 @@ namespace e2e {
 // is cond's last answer. The only way the tests wait for anything.
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs, int stepMs = 50);
 
-struct WindowInfo {
-    QRect rect; // absolute, in screen pixels
-};
-
 class VirtualDesktop {
 public:
     // What runs in the desktop; see scripts/virtual-desktop for the names.
@@ -55,7 +51,8 @@ public:
     bool Script(const QStringList& args) const;
     // Top-level windows whose title matches; ids are never worth keeping.
     QList<quint64> FindWindows(const QString& titleRegex, bool onlyVisible = true) const;
-    WindowInfo Info(quint64 window) const;
+    // On the screen, of the one visible window whose title matches; null when not one.
+    QRect WindowRect(const QString& titleRegex) const;
     // The box of the icons in the tray; null when none shows.
     QRect TrayIcons() const;
 
@@ -90,7 +87,6 @@ public:
     // Another process of the same copy, cleaned up with this object.
     QProcess* StartAgain();
 
-    bool IsRunning() const;
     bool WaitForExit(int timeoutMs);
     void Kill();
     QProcess::ExitStatus ExitStatus() const;
@@ -125,7 +121,6 @@ public:
 
     // The colours the face may show (turned into RGB), the clear colour first.
     QList<QRgb> Colours() const;
-    QRgb Clear() const;
     QRect ClockRect() const;
 
     static QRgb FromColorref(const QString& hex);
@@ -149,11 +144,6 @@ struct FaceReport {
     QMap<QRgb, qint64> colours; // pixels inside the circle per face colour
     qint64 inside = 0;          // pixels checked inside the circle
 };
-// Around the circle the screen must be the wallpaper exactly; inside, every
-// pixel is either the wallpaper exactly (clear colour) or one of the face
-// colours blended at alpha within +-2, or, with alpha < 0 (no compositor), the
-// face colour itself. A ring of two pixels at the rim is allowed either.
-FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& rect, const IniFixture& ini, int alpha);
 // Polls until the screen shows the face of ini at alpha at rect (default: where
 // ini puts it), more than `least` face pixels and no fault; the report of the
 // last screenshot, kept as an artifact when it fails.

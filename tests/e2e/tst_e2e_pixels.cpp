@@ -75,7 +75,7 @@ private slots:
         const QRect rect(ini.ClockRect().topLeft() * ratio, ini.ClockRect().size() * ratio);
         const FaceReport report = ShowFace(ini, alpha, rect);
         QVERIFY2(report.failure.isEmpty(), qPrintable(report.failure));
-        QCOMPARE(m_desktop.Info(m_pClock->FindClockWindow()).rect, rect);
+        QCOMPARE(m_desktop.WindowRect("^vitrodial$"), rect);
 
         const QRgb background = IniFixture::FromColorref(ini.Get("Dial", "Background")) & 0xffffff;
         if (darkDial) {

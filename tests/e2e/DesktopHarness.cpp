@@ -162,12 +162,6 @@ QString VirtualDesktop::SaveArtifact(const QImage& image, const QString& name) c
     return path;
 }
 
-bool VirtualDesktop::Click(const QPoint& p, int button) const
-{
-    return Succeeds("xdotool",
-                    {"mousemove", QString::number(p.x()), QString::number(p.y()), "click", QString::number(button)});
-}
-
 bool VirtualDesktop::Keys(const QStringList& keys) const
 {
     return Succeeds("xdotool", QStringList{"key", "--delay", "60"} + keys);
@@ -219,9 +213,10 @@ bool ClockProcess::Start()
 
 QProcess* ClockProcess::StartAgain() { return Launch(m_vecOthers.emplace_back()); }
 
-bool ClockProcess::WaitForExit(int timeoutMs)
+bool ClockProcess::EndsNormally(int timeoutMs)
 {
-    return !m_pProcess || m_pProcess->state() == QProcess::NotRunning || m_pProcess->waitForFinished(timeoutMs);
+    return m_pProcess && (m_pProcess->state() == QProcess::NotRunning || m_pProcess->waitForFinished(timeoutMs))
+           && m_pProcess->exitStatus() == QProcess::NormalExit;
 }
 
 void ClockProcess::Kill()
@@ -237,11 +232,6 @@ void ClockProcess::Kill()
     }
     m_pProcess = std::move(m_vecOthers.back());
     m_vecOthers.pop_back();
-}
-
-QProcess::ExitStatus ClockProcess::ExitStatus() const
-{
-    return m_pProcess ? m_pProcess->exitStatus() : QProcess::CrashExit;
 }
 
 QString ClockProcess::Output() const

@@ -61,8 +61,6 @@ public:
     // Saves an image under the artifact folder and returns its path.
     QString SaveArtifact(const QImage& image, const QString& name) const;
 
-    // A press and release of button (1 left, 3 right) at p.
-    bool Click(const QPoint& p, int button = 1) const;
     // Keys as xdotool names them, to the window with the keyboard focus.
     bool Keys(const QStringList& keys) const;
 
@@ -87,9 +85,9 @@ public:
     // Another process of the same copy, cleaned up with this object.
     QProcess* StartAgain();
 
-    bool WaitForExit(int timeoutMs);
+    // Ends within timeoutMs, of its own accord.
+    bool EndsNormally(int timeoutMs);
     void Kill();
-    QProcess::ExitStatus ExitStatus() const;
 
     QString IniPath() const { return m_dir.path() + u'/' + m_strName + QStringLiteral(".ini"); }
     QByteArray IniContents() const;

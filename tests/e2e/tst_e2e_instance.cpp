@@ -63,18 +63,12 @@ private slots:
 
     void copyUnderAnotherNameRunsBeside()
     {
-        IniFixture left;
-        left.Set("Geometry", "Left", 20).Set("Geometry", "Top", 20).Set("Geometry", "Size", 300);
+        IniFixture ini;
+        ini.Set("Geometry", "Left", 20).Set("Geometry", "Top", 20).Set("Geometry", "Size", 300);
         m_pClock = std::make_unique<ClockProcess>(m_desktop);
-        QVERIFY(m_pClock->Prepare(left.Text()));
-        QVERIFY(m_pClock->Start());
-        QVERIFY(m_pClock->WaitForClockWindow());
-
-        IniFixture right;
-        right.Set("Geometry", "Left", 700).Set("Geometry", "Top", 20).Set("Geometry", "Size", 300);
+        QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start() && m_pClock->WaitForClockWindow());
         m_pOther = std::make_unique<ClockProcess>(m_desktop, QStringLiteral("otherclock"));
-        QVERIFY(m_pOther->Prepare(right.Text()));
-        QVERIFY(m_pOther->Start());
+        QVERIFY(m_pOther->Prepare(ini.Set("Geometry", "Left", 700).Text()) && m_pOther->Start());
         // once the copy shows its clock, it is past its single-instance check
         QVERIFY(m_pOther->WaitForClockWindow());
         QVERIFY(m_pClock->FindClockWindow() && m_pOther->FindClockWindow());

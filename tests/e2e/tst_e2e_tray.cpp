@@ -31,9 +31,7 @@ class TestE2eTray : public QObject {
 
     void StartClock(const QString& tray, int trayIcon = 1)
     {
-        VirtualDesktop::Options options;
-        options.tray = tray;
-        QVERIFY2(m_desktop.Ensure(options), qPrintable(m_desktop.ErrorString()));
+        QVERIFY2(m_desktop.Ensure({"none", "picom", tray, ""}), qPrintable(m_desktop.ErrorString()));
         IniFixture ini;
         ini.Set("Misc", "TrayIcon", trayIcon);
         m_pClock = std::make_unique<ClockProcess>(m_desktop);
@@ -84,8 +82,7 @@ private slots:
         VerifyBottomRight();
         // Tab from "Dismiss" reaches "Close Vitrodial", which ends the program.
         QVERIFY(m_desktop.Keys({"Tab", "space"}));
-        QVERIFY2(m_pClock->WaitForExit(10000), "the program did not end");
-        QCOMPARE(m_pClock->ExitStatus(), QProcess::NormalExit);
+        QVERIFY2(m_pClock->EndsNormally(10000), "the program did not end");
         QVERIFY(m_desktop.FindWindows("^vitrodial$|^Vitrodial Configuration$", false).isEmpty());
         QVERIFY(WaitFor([this] { return m_desktop.TrayIcons().isNull(); }, 5000));
     }

@@ -182,13 +182,11 @@ private slots:
     // the dialog font's base units.
     void controlsAtTheirTemplateRectangles()
     {
-        const struct {
-            int dialog, id;
-            QRect units;
-        } controls[] = {{res::IDD_CONFIG, res::IDOK, {140, 167, 74, 16}},
-                        {res::IDD_PAGE_GEOM, res::geometry::IDC_Y, {187, 13, 27, 113}},
-                        {res::IDD_PAGE_MISC, res::misc::IDC_TRAYICON, {131, 73, 79, 47}},
-                        {res::IDD_PAGE_HOUR, res::hour::IDC_WIDTH, {25, 97, 177, 22}}};
+        const std::tuple<int, int, QRect> controls[] = {
+            {res::IDD_CONFIG, res::IDOK, {140, 167, 74, 16}},
+            {res::IDD_PAGE_GEOM, res::geometry::IDC_Y, {187, 13, 27, 113}},
+            {res::IDD_PAGE_MISC, res::misc::IDC_TRAYICON, {131, 73, 79, 47}},
+            {res::IDD_PAGE_HOUR, res::hour::IDC_WIDTH, {25, 97, 177, 22}}};
         QWidget parent;
         const CDialogBuilder builder(parent.font());
         const DialogBaseUnits u = builder.Units();

@@ -106,17 +106,13 @@ QByteArray VirtualDesktop::Run(const QString& program, const QStringList& args, 
     return p.readAllStandardOutput();
 }
 
-bool VirtualDesktop::Succeeds(const QString& program, const QStringList& args) const
+bool VirtualDesktop::Succeeds(const QString& p, const QStringList& a) const
 {
     bool ok = false;
-    Run(program, args, &ok, 60000);
-    return ok;
+    return Run(p, a, &ok, 60000), ok;
 }
 
-bool VirtualDesktop::Script(const QStringList& args) const
-{
-    return Succeeds("bash", QStringList{DesktopScript()} + args);
-}
+bool VirtualDesktop::Script(const QStringList& a) const { return Succeeds("bash", QStringList{DesktopScript()} + a); }
 
 QList<quint64> VirtualDesktop::FindWindows(const QString& titleRegex, bool onlyVisible) const
 {
@@ -155,27 +151,19 @@ QString VirtualDesktop::SaveArtifact(const QImage& image, const QString& name) c
 {
     const QString dir = qEnvironmentVariable("VITRODIAL_E2E_ARTIFACTS", VITRODIAL_E2E_ARTIFACTS);
     QDir().mkpath(dir);
-    QString safe = name;
-    safe.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]+")), QStringLiteral("-"));
-    const QString path = dir + QDateTime::currentDateTime().toString(QStringLiteral("/HHmmss-zzz-")) + safe + ".png";
+    const QString safe = QString(name).replace(QRegularExpression("[^A-Za-z0-9_.-]+"), "-");
+    const QString path = dir + QDateTime::currentDateTime().toString("/HHmmss-zzz-") + safe + ".png";
     image.save(path, "PNG");
     return path;
 }
 
-bool VirtualDesktop::Keys(const QStringList& keys) const
+bool VirtualDesktop::Keys(const QStringList& k) const
 {
-    return Succeeds("xdotool", QStringList{"key", "--delay", "60"} + keys);
+    return Succeeds("xdotool", QStringList{"key", "--delay", "60"} + k);
 }
 
 // ---------------------------------------------------------------------------
 // ClockProcess
-
-ClockProcess::ClockProcess(VirtualDesktop& desktop, const QString& name)
-    : m_desktop(desktop)
-    , m_strName(name)
-    , m_dir(QDir::tempPath() + QStringLiteral("/vitrodial-copy.XXXXXX"))
-{
-}
 
 QByteArray ClockProcess::IniContents() const
 {
@@ -222,14 +210,9 @@ bool ClockProcess::EndsNormally(int timeoutMs)
 void ClockProcess::Kill()
 {
     m_vecOthers.push_back(std::move(m_pProcess));
-    for (auto& p : m_vecOthers) {
-        if (p && p->state() != QProcess::NotRunning) {
-            p->terminate();
-            if (!p->waitForFinished(3000))
-                p->kill();
-            p->waitForFinished(3000);
-        }
-    }
+    for (auto& p : m_vecOthers)
+        if (p && p->state() != QProcess::NotRunning && (p->terminate(), !p->waitForFinished(3000)))
+            p->kill(), p->waitForFinished(3000);
     m_pProcess = std::move(m_vecOthers.back());
     m_vecOthers.pop_back();
 }
@@ -275,10 +258,7 @@ IniFixture& IniFixture::Set(const QString& section, const QString& key, const QV
     return *this;
 }
 
-QString IniFixture::Get(const QString& section, const QString& key) const
-{
-    return m_sections.value(section).value(key);
-}
+QString IniFixture::Get(const QString& s, const QString& k) const { return m_sections.value(s).value(k); }
 
 QString IniFixture::Text() const
 {

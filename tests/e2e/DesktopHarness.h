@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include <QDir>
 #include <QImage>
 #include <QMap>
 #include <QProcess>
@@ -76,7 +77,11 @@ private:
 class ClockProcess {
 public:
     // name: the copy's file name, which is its application name and title.
-    explicit ClockProcess(VirtualDesktop& desktop, const QString& name = QStringLiteral("vitrodial"));
+    explicit ClockProcess(VirtualDesktop& desktop, const QString& name = "vitrodial")
+        : m_desktop(desktop)
+        , m_strName(name)
+    {
+    }
     ~ClockProcess() { Kill(); }
 
     // Copies the program and writes the .ini file; false when either fails.
@@ -103,7 +108,7 @@ private:
 
     VirtualDesktop& m_desktop;
     QString m_strName;
-    QTemporaryDir m_dir;
+    QTemporaryDir m_dir{QDir::tempPath() + "/vitrodial-copy.XXXXXX"};
     std::unique_ptr<QProcess> m_pProcess;
     std::vector<std::unique_ptr<QProcess>> m_vecOthers;
 };

@@ -46,8 +46,7 @@ private slots:
         QVERIFY2(WaitFor([&] { return running() == 1 && m_pClock->FindClockWindow() != 0; }, 180000, 200),
                  "not one clock");
 
-        QVERIFY(WaitFor([&] { return !m_desktop.TrayIcons().isNull(); }, 15000, 200));
-        QVERIFY(m_desktop.Script({"click-tray", "1"}));
+        QVERIFY(m_desktop.Script({"tray-icon", "--wait"}) && m_desktop.Script({"click-tray", "1"}));
         QVERIFY(WaitFor([&] { return !m_desktop.FindWindows("^Vitrodial Configuration$").isEmpty(); }, 15000));
         // Colors tab, then back past both buttons to the page's last control: "Line Color..."
         QVERIFY(m_desktop.Keys({"Tab", "Tab", "Right", "shift+Tab", "shift+Tab", "shift+Tab", "space"}));

@@ -41,18 +41,20 @@ private slots:
         const auto dialogShown = [this] { return !m_desktop.WindowRect("^Vitrodial Configuration$").isNull(); };
         QVERIFY(m_desktop.Script({"click-tray", "1"}) && WaitFor(dialogShown, 10000));
 
-        // Back round to Misc and on round to Geometry, then to Colors: its first
-        // control, before its three buttons and "Dismiss", is the opacity
-        // slider; End makes it opaque.
-        QVERIFY(m_desktop.Keys(QStringList{"ctrl+shift+Tab", "ctrl+Tab", "ctrl+Next"} + QStringList(4, "shift+Tab")
+        // Back round to Misc, on round to Geometry, two on and one back to
+        // Colors, the focus staying on "Dismiss": the page's first control,
+        // before its three buttons and "Dismiss", is the opacity slider; End
+        // makes it opaque.
+        QVERIFY(m_desktop.Keys(QStringList{"ctrl+shift+Tab", "ctrl+Tab", "ctrl+Next", "ctrl+Next", "ctrl+Prior"}
+                                   + QStringList(4, "shift+Tab")
                                << "End"));
         fault = WaitForFace(m_desktop, ini, 255, "pages-opaque").failure;
         QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("opacity not 255: ") + fault));
 
         // from the slider on to Dial, the focus going to the tab strip; Right
-        // to Seconds; Tab straight into the page: its check box, off; Escape
-        // dismisses the dialog
-        QVERIFY(m_desktop.Keys({"ctrl+Tab", "Right", "Tab", "space", "Escape"}));
+        // to Seconds; Tab straight into the page, with no stop between: its
+        // check box, off; Escape dismisses the dialog
+        QVERIFY(m_desktop.Keys({"ctrl+Next", "Right", "Tab", "space", "Escape"}));
         QVERIFY(WaitFor([&] { return !dialogShown(); }, 5000));
         QSettings saved(m_pClock->IniPath(), QSettings::IniFormat);
         QCOMPARE(saved.value("Color/Opacity").toInt(), 255);

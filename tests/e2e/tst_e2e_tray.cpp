@@ -32,10 +32,9 @@ class TestE2eTray : public QObject {
     void StartClock(const QString& tray, int trayIcon = 1)
     {
         QVERIFY2(m_desktop.Ensure({"none", "picom", tray, ""}), qPrintable(m_desktop.ErrorString()));
-        IniFixture ini;
-        ini.Set("Misc", "TrayIcon", trayIcon);
         m_pClock = std::make_unique<ClockProcess>(m_desktop);
-        QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start() && m_pClock->WaitForClockWindow());
+        QVERIFY(m_pClock->Prepare(IniFixture().Set("Misc", "TrayIcon", trayIcon).Text()) && m_pClock->Start()
+                && m_pClock->WaitForClockWindow());
     }
 
     // A left click on the icon, or a right one (on an SNI host, through the

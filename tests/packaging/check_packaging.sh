@@ -108,8 +108,7 @@ debs=("$scratch"/deb/*.deb)
 deb=${debs[0]}
 
 control() { dpkg-deb -f "$deb" "$1"; }
-[ "$(control Package)" = vitrodial ] || fail "Package is '$(control Package)'"
-[ "$(control Section)" = utils ] || fail "Section is '$(control Section)'"
+[ "$(control Package) $(control Section)" = "vitrodial utils" ] || fail "Package, Section: $(control Package) $(control Section)"
 [ "$(control Maintainer)" = "Tessaline <vitrodial@tessaline.example>" ] || fail "Maintainer is '$(control Maintainer)'"
 depends=$(control Depends)
 for lib in libqt6core6 libqt6gui6 libqt6widgets6 libc6; do

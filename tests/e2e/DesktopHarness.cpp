@@ -106,17 +106,13 @@ QByteArray VirtualDesktop::Run(const QString& program, const QStringList& args, 
     return p.readAllStandardOutput();
 }
 
-bool VirtualDesktop::Succeeds(const QString& program, const QStringList& args) const
+bool VirtualDesktop::Succeeds(const QString& p, const QStringList& a) const
 {
     bool ok = false;
-    Run(program, args, &ok, 60000);
-    return ok;
+    return Run(p, a, &ok, 60000), ok;
 }
 
-bool VirtualDesktop::Script(const QStringList& args) const
-{
-    return Succeeds("bash", QStringList{DesktopScript()} + args);
-}
+bool VirtualDesktop::Script(const QStringList& a) const { return Succeeds("bash", QStringList{DesktopScript()} + a); }
 
 QList<quint64> VirtualDesktop::FindWindows(const QString& titleRegex, bool onlyVisible) const
 {
@@ -128,12 +124,14 @@ QList<quint64> VirtualDesktop::FindWindows(const QString& titleRegex, bool onlyV
     return ids;
 }
 
-WindowInfo VirtualDesktop::Info(quint64 window) const
+QRect VirtualDesktop::WindowRect(const QString& titleRegex) const
 {
-    QMap<QByteArray, int> v; // X, Y, WIDTH, HEIGHT of the window on the screen
-    for (const QByteArray& line : Run("xdotool", {"getwindowgeometry", "--shell", QString::number(window)}).split('\n'))
+    const auto ids = FindWindows(titleRegex);
+    QMap<QByteArray, int> v; // X, Y, WIDTH, HEIGHT
+    for (const QByteArray& line :
+         Run("xdotool", {"getwindowgeometry", "--shell", QString::number(ids.value(0))}).split('\n'))
         v.insert(line.split('=').value(0), line.split('=').value(1).toInt());
-    return {QRect(v.value("X"), v.value("Y"), v.value("WIDTH"), v.value("HEIGHT"))};
+    return ids.size() == 1 ? QRect(v.value("X"), v.value("Y"), v.value("WIDTH"), v.value("HEIGHT")) : QRect();
 }
 
 QRect VirtualDesktop::TrayIcons() const
@@ -153,33 +151,19 @@ QString VirtualDesktop::SaveArtifact(const QImage& image, const QString& name) c
 {
     const QString dir = qEnvironmentVariable("VITRODIAL_E2E_ARTIFACTS", VITRODIAL_E2E_ARTIFACTS);
     QDir().mkpath(dir);
-    QString safe = name;
-    safe.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]+")), QStringLiteral("-"));
-    const QString path = dir + QDateTime::currentDateTime().toString(QStringLiteral("/HHmmss-zzz-")) + safe + ".png";
+    const QString safe = QString(name).replace(QRegularExpression("[^A-Za-z0-9_.-]+"), "-");
+    const QString path = dir + QDateTime::currentDateTime().toString("/HHmmss-zzz-") + safe + ".png";
     image.save(path, "PNG");
     return path;
 }
 
-bool VirtualDesktop::Click(const QPoint& p, int button) const
+bool VirtualDesktop::Keys(const QStringList& k) const
 {
-    return Succeeds("xdotool",
-                    {"mousemove", QString::number(p.x()), QString::number(p.y()), "click", QString::number(button)});
-}
-
-bool VirtualDesktop::Keys(const QStringList& keys) const
-{
-    return Succeeds("xdotool", QStringList{"key", "--delay", "60"} + keys);
+    return Succeeds("xdotool", QStringList{"key", "--delay", "60"} + k);
 }
 
 // ---------------------------------------------------------------------------
 // ClockProcess
-
-ClockProcess::ClockProcess(VirtualDesktop& desktop, const QString& name)
-    : m_desktop(desktop)
-    , m_strName(name)
-    , m_dir(QDir::tempPath() + QStringLiteral("/vitrodial-copy.XXXXXX"))
-{
-}
 
 QByteArray ClockProcess::IniContents() const
 {
@@ -217,34 +201,20 @@ bool ClockProcess::Start()
 
 QProcess* ClockProcess::StartAgain() { return Launch(m_vecOthers.emplace_back()); }
 
-bool ClockProcess::IsRunning() const
+bool ClockProcess::EndsNormally(int timeoutMs)
 {
-    return m_pProcess && m_pProcess->state() != QProcess::NotRunning && !m_pProcess->waitForFinished(0);
-}
-
-bool ClockProcess::WaitForExit(int timeoutMs)
-{
-    return !m_pProcess || m_pProcess->state() == QProcess::NotRunning || m_pProcess->waitForFinished(timeoutMs);
+    return m_pProcess && (m_pProcess->state() == QProcess::NotRunning || m_pProcess->waitForFinished(timeoutMs))
+           && m_pProcess->exitStatus() == QProcess::NormalExit;
 }
 
 void ClockProcess::Kill()
 {
     m_vecOthers.push_back(std::move(m_pProcess));
-    for (auto& p : m_vecOthers) {
-        if (p && p->state() != QProcess::NotRunning) {
-            p->terminate();
-            if (!p->waitForFinished(3000))
-                p->kill();
-            p->waitForFinished(3000);
-        }
-    }
+    for (auto& p : m_vecOthers)
+        if (p && p->state() != QProcess::NotRunning && (p->terminate(), !p->waitForFinished(3000)))
+            p->kill(), p->waitForFinished(3000);
     m_pProcess = std::move(m_vecOthers.back());
     m_vecOthers.pop_back();
-}
-
-QProcess::ExitStatus ClockProcess::ExitStatus() const
-{
-    return m_pProcess ? m_pProcess->exitStatus() : QProcess::CrashExit;
 }
 
 QString ClockProcess::Output() const
@@ -288,10 +258,7 @@ IniFixture& IniFixture::Set(const QString& section, const QString& key, const QV
     return *this;
 }
 
-QString IniFixture::Get(const QString& section, const QString& key) const
-{
-    return m_sections.value(section).value(key);
-}
+QString IniFixture::Get(const QString& s, const QString& k) const { return m_sections.value(s).value(k); }
 
 QString IniFixture::Text() const
 {
@@ -312,7 +279,7 @@ QRgb IniFixture::FromColorref(const QString& hex)
 
 QList<QRgb> IniFixture::Colours() const
 {
-    QList<QRgb> colours{Clear()};
+    QList<QRgb> colours{FromColorref(Get("Color", "Clear"))};
     for (const char* section : {"Dial", "Seconds", "Minute", "Hour", "Date"})
         for (const char* key : {"Background", "Frame", "Fill"}) {
             const QString value = Get(QString::fromLatin1(section), QString::fromLatin1(key));
@@ -321,8 +288,6 @@ QList<QRgb> IniFixture::Colours() const
         }
     return colours;
 }
-
-QRgb IniFixture::Clear() const { return FromColorref(Get("Color", "Clear")); }
 
 QRect IniFixture::ClockRect() const
 {
@@ -351,7 +316,12 @@ void ReportFailure(const VirtualDesktop& desktop, const ClockProcess* clock)
     qWarning().noquote() << "screenshot:" << desktop.SaveArtifact(desktop.Screenshot(), QTest::currentTestFunction());
 }
 
-FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& rect, const IniFixture& ini, int alpha)
+// Around the circle the screen must be the wallpaper exactly; inside, every
+// pixel is either the wallpaper exactly (clear colour) or one of the face
+// colours blended at alpha within +-2, or, with alpha < 0 (no compositor), the
+// face colour itself. A ring of two pixels at the rim is allowed either.
+static FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& rect, const IniFixture& ini,
+                            int alpha)
 {
     FaceReport report;
     const double r = rect.width() / 2.0;
@@ -360,12 +330,7 @@ FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& r
     int faults = 0;
     auto fault = [&](int x, int y, QRgb seen, QRgb wall, const char* what) {
         if (faults++ < 5)
-            report.failure += QStringLiteral("(%1,%2) #%3 over wallpaper #%4 %5; ")
-                                  .arg(x)
-                                  .arg(y)
-                                  .arg(seen, 6, 16, QLatin1Char('0'))
-                                  .arg(wall, 6, 16, QLatin1Char('0'))
-                                  .arg(what);
+            report.failure += QString::asprintf("(%d,%d) #%06x over wallpaper #%06x %s; ", x, y, seen, wall, what);
     };
     const QRect around = rect.adjusted(-8, -8, 8, 8) & shot.rect() & wallpaper.rect();
     for (int y = around.top(); y <= around.bottom(); ++y) {

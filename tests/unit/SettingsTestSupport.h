@@ -23,20 +23,19 @@ inline const QStringList kKeys =
 // The members behind kKeys, in the same order, as text (colours in hex).
 inline QStringList Values(const CClockApp& a)
 {
-    const auto n = [](qint64 v) { return QString::number(v); };
-    const auto c = [](COLORREF v) { return QString::number(v, 16); };
-    return {n(a.m_nLeft),         n(a.m_nTop),          n(a.m_nSize),
-            n(a.m_nOpacity),      c(a.m_crClear),       c(a.m_crDialBackground),
-            c(a.m_crDialFrame),   c(a.m_crDialFill),    c(a.m_crSecondsFrame),
-            c(a.m_crSecondsFill), c(a.m_crMinuteFrame), c(a.m_crMinuteFill),
-            c(a.m_crHourFrame),   c(a.m_crHourFill),    c(a.m_crDateFrame),
-            c(a.m_crDateFill),    a.m_strFontFace,      n(a.m_bFontItalic),
-            n(a.m_nFontWeight),   n(a.m_nDialWidth),    n(a.m_nSecondsWidth),
-            n(a.m_nMinuteWidth),  n(a.m_nHourWidth),    n(a.m_nDateWidth),
-            n(a.m_bShowSeconds),  n(a.m_bShowDate),     n(a.m_bShowMonth),
-            n(a.m_bShowDay),      n(a.m_bShowAmPm),     n(a.m_bShowDial),
-            n(a.m_bTopMost),      n(a.m_bDateBox),      n(a.m_bIniFile),
-            n(a.m_bTrayIcon)};
+    QStringList v;
+    for (int n : {a.m_nLeft, a.m_nTop, a.m_nSize, a.m_nOpacity})
+        v << QString::number(n);
+    for (COLORREF c :
+         {a.m_crClear, a.m_crDialBackground, a.m_crDialFrame, a.m_crDialFill, a.m_crSecondsFrame, a.m_crSecondsFill,
+          a.m_crMinuteFrame, a.m_crMinuteFill, a.m_crHourFrame, a.m_crHourFill, a.m_crDateFrame, a.m_crDateFill})
+        v << QString::number(c, 16);
+    v << a.m_strFontFace;
+    for (int n : {a.m_bFontItalic, a.m_nFontWeight, a.m_nDialWidth, a.m_nSecondsWidth, a.m_nMinuteWidth, a.m_nHourWidth,
+                  a.m_nDateWidth, a.m_bShowSeconds, a.m_bShowDate, a.m_bShowMonth, a.m_bShowDay, a.m_bShowAmPm,
+                  a.m_bShowDial, a.m_bTopMost, a.m_bDateBox, a.m_bIniFile, a.m_bTrayIcon})
+        v << QString::number(n);
+    return v;
 }
 
 // Empty for what is not a regular file (a FIFO would block).

@@ -64,8 +64,7 @@ private slots:
         QTest::newRow("other section, comment") << QByteArray("[Dial]\nWidth=5\n[Hour]\n;Width=6\n") << "<def>";
         QTest::newRow("UTF-16LE, CR LF") << InForm("[Hour]\nWidth=\u00e9\n", "UTF-16LE CR LF") << "\u00e9";
         const QByteArray binary("\x00\xff[\x01]\n\x00=\x00\n[Hour]\n\xff\x00\n", 20);
-        QTest::newRow("binary bytes, 1 MB line") << binary + QByteArray(1 << 20, 'x') + "\nWidth=5\n"
-                                                 << "5";
+        QTest::newRow("binary bytes, 1 MB line") << binary + QByteArray(1 << 20, 'x') + "\nWidth=5\n" << QString("5");
     }
     void reading()
     {
@@ -113,12 +112,8 @@ private slots:
     {
         QTemporaryDir dir;
         const bool root = ::geteuid() == 0; // to give a file to another user
-        const struct {
-            const char* name;
-            char kind;
-            int ageSeconds;
-            bool removed;
-        } entries[] = {
+        const std::tuple<const char*, char, int, bool> entries[] = {
+            // name, kind, age in seconds, removed
             {"vitrodial.ini.a1B2c3", 'f', 3600, true}, // an interrupted save's
             {"vitrodial.ini.d4E5f6", 'f', 0, false},   // a save still running
             {"vitrodial.ini.a1B2c", 'f', 3600, false},
@@ -126,17 +121,17 @@ private slots:
             {"vitrodial.ini.link00", 'l', 3600, false}, // to an old file of this user's
             {"vitrodial.ini.nobody", root ? 'u' : 'f', 3600, !root},
         };
-        for (const auto& e : entries) {
-            const QString path = dir.filePath(e.name);
+        for (const auto& [file, kind, age, removed] : entries) {
+            const QString path = dir.filePath(file);
             const QByteArray name = QFile::encodeName(path);
-            const timespec then{::time(nullptr) - e.ageSeconds, 0}, times[2] = {then, then};
-            QVERIFY(e.kind == 'l' ? QFile::link(dir.filePath("vitrodial.ini.a1B2c"), path) : WriteAll(path, "x"));
-            QVERIFY(e.kind != 'u' || ::chown(name.constData(), 65534, 65534) == 0);
+            const timespec then{::time(nullptr) - age, 0}, times[2] = {then, then};
+            QVERIFY(kind == 'l' ? QFile::link(dir.filePath("vitrodial.ini.a1B2c"), path) : WriteAll(path, "x"));
+            QVERIFY(kind != 'u' || ::chown(name.constData(), 65534, 65534) == 0);
             QVERIFY(::utimensat(AT_FDCWD, name.constData(), times, AT_SYMLINK_NOFOLLOW) == 0);
         }
         IniFileStore(dir.filePath("vitrodial.ini")).WriteProfileInt("Hour", "Width", 9);
-        for (const auto& e : entries)
-            QVERIFY2(QFileInfo::exists(dir.filePath(e.name)) != e.removed, e.name);
+        for (const auto& [file, kind, age, removed] : entries)
+            QVERIFY2(QFileInfo::exists(dir.filePath(file)) != removed, file);
     }
 };
 

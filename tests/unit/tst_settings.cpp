@@ -68,27 +68,16 @@ private slots:
         QTest::addColumn<QString>("colour");
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("loaded"); // frames, the other colours, widths
-        QTest::newRow("above range") << "1000000"
-                                     << "31"
-                                     << "ff ffffff 2";
-        QTest::newRow("32 bits") << "ffffffff"
-                                 << "-1"
-                                 << "ff ffffff 2";
-        QTest::newRow("top of range, sign") << "ffffff"
-                                            << "+30"
-                                            << "ffffff ffffff 30";
-        QTest::newRow("upper case, blanks") << "FF"
-                                            << " \t0"
-                                            << "ff ff 0";
-        QTest::newRow("prefix, trailing text") << "0x00fF00"
-                                               << "1px"
-                                               << "ff00 ff00 1";
-        QTest::newRow("no digit") << "g12"
-                                  << "x1"
-                                  << "123 123 2";
-        QTest::newRow("empty") << ""
-                               << ""
-                               << "123 123 2";
+        const auto row = [](const char* name, const char* colour, const char* width, const char* loaded) {
+            QTest::newRow(name) << QString(colour) << QString(width) << QString(loaded);
+        };
+        row("above range", "1000000", "31", "ff ffffff 2");
+        row("32 bits", "ffffffff", "-1", "ff ffffff 2");
+        row("top of range, sign", "ffffff", "+30", "ffffff ffffff 30");
+        row("upper case, blanks", "FF", " \t0", "ff ff 0");
+        row("prefix, trailing text", "0x00fF00", "1px", "ff00 ff00 1");
+        row("no digit", "g12", "x1", "123 123 2");
+        row("empty", "", "", "123 123 2");
     }
     void loadChecks()
     {
@@ -130,38 +119,26 @@ private slots:
         QTest::addColumn<QString>("outcome");
         const QByteArray conf = "[Geometry]\nTop=11\n", ini = "[Geometry]\nTop=22\n", big(6000, ';');
         const QByteArray confSays0 = conf + "[Misc]\nIniFile=0\n", confSays1 = conf + "[Misc]\nIniFile=1\n";
-        QTest::newRow("nothing stored") << QByteArray() << QByteArray() << ""
-                                        << "1 0 0 0 saved";
-        QTest::newRow("nothing stored, narrow screen") << QByteArray() << QByteArray() << "narrow"
-                                                       << "1 0 0 0 saved";
-        QTest::newRow("ini file") << conf << ini << ""
-                                  << "1 0 22 0 saved";
-        QTest::newRow("per-user store says per-user") << confSays0 << ini << ""
-                                                      << "0 1 11 0 saved";
-        QTest::newRow("ini says per-user") << confSays1 << "[misc]\ninifile=0\n" + ini << ""
-                                           << "0 1 22 0 saved";
+        const auto row = [](const char* name, const QByteArray& c, const QByteArray& i, const char* m, const char* o) {
+            QTest::newRow(name) << c << i << QString(m) << QString(o);
+        };
+        row("nothing stored", {}, {}, "", "1 0 0 0 saved");
+        row("nothing stored, narrow screen", {}, {}, "narrow", "1 0 0 0 saved");
+        row("ini file", conf, ini, "", "1 0 22 0 saved");
+        row("per-user store says per-user", confSays0, ini, "", "0 1 11 0 saved");
+        row("ini says per-user", confSays1, "[misc]\ninifile=0\n" + ini, "", "0 1 22 0 saved");
         // The program's path with its extension made "ini", unless it has 1000 bytes or more.
-        QTest::newRow("path of 999 bytes") << conf << ini << "999"
-                                           << "1 0 22 0 saved";
-        QTest::newRow("path of 1000, per-user says 1") << confSays1 << ini << "1000"
-                                                       << "1 1 11 1 saved";
-        QTest::newRow("path of 1000, no value") << conf << ini << "1000"
-                                                << "0 1 11 1 saved";
-        QTest::newRow("ini in a read-only folder") << conf << ini << "read-only ini"
-                                                   << "0 1 11 1 saved";
-        QTest::newRow("per-user, malformed lines") << "noequals\n[Misc\n" + confSays0 << ini << ""
-                                                   << "0 1 11 0 saved";
-        QTest::newRow("ini, full disk") << conf << big + '\n' + ini << "full ini"
-                                        << "1 0 22 0 failed";
-        QTest::newRow("per-user, full disk") << big + '\n' + confSays0 << ini << "full conf"
-                                             << "0 1 11 0 failed";
+        row("path of 999 bytes", conf, ini, "999", "1 0 22 0 saved");
+        row("path of 1000, per-user says 1", confSays1, ini, "1000", "1 1 11 1 saved");
+        row("path of 1000, no value", conf, ini, "1000", "0 1 11 1 saved");
+        row("ini in a read-only folder", conf, ini, "read-only ini", "0 1 11 1 saved");
+        row("per-user, malformed lines", "noequals\n[Misc\n" + confSays0, ini, "", "0 1 11 0 saved");
+        row("ini, full disk", conf, big + '\n' + ini, "full ini", "1 0 22 0 failed");
+        row("per-user, full disk", big + '\n' + confSays0, ini, "full conf", "0 1 11 0 failed");
         // What is not a file is never waited on: the other store takes over.
-        QTest::newRow("per-user is a FIFO") << QByteArray() << ini << "fifo conf"
-                                            << "1 0 22 0 saved";
-        QTest::newRow("ini is a FIFO") << conf << QByteArray() << "fifo ini"
-                                       << "0 1 11 1 saved";
-        QTest::newRow("ini links to a device") << conf << QByteArray() << "device ini"
-                                               << "0 1 11 1 saved";
+        row("per-user is a FIFO", {}, ini, "fifo conf", "1 0 22 0 saved");
+        row("ini is a FIFO", conf, {}, "fifo ini", "0 1 11 1 saved");
+        row("ini links to a device", conf, {}, "device ini", "0 1 11 1 saved");
     }
     // The store chosen at start-up, and a save to it, made only when m_bModified
     // is exactly 1: one that fails says so, keeps the old file byte for byte and

@@ -36,24 +36,17 @@ QByteArray HostileFile(QRandomGenerator& rng, QStringList& kept)
     for (int i = pick(40); i > 0; --i) {
         const qsizetype k = 2 * pick(names.size() / 2);
         QByteArray value = starts[pick(6)];
-        switch (pick(5)) {
-        case 0:
+        const int shape = pick(5);
+        if (shape == 0)
             value += QByteArray::number(qint64(rng.generate64()) >> pick(64), pick(2) ? 10 : 16);
-            break;
-        case 1:
+        else if (shape == 1)
             value += QByteArray(pick(pick(8) ? 40 : 5000), char('0' + pick(60)));
-            break;
-        case 2:
-            rng.fillRange(junk);
-            value += QByteArray(reinterpret_cast<const char*>(junk), pick(300));
-            break;
-        case 3:
-            for (int n = pick(40); n > 0; --n)
-                value += chars[pick(5)];
-            break;
-        default:
+        else if (shape == 2)
+            value += QByteArray(reinterpret_cast<const char*>(junk), (rng.fillRange(junk), pick(300)));
+        for (int n = shape == 3 ? pick(40) : 0; n > 0; --n)
+            value += chars[pick(5)];
+        if (shape == 4)
             value += QByteArray::number(pick(40) - 5);
-        }
         const int kind = pick(5);
         const QByteArray line = kind == 0   ? '[' + anyCase(names[k]) + ']'
                                 : kind == 1 ? value

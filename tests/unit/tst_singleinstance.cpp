@@ -68,33 +68,18 @@ private slots:
         QTest::addColumn<QString>("runtime"); // what XDG_RUNTIME_DIR names ("": unset)
         QTest::addColumn<QString>("own");     // what lies where our own folder goes
         QTest::addColumn<QString>("expected");
-        QTest::newRow("runtime") << "private"
-                                 << ""
-                                 << "runtime";
-        QTest::newRow("runtime unset") << ""
-                                       << ""
-                                       << "own";
-        QTest::newRow("runtime too long") << "long"
-                                          << ""
-                                          << "own";
-        QTest::newRow("runtime open to others") << "open"
-                                                << ""
-                                                << "own";
-        QTest::newRow("runtime a link") << "link"
-                                        << ""
-                                        << "own";
-        QTest::newRow("own folder open to others") << ""
-                                                   << "open"
-                                                   << "elsewhere";
-        QTest::newRow("own folder a link") << ""
-                                           << "link"
-                                           << "elsewhere";
-        QTest::newRow("own folder another user's") << ""
-                                                   << "foreign"
-                                                   << "elsewhere";
-        QTest::newRow("own folder a file") << ""
-                                           << "file"
-                                           << "elsewhere";
+        const auto row = [](const char* name, const char* runtime, const char* own, const char* expected) {
+            QTest::newRow(name) << QString(runtime) << QString(own) << QString(expected);
+        };
+        row("runtime", "private", "", "runtime");
+        row("runtime unset", "", "", "own");
+        row("runtime too long", "long", "", "own");
+        row("runtime open to others", "open", "", "own");
+        row("runtime a link", "link", "", "own");
+        row("own folder open to others", "", "open", "elsewhere");
+        row("own folder a link", "", "link", "elsewhere");
+        row("own folder another user's", "", "foreign", "elsewhere");
+        row("own folder a file", "", "file", "elsewhere");
     }
     void channelFolderIsPrivate()
     {

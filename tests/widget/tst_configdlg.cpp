@@ -6,9 +6,7 @@
 #include <variant>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,11 +51,7 @@ struct StubChoosers final : IChoosers {
     std::optional<CHOSENFONT> font;
     QList<COLORREF> colorOpenedOn;
     QList<CHOSENFONT> fontOpenedOn;
-    bool ChooseColor(COLORREF initial, COLORREF* out) override
-    {
-        colorOpenedOn << initial;
-        return color && (*out = *color, true);
-    }
+    bool ChooseColor(COLORREF c, COLORREF* out) override { return colorOpenedOn << c, color && (*out = *color, true); }
     bool ChooseFont(CHOSENFONT& f) override { return fontOpenedOn << f, font && (f = *font, true); }
 };
 
@@ -68,9 +62,9 @@ struct RecordingClock final : IClockWindow {
     bool resizeFails = false;
     std::function<void()> onQuit;
     void DrawClock() override { calls << "draw", drawnWith = Snapshot(); }
-    void SetLayeredWindowAttributes(COLORREF key, int alpha) override
+    void SetLayeredWindowAttributes(COLORREF k, int a) override
     {
-        calls << QString("layering %1 %2").arg(key, 0, 16).arg(alpha);
+        calls << QString("layering %1 %2").arg(k, 0, 16).arg(a);
     }
     bool MoveClock(int x, int y) override { return calls << QString("move %1 %2").arg(x).arg(y), true; }
     bool ResizeClock(int size) override { return calls << QString("resize %1").arg(size), !resizeFails; }
@@ -182,13 +176,11 @@ private slots:
     // the dialog font's base units.
     void controlsAtTheirTemplateRectangles()
     {
-        const struct {
-            int dialog, id;
-            QRect units;
-        } controls[] = {{res::IDD_CONFIG, res::IDOK, {140, 167, 74, 16}},
-                        {res::IDD_PAGE_GEOM, res::geometry::IDC_Y, {187, 13, 27, 113}},
-                        {res::IDD_PAGE_MISC, res::misc::IDC_TRAYICON, {131, 73, 79, 47}},
-                        {res::IDD_PAGE_HOUR, res::hour::IDC_WIDTH, {25, 97, 177, 22}}};
+        const std::tuple<int, int, QRect> controls[] = {
+            {res::IDD_CONFIG, res::IDOK, {140, 167, 74, 16}},
+            {res::IDD_PAGE_GEOM, res::geometry::IDC_Y, {187, 13, 27, 113}},
+            {res::IDD_PAGE_MISC, res::misc::IDC_TRAYICON, {131, 73, 79, 47}},
+            {res::IDD_PAGE_HOUR, res::hour::IDC_WIDTH, {25, 97, 177, 22}}};
         QWidget parent;
         const CDialogBuilder builder(parent.font());
         const DialogBaseUnits u = builder.Units();
@@ -196,42 +188,6 @@ private slots:
             QCOMPARE(builder.Build(&parent, *res::FindDialogTemplate(dialog)).value(id)->geometry(),
                      QRect(MulDiv(r.x(), u.cx, 4), MulDiv(r.y(), u.cy, 8), MulDiv(r.width(), u.cx, 4),
                            MulDiv(r.height(), u.cy, 8)));
-    }
-
-    // "Dismiss" and the window manager's close save (only a change) and hide;
-    // "Close Vitrodial" saves, then ends the clock's run.
-    // Focus on "Dismiss", on the tab strip, or on the page's first control,
-    // which Tab from the strip reaches with no stop between.
-    void keysSwitchPages_data()
-    {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<QString>("focus");
-        QTest::addColumn<QKeySequence>("keys");
-        QTest::addColumn<int>("to");
-        QTest::newRow("Ctrl+Tab wraps to the first") << 7 << "page" << QKeySequence("Ctrl+Tab") << 0;
-        QTest::newRow("Ctrl+Shift+Tab wraps to the last") << 0 << "Dismiss" << QKeySequence("Ctrl+Shift+Tab") << 7;
-        QTest::newRow("Ctrl+Page Down on a slider") << 1 << "page" << QKeySequence("Ctrl+PgDown") << 2;
-        QTest::newRow("Ctrl+Page Up") << 3 << "strip" << QKeySequence("Ctrl+PgUp") << 2;
-        QTest::newRow("Right on the strip") << 2 << "strip" << QKeySequence("Right") << 3;
-    }
-    void keysSwitchPages()
-    {
-        QFETCH(int, from);
-        QFETCH(QString, focus);
-        QFETCH(QKeySequence, keys);
-        QFETCH(int, to);
-        CConfigDlg dlg;
-        QVERIFY(dlg.Create(nullptr) && QTest::qWaitForWindowActive(&dlg));
-        CPropertySheet& sheet = dlg.GetSheet();
-        sheet.SetActivePage(from);
-        QWidget* start = focus == "Dismiss" ? dlg.GetDlgItem(res::IDOK) : sheet.GetTabControl()->tabBar();
-        start->setFocus();
-        if (focus == "page")
-            QTest::keyClick(start, Qt::Key_Tab);
-        QVERIFY(focus != "page" || sheet.GetActivePage()->isAncestorOf(QApplication::focusWidget()));
-        QTest::keySequence(QApplication::focusWidget(), keys);
-        QCOMPARE(sheet.GetActiveIndex(), to);
-        QVERIFY(QApplication::focusWidget()->isVisible());
     }
 
     // OK on a stored face that is not installed keeps it, not the face shown instead.
@@ -242,6 +198,8 @@ private slots:
         QCOMPARE(chooser.Chosen().strFaceName, QStringLiteral("No Such Face"));
     }
 
+    // "Dismiss" and the window manager's close save (only a change) and hide;
+    // "Close Vitrodial" saves, then ends the clock's run.
     void waysOut_data()
     {
         QTest::addColumn<int>("modified");

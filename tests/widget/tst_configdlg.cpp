@@ -6,7 +6,9 @@
 #include <variant>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -188,6 +190,30 @@ private slots:
             QCOMPARE(builder.Build(&parent, *res::FindDialogTemplate(dialog)).value(id)->geometry(),
                      QRect(MulDiv(r.x(), u.cx, 4), MulDiv(r.y(), u.cy, 8), MulDiv(r.width(), u.cx, 4),
                            MulDiv(r.height(), u.cy, 8)));
+    }
+
+    // Page keys from "Dismiss" (0), the tab strip (1) or a page's first control
+    // (2, which Tab from the strip reaches with no stop between); both ends wrap.
+    void keysSwitchPages()
+    {
+        const std::tuple<int, int, const char*, int> rows[] = {{7, 2, "Ctrl+Tab", 0},
+                                                               {0, 0, "Ctrl+Shift+Tab", 7},
+                                                               {1, 2, "Ctrl+PgDown", 2},
+                                                               {3, 1, "Ctrl+PgUp", 2},
+                                                               {2, 1, "Right", 3}};
+        for (const auto& [from, focus, keys, to] : rows) {
+            CConfigDlg dlg;
+            QVERIFY(dlg.Create(nullptr) && QTest::qWaitForWindowActive(&dlg));
+            CPropertySheet& sheet = dlg.GetSheet();
+            sheet.SetActivePage(from);
+            QWidget* start = focus == 0 ? dlg.GetDlgItem(res::IDOK) : sheet.GetTabControl()->tabBar();
+            start->setFocus();
+            if (focus == 2)
+                QTest::keyClick(start, Qt::Key_Tab);
+            QVERIFY(focus != 2 || sheet.GetActivePage()->isAncestorOf(QApplication::focusWidget()));
+            QTest::keySequence(QApplication::focusWidget(), QKeySequence(keys));
+            QVERIFY2(sheet.GetActiveIndex() == to && QApplication::focusWidget()->isVisible(), keys);
+        }
     }
 
     // OK on a stored face that is not installed keeps it, not the face shown instead.

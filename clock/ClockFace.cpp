@@ -71,8 +71,8 @@ void CClockFace::DrawAt(QPainter* pDC, std::time_t time)
 {
     if (!pDC || !pDC->isActive())
         return;
-    BuildAll(pDC, time);
-    PaintAll(nullptr);
+    // Painted as built: no region outlives its painting.
+    BuildAll(pDC, time, false);
     m_elements.clear();
     m_rcClip = platform::NoClip();
     m_pDC = nullptr;
@@ -82,7 +82,7 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
 {
     if (!pDC || !pDC->isActive())
         return {};
-    BuildAll(pDC, time);
+    BuildAll(pDC, time, true);
     std::vector<Element> hands(m_elements.begin() + std::ptrdiff_t(m_nFirstHand), m_elements.end());
     const QString scene = SceneKey();
     QRegion area;
@@ -115,7 +115,7 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
     return area;
 }
 
-void CClockFace::BuildAll(QPainter* pDC, std::time_t time)
+void CClockFace::BuildAll(QPainter* pDC, std::time_t time, bool collect)
 {
     m_pDC = pDC;
     m_pDC->setRenderHint(QPainter::Antialiasing, false);
@@ -128,7 +128,7 @@ void CClockFace::BuildAll(QPainter* pDC, std::time_t time)
     m_rcClip = m_rcDevice.adjusted(-margin, -margin, margin, margin).intersected(platform::NoClip());
 
     m_elements.clear();
-    m_pElements = &m_elements;
+    m_pElements = collect ? &m_elements : nullptr;
     m_strDate.clear();
     DrawDial();
     m_nFirstHand = m_elements.size();

@@ -71,8 +71,8 @@ void CClockFace::DrawAt(QPainter* pDC, std::time_t time)
 {
     if (!pDC || !pDC->isActive())
         return;
-    BuildAll(pDC, time);
-    PaintAll(nullptr);
+    // Painted as built: no region outlives its painting.
+    BuildAll(pDC, time, false);
     m_elements.clear();
     m_rcClip = platform::NoClip();
     m_pDC = nullptr;
@@ -82,7 +82,7 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
 {
     if (!pDC || !pDC->isActive())
         return {};
-    BuildAll(pDC, time);
+    BuildAll(pDC, time, true);
     std::vector<Element> hands(m_elements.begin() + std::ptrdiff_t(m_nFirstHand), m_elements.end());
     const QString scene = SceneKey();
     QRegion area;
@@ -115,7 +115,7 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
     return area;
 }
 
-void CClockFace::BuildAll(QPainter* pDC, std::time_t time)
+void CClockFace::BuildAll(QPainter* pDC, std::time_t time, bool collect)
 {
     m_pDC = pDC;
     m_pDC->setRenderHint(QPainter::Antialiasing, false);
@@ -128,7 +128,7 @@ void CClockFace::BuildAll(QPainter* pDC, std::time_t time)
     m_rcClip = m_rcDevice.adjusted(-margin, -margin, margin, margin).intersected(platform::NoClip());
 
     m_elements.clear();
-    m_pElements = &m_elements;
+    m_pElements = collect ? &m_elements : nullptr;
     m_strDate.clear();
     DrawDial();
     m_nFirstHand = m_elements.size();
@@ -146,16 +146,19 @@ void CClockFace::BuildAll(QPainter* pDC, std::time_t time)
 
 void CClockFace::PaintAll(const QRegion* area)
 {
-    const QRect box = area ? area->boundingRect() : QRect();
     for (const Element& e : m_elements) {
         if (!area) {
             platform::FillRgn(*m_pDC, e.rgn, e.fill);
             platform::FrameRgn(*m_pDC, e.rgn, e.frame, e.width, e.width);
-        } else if (e.rgn.boundingRect().intersects(box)) {
-            // A frame lies inside its region: a region clear of the area paints
-            // nothing in it. Whether a pixel is frame depends only on the region
-            // within the frame's width of it, so the frame of the area's
-            // surroundings is the frame of the whole region there.
+            continue;
+        }
+        // A frame lies inside its region: only the part of the area within
+        // the region's box can show it, and a region clear of the area paints
+        // nothing in it. Whether a pixel is frame depends only on the region
+        // within the frame's width of it, so the frame of the surroundings of
+        // that part is the frame of the whole region there.
+        const QRect box = area->intersected(e.rgn.boundingRect()).boundingRect();
+        if (!box.isEmpty()) {
             const long long reach = std::min<long long>(std::abs((long long)e.width), 1 << 16);
             const QRegion near = e.rgn.intersected(box.adjusted(-reach, -reach, reach, reach));
             platform::FillRgn(*m_pDC, near.intersected(*area), e.fill);

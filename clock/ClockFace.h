@@ -89,8 +89,9 @@ private:
         COLORREF frame;
         int width;
     };
-    // Builds the frame's elements into m_elements (hands last, from m_nFirstHand).
-    void BuildAll(QPainter* pDC, std::time_t time);
+    // Builds the frame's elements into m_elements (hands last, from
+    // m_nFirstHand), or paints each as it is built.
+    void BuildAll(QPainter* pDC, std::time_t time, bool collect);
     // Paints the elements; with an area, only their pixels inside it.
     void PaintAll(const QRegion* area);
     // Everything besides the hands' shapes that decides the pixels.

@@ -1,6 +1,7 @@
 #include "platform/SingleInstance.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -16,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QLocalSocket>
 #include <QSocketNotifier>
 #include <QThread>
 
@@ -31,6 +31,8 @@ constexpr int kRepairLockWaitMs = 2000;
 constexpr int kPollMs = 10;
 const QByteArray kQuit = "quit\n";
 const QByteArray kClosing = "closing\n";
+// Longer than any request: a peer sending more is not one of our starts.
+constexpr int kMaxRequest = 64;
 
 QString SystemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
@@ -104,12 +106,76 @@ private:
     int m_fd = -1;
 };
 
-// The running instance at path, connected; false when none answers there.
-bool Connect(QLocalSocket& socket, const QString& path)
+// A socket that closes with its owner.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    void Reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+// The running instance at path, connected (a socket that is not -1); none
+// when nothing answers there. A listener whose queue is full is waited for.
+int Connect(Fd& socket, const QString& path, const QDeadlineTimer& deadline)
 {
-    socket.connectToServer(path);
-    return socket.waitForConnected(kAnswerWaitMs);
+    const QByteArray file = QFile::encodeName(path);
+    sockaddr_un address{};
+    if (std::size_t(file.size()) >= sizeof address.sun_path)
+        return -1;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, file.constData(), std::size_t(file.size()) + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    socket.Reset(fd);
+    for (;;) {
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            return fd;
+        if ((errno != EAGAIN && errno != EINTR) || deadline.hasExpired())
+            return -1;
+        QThread::msleep(kPollMs);
+    }
 }
+
+// Waits until fd can be read or the deadline passes; false at the deadline.
+bool WaitReadable(int fd, const QDeadlineTimer& deadline)
+{
+    pollfd poll{fd, POLLIN, 0};
+    for (;;) {
+        const int ready = ::poll(&poll, 1, int(qMax<qint64>(deadline.remainingTime(), 0)));
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// A connection of a start to this instance, closed with it, and what it sent.
+class Peer : public QSocketNotifier {
+public:
+    Peer(int fd, QObject* parent) : QSocketNotifier(qintptr(fd), QSocketNotifier::Read, parent) {}
+    ~Peer() override { ::close(int(socket())); }
+    void Close()
+    {
+        setEnabled(false);
+        deleteLater();
+    }
+    QByteArray m_received;
+};
 
 // Makes way for the socket: whatever a dead program, or anyone with access to
 // the user's private folder, left at its path goes, as long as it is a file
@@ -182,17 +248,20 @@ SingleInstance::Result SingleInstance::Start()
 
     const QDeadlineTimer deadline(kAnswerWaitMs);
     while (!deadline.hasExpired()) {
-        QLocalSocket socket;
-        if (!Connect(socket, m_strPath))
+        Fd socket;
+        const int fd = Connect(socket, m_strPath, deadline);
+        if (fd < 0)
             break;
-        if (!PeerIsSameUser(socket.socketDescriptor()))
+        if (!PeerIsSameUser(fd))
             return Fail(QStringLiteral("the socket %1 belongs to another user").arg(m_strPath));
-        socket.write(kQuit);
+        ::send(fd, kQuit.constData(), std::size_t(kQuit.size()), MSG_NOSIGNAL);
         QByteArray answer;
-        while (
-            !answer.endsWith('\n')
-            && (socket.bytesAvailable() > 0 || socket.waitForReadyRead(int(qMax<qint64>(deadline.remainingTime(), 1)))))
-            answer += socket.readAll();
+        char chunk[kMaxRequest];
+        ssize_t got = 0;
+        // Until a whole line, the end of the connection or the deadline.
+        while (!answer.endsWith('\n') && answer.size() < kMaxRequest && WaitReadable(fd, deadline)
+               && ((got = ::recv(fd, chunk, sizeof chunk, 0)) > 0 || (got < 0 && errno == EINTR)))
+            answer.append(chunk, int(qMax<ssize_t>(got, 0)));
         // Without an answer in time the clock still has the request.
         if (answer == kClosing || deadline.hasExpired())
             return Result::ClosedOther;
@@ -278,8 +347,8 @@ void SingleInstance::CheckChannel()
         emit failed(path.isEmpty() ? QStringLiteral("the single-instance folder is gone") : why);
         return;
     }
-    QLocalSocket socket;
-    if (Connect(socket, path)) {
+    Fd socket;
+    if (Connect(socket, path, QDeadlineTimer(kAnswerWaitMs)) >= 0) {
         // A later start found the channel broken and took it: it is the clock.
         Stop();
         emit quitRequested();
@@ -304,27 +373,36 @@ void SingleInstance::OnConnection()
             ::close(fd);
             continue;
         }
-        auto* socket = new QLocalSocket(this);
-        socket->setSocketDescriptor(fd);
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnRequest(socket); });
+        auto* peer = new Peer(fd, this);
+        connect(peer, &QSocketNotifier::activated, this, [this, peer] { OnRequest(peer); });
         // The request may have come with the connection.
-        OnRequest(socket);
+        OnRequest(peer);
     }
 }
 
-void SingleInstance::OnRequest(QLocalSocket* socket)
+void SingleInstance::OnRequest(QSocketNotifier* notifier)
 {
+    auto* peer = static_cast<Peer*>(notifier);
+    const int fd = int(peer->socket());
+    char chunk[kMaxRequest];
+    ssize_t got = 0;
+    while (peer->m_received.size() < kMaxRequest && (got = ::recv(fd, chunk, sizeof chunk, 0)) > 0)
+        peer->m_received.append(chunk, int(got));
+    const bool ended = got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+    const int end = peer->m_received.indexOf('\n');
     // An instance already leaving does not answer: the start tries again.
-    if (m_fdListen < 0 || !socket->canReadLine() || socket->readLine() != kQuit)
+    if (end >= 0 && m_fdListen >= 0 && peer->m_received.left(end + 1) == kQuit) {
+        // Off the channel before answering: once the asking start has the
+        // answer, the next start finds no instance here rather than this one
+        // closing.
+        Stop();
+        ::send(fd, kClosing.constData(), std::size_t(kClosing.size()), MSG_NOSIGNAL);
+        peer->Close();
+        emit quitRequested();
         return;
-    // Off the channel before answering: once the asking start has the answer,
-    // the next start finds no instance here rather than this one closing.
-    Stop();
-    socket->write(kClosing);
-    socket->flush();
-    socket->disconnectFromServer();
-    emit quitRequested();
+    }
+    if (ended || end >= 0 || peer->m_received.size() >= kMaxRequest)
+        peer->Close();
 }
 
 } // namespace platform

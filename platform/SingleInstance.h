@@ -17,7 +17,6 @@
 #include <QString>
 
 class QFileSystemWatcher;
-class QLocalSocket;
 class QSocketNotifier;
 
 namespace platform {
@@ -63,7 +62,7 @@ private:
     // start would make it, unless another instance holds the channel now.
     void CheckChannel();
     void OnConnection();
-    void OnRequest(QLocalSocket* socket);
+    void OnRequest(QSocketNotifier* peer);
 
     QString m_strName;
     QString m_strPath;

@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include "platform/Pixels.h"
+#include "platform/RegionSink.h"
 
 namespace platform {
 namespace {
@@ -434,10 +435,17 @@ void CombineRgn(QRegion& dst, const QRegion& a, const QRegion& b, CombineMode mo
     }
 }
 
-void FillRgn(QPainter& dc, const QRegion& rgn, COLORREF color) { FillRects(dc, rgn.begin(), rgn.end(), color); }
+void FillRgn(QPainter& dc, const QRegion& rgn, COLORREF color)
+{
+    if (RegionSink* sink = RegionSink::Of(dc))
+        return sink->FillRegion(dc.deviceTransform().map(rgn), color);
+    FillRects(dc, rgn.begin(), rgn.end(), color);
+}
 
 void FillRect(QPainter& dc, const RECT& rc, COLORREF color)
 {
+    if (RegionSink* sink = RegionSink::Of(dc))
+        return sink->FillRegion(dc.deviceTransform().map(CreateRectRgn(rc.left, rc.top, rc.right, rc.bottom)), color);
     // Within the clip's range, so that the rectangle's width cannot overflow.
     const QRect& all = NoClip();
     const QRect rect(

@@ -96,6 +96,7 @@ void CClockDlg::OnInitDialog()
     UpdateShape();
     const int side = WindowSide(theApp.m_nSize);
     setGeometry(theApp.m_nLeft, theApp.m_nTop, side, side);
+    UseServerSurface();
     // The first frame exists before the window is mapped: without a
     // compositing manager its pixels make the window's shape.
     RenderFrame();
@@ -160,6 +161,31 @@ int CClockDlg::WindowSide(int nSize) const
 
 QSize CClockDlg::DeviceSize() const { return size() * devicePixelRatioF(); }
 
+QSize CClockDlg::FrameSize() const { return m_pServer ? m_pServer->Size() : m_surface.Size(); }
+
+void CClockDlg::UseServerSurface()
+{
+    if (!platform::x11::IsAvailable())
+        return;
+    auto server = std::make_unique<ServerSurface>();
+    if (!server->Create(winId(), DeviceSize()))
+        return;
+    server->SetAttributes(m_surface.Key(), m_surface.Alpha(), m_bComposited);
+    m_pServer = std::move(server);
+    // Qt paints nothing itself, and so allocates no image for the window.
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void CClockDlg::DropServerSurface()
+{
+    m_pServer.reset();
+    m_pFace.reset();
+    setAttribute(Qt::WA_PaintOnScreen, false);
+    setAttribute(Qt::WA_NoSystemBackground, false);
+    update();
+}
+
 QRegion CClockDlg::RenderFrame()
 {
     // The face is drawn for the device pixels, with the geometry rules
@@ -168,6 +194,18 @@ QRegion CClockDlg::RenderFrame()
     if (client.isEmpty())
         return {};
     m_surface.SetDevicePixelRatio(devicePixelRatioF());
+    if (m_pServer) {
+        if (m_pServer->Size() != client) {
+            m_pFace.reset();
+            if (!m_pServer->Create(winId(), client)) {
+                DropServerSurface();
+                return RenderFrame();
+            }
+        }
+        if (!m_pFace)
+            m_pFace = std::make_unique<CClockFace>(0, 0, client.width(), client.height());
+        return m_pServer->Draw(*m_pFace, platform::Clock().Now());
+    }
     if (m_pFace && m_surface.Size() != client) {
         // The ratio changed (another screen): the size did not.
         m_pFace.reset();
@@ -191,7 +229,7 @@ void CClockDlg::FitShapeToPixels()
     if (m_bComposited)
         m_shape.SetVisiblePixels(std::nullopt);
     else
-        m_shape.SetVisiblePixels(m_surface.OpaqueRegion());
+        m_shape.SetVisiblePixels(m_pServer ? m_pServer->OpaqueRegion() : m_surface.OpaqueRegion());
 }
 
 void CClockDlg::DrawClock()
@@ -202,12 +240,26 @@ void CClockDlg::DrawClock()
     // Blended, the shape does not depend on the pixels.
     if (!m_bComposited)
         FitShapeToPixels();
-    repaint(m_surface.ToLogical(changed));
+    if (m_pServer)
+        m_pServer->Show(changed);
+    else
+        repaint(m_surface.ToLogical(changed));
 }
 
 void CClockDlg::SetLayeredWindowAttributes(COLORREF crKey, int nAlpha)
 {
-    if (!m_surface.SetAttributes(crKey, nAlpha, m_bComposited))
+    const bool changed = m_surface.SetAttributes(crKey, nAlpha, m_bComposited);
+    if (m_pServer) {
+        // Every pixel value changes: the frame is drawn again.
+        if (m_pServer->SetAttributes(crKey, nAlpha, m_bComposited)) {
+            const QRegion drawn = RenderFrame();
+            FitShapeToPixels();
+            if (m_pServer)
+                m_pServer->Show(drawn);
+        }
+        return;
+    }
+    if (!changed)
         return;
     // Every visible pixel changes with the key or the alpha.
     FitShapeToPixels();
@@ -350,18 +402,26 @@ bool CClockDlg::DestroyWindow()
     m_pCompositorWatch.reset();
     m_pAbove.reset();
     hide();
+    m_pServer.reset();
     if (theApp.m_pMainWnd == this)
         theApp.m_pMainWnd = nullptr;
     destroy();
     return true;
 }
 
+QPaintEngine* CClockDlg::paintEngine() const { return m_pServer ? nullptr : QWidget::paintEngine(); }
+
 void CClockDlg::paintEvent(QPaintEvent* event)
 {
     // Paints show the last frame; a frame of another size is drawn afresh.
-    if (m_surface.Size() != DeviceSize()) {
+    const bool redraw = FrameSize() != DeviceSize();
+    if (redraw) {
         RenderFrame();
         FitShapeToPixels();
+    }
+    if (m_pServer) {
+        m_pServer->Show(redraw ? QRegion(QRect(QPoint(), DeviceSize())) : m_surface.ToDevice(event->region()));
+        return;
     }
     // Converted straight into the image the window system shows, when it
     // is one the conversion can write; through a painter otherwise.
@@ -384,6 +444,9 @@ void CClockDlg::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     OnSize();
+    // Drawn on the server, the frame is not kept by Qt: a new size is drawn here.
+    if (m_pServer && isVisible() && m_pServer->Size() != DeviceSize())
+        DrawClock();
 }
 
 void CClockDlg::closeEvent(QCloseEvent* event)

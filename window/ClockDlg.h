@@ -12,6 +12,7 @@
 #include "app/ClockWindow.h"
 #include "platform/WinTypes.h"
 #include "window/LayeredSurface.h"
+#include "window/ServerSurface.h"
 #include "window/WindowShape.h"
 
 class CClockFace;
@@ -101,6 +102,8 @@ public:
     std::time_t m_timeLast = 0;
 
 protected:
+    // None while the face is drawn on the X server: Qt then keeps no image of the window.
+    QPaintEngine* paintEngine() const override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -112,6 +115,12 @@ private:
     QRegion RenderFrame();
     // The window's size in device pixels, the size of every frame.
     QSize DeviceSize() const;
+    // The size of the frame last drawn, wherever it is kept.
+    QSize FrameSize() const;
+    // Moves the drawing to the X server when it can have a pixmap for the
+    // window, or back to the off-screen frame when a new one is refused.
+    void UseServerSurface();
+    void DropServerSurface();
     // The window's side for a stored size m_nSize, which itself stays as it
     // is: never larger than the largest screen nor the largest face drawn.
     int WindowSide(int nSize) const;
@@ -125,6 +134,8 @@ private:
     QEventLoop* m_pLoop = nullptr;
     std::unique_ptr<ModalSweep> m_pSweep;
     LayeredSurface m_surface;
+    // On X11, where the frame is drawn instead of m_surface's image.
+    std::unique_ptr<ServerSurface> m_pServer;
     WindowShape m_shape;
     std::unique_ptr<SecondTicker> m_pTicker;
     std::unique_ptr<TimeChangeWatcher> m_pTimeWatch;

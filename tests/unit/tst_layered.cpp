@@ -1,13 +1,17 @@
 // What the desktop receives from the clock window: the clear colour
 // transparent, every other pixel at the window's opacity, nothing outside the
-// window's circle; and the rectangles a changed area is sent in.
+// window's circle, from an image or as pixel values drawn on the X server; and
+// the rectangles a changed area is sent in.
 
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTest>
 
+#include "app/ClockApp.h"
+#include "clock/ClockFace.h"
 #include "platform/Region.h"
 #include "window/LayeredSurface.h"
+#include "window/ServerSurface.h"
 
 namespace {
 
@@ -70,6 +74,62 @@ private slots:
                         opaque += seen && way == 2 ? QRect(x, y, 1, 1) : QRect();
                     }
                 QVERIFY(surface.OpaqueRegion().xored(opaque).isEmpty());
+            }
+    }
+
+    // One pixel value per colour, in the window's own layout.
+    void serverPixelOfEachColour()
+    {
+        const platform::x11::PixelFormat argb, rgb{24}, bgr{24, 0xFF, 0xFF00, 0xFF0000};
+        const COLORREF colour = RGB(0x12, 0x34, 0x56);
+        const struct {
+            COLORREF color;
+            int alpha;
+            bool blend;
+            platform::x11::PixelFormat format;
+            quint32 pixel;
+        } rows[] = {
+            {kClear, 255, true, argb, 0},
+            {kClear, 255, false, rgb, 0},
+            {colour, 255, true, argb, 0xFF123456u},
+            {colour, 0x100, true, argb, 0},
+            {colour, 128, true, argb, qPremultiply(qRgba(0x12, 0x34, 0x56, 128))},
+            {colour, 128, false, argb, 0xFF123456u}, // no compositor: opaque
+            {colour, 128, true, rgb, 0x123456u},     // no alpha channel: not premultiplied
+            {colour, 255, true, bgr, 0x563412u},
+        };
+        for (const auto& row : rows)
+            QCOMPARE(ServerSurface::Pixel(row.color, kClear, row.alpha, row.blend, row.format), row.pixel);
+    }
+
+    // Without a compositor the pixels painted in the key last are cut out of
+    // the shape: tracked while painting, frame after frame, they are those a
+    // scan of the same frames finds.
+    void serverClearPixelsAreTheScannedOnes()
+    {
+        theApp.ResetForTests();
+        theApp.m_bShowSeconds = 1;
+        const std::time_t noon = 1733486400; // 2024-12-06 12:00:00 UTC
+        for (COLORREF key : {theApp.m_crDialBackground, theApp.m_crHourFill, COLORREF(kClear)})
+            for (int size : {61, 320}) {
+                LayeredSurface scanned;
+                ServerSurface tracked;
+                scanned.SetAttributes(key, 255, false);
+                tracked.SetAttributes(key, 255, false);
+                tracked.Create(0, QSize(size, size));
+                CClockFace imageFace(0, 0, size, size), serverFace(0, 0, size, size);
+                for (int t : {0, 1, 2, 59, 60, 3600}) {
+                    QImage& frame = scanned.Frame(QSize(size, size));
+                    const bool whole = scanned.Fresh();
+                    QRegion changed;
+                    {
+                        QPainter dc(&frame);
+                        changed = imageFace.DrawChanged(&dc, noon + t, whole);
+                    }
+                    scanned.Commit(changed);
+                    QCOMPARE(tracked.Draw(serverFace, noon + t), changed);
+                    QVERIFY(tracked.OpaqueRegion().xored(scanned.OpaqueRegion()).isEmpty());
+                }
             }
     }
 

@@ -1,0 +1,83 @@
+#include "window/ServerSurface.h"
+
+#include <utility>
+
+#include <QPainter>
+
+#include "clock/ClockFace.h"
+#include "clock/LayeredImage.h"
+#include "platform/Region.h"
+
+ServerSurface::ServerSurface() : m_device(*this) {}
+
+std::uint32_t ServerSurface::Pixel(COLORREF color, COLORREF crKey, int nAlpha, bool bBlend,
+                                   const platform::x11::PixelFormat& format)
+{
+    if (((color ^ crKey) & 0x00FFFFFFu) == 0)
+        return 0;
+    // The same arithmetic as an image converted pixel by pixel.
+    const QRgb face = ToQRgb(color);
+    QRgb argb = 0;
+    LayeredPixels(&face, &argb, 1, ToQRgb(crKey), bBlend && format.AlphaMask() ? unsigned(nAlpha) & 0xFFu : 255u);
+    return format.FromArgb(argb);
+}
+
+bool ServerSurface::Create(unsigned long window, const QSize& size)
+{
+    m_rcDevice = QRect(QPoint(), size);
+    m_device.SetSize(size);
+    m_rgnOutside = QRegion(m_rcDevice).subtracted(platform::CreateEllipticRgn(0, 0, size.width(), size.height()));
+    m_bWhole = true;
+    return m_pixmap.Create(window, size);
+}
+
+bool ServerSurface::SetAttributes(COLORREF crKey, int nAlpha, bool bBlend)
+{
+    crKey &= 0x00FFFFFFu;
+    nAlpha &= 0xFF;
+    if (crKey == m_crKey && nAlpha == m_nAlpha && bBlend == m_bBlend)
+        return false;
+    m_crKey = crKey;
+    m_nAlpha = nAlpha;
+    m_bBlend = bBlend;
+    m_bWhole = true;
+    return true;
+}
+
+QRegion ServerSurface::Draw(CClockFace& face, std::time_t time)
+{
+    if (m_rcDevice.isEmpty())
+        return {};
+    const bool whole = std::exchange(m_bWhole, false);
+    if (whole)
+        m_rgnOpaque = QRegion();
+    QRegion changed;
+    {
+        QPainter dc(&m_device);
+        changed = face.DrawChanged(&dc, time, whole);
+    }
+    // Nothing shows outside the circle, even where a compositor ignores the shape.
+    const QRegion outside = changed.intersected(m_rgnOutside);
+    if (!outside.isEmpty()) {
+        m_pixmap.Fill(outside, 0);
+        if (!m_bBlend)
+            m_rgnOpaque -= outside;
+    }
+    return changed;
+}
+
+void ServerSurface::Show(const QRegion& devicePixels) { m_pixmap.CopyToWindow(devicePixels); }
+
+void ServerSurface::FillRegion(const QRegion& rgn, COLORREF color)
+{
+    m_pixmap.Fill(rgn, Pixel(color, m_crKey, m_nAlpha, m_bBlend, m_pixmap.Format()));
+    if (m_bBlend)
+        return;
+    // Without blending the clear pixels are cut out of the window's shape:
+    // they are those the key was painted over last.
+    const QRegion inside = rgn.intersected(m_rcDevice);
+    if (((color ^ m_crKey) & 0x00FFFFFFu) == 0)
+        m_rgnOpaque -= inside;
+    else
+        m_rgnOpaque += inside;
+}

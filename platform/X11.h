@@ -1,7 +1,8 @@
 #pragma once
 // The few X11 window-system details Qt has no API for: is a compositing
 // manager running, keeping a window above the others, a window's shape, and
-// notice of a selection changing hands. The only place that talks to libxcb.
+// notice of a selection changing hands. With ServerPixmap (drawing on the
+// server), the only place that talks to libxcb.
 // Everything here does nothing (or answers "no") when the program does not
 // run on X11, so callers need no platform checks of their own.
 

@@ -88,8 +88,21 @@ QSize GetTextExtent(const QFont& font, const QString& text)
     return QSize(fm.horizontalAdvance(text), fm.ascent() + fm.descent());
 }
 
+QRect TextBounds(const QFont& font, const QString& text, int x, int y)
+{
+    const QSize extent = GetTextExtent(font, text);
+    const long long em = std::max(QFontInfo(font).pixelSize(), extent.height()) + 2LL;
+    const QRect& all = NoClip();
+    const auto clamp = [](long long v, int lo, int hi) { return int(std::clamp<long long>(v, lo, hi)); };
+    return QRect(QPoint(clamp(x - em, all.left(), all.right()), clamp(y - em, all.top(), all.bottom())),
+                 QPoint(clamp(x + extent.width() + em, all.left(), all.right()),
+                        clamp(y + extent.height() + em, all.top(), all.bottom())));
+}
+
 QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const QRect& clip)
 {
+    if (!clip.intersects(TextBounds(font, text, x, y)))
+        return QRegion();
     const QFontMetrics fm(font);
     const QSize extent = GetTextExtent(font, text);
     QPainterPath path;

@@ -1,6 +1,7 @@
 #include "platform/Region.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -384,35 +385,115 @@ QRegion CreateRectRgn(int left, int top, int right, int bottom)
     return QRegion(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
 }
 
-long long BandCover::Floor(int y) const
+long long BandCover::Floor(long long y) const
 {
     const long long rows = m_nRows;
     return (y >= 0 ? y / rows : -((rows - 1 - y) / rows)) * rows;
 }
 
-BandCover& BandCover::Add(const QRegion& rgn)
+void BandCover::AddRect(long long left, long long top, long long right, long long bottom)
 {
-    for (const QRect& r : rgn) {
-        for (long long top = Floor(r.top()); top <= r.bottom(); top += m_nRows) {
-            const int first = int(std::max<long long>(top, r.top()));
-            const int last = int(std::min<long long>(top + m_nRows - 1, r.bottom()));
-            const QRect rows(QPoint(r.left(), first), QPoint(r.right(), last));
-            auto it = std::lower_bound(m_bands.begin(), m_bands.end(), top,
-                                       [this](const QRect& band, long long t) { return Floor(band.top()) < t; });
-            if (it != m_bands.end() && Floor(it->top()) == top)
-                *it |= rows;
-            else
-                m_bands.insert(it, rows);
+    const QRect& all = NoClip();
+    left = std::max<long long>(left, all.left());
+    top = std::max<long long>(top, all.top());
+    right = std::min<long long>(right, all.right());
+    bottom = std::min<long long>(bottom, all.bottom());
+    if (left > right)
+        return;
+    for (long long band = Floor(top); band <= bottom; band += m_nRows)
+        m_pieces.push_back(
+            {band, int(std::max(band, top)), int(std::min(band + m_nRows - 1, bottom)), int(left), int(right)});
+}
+
+BandCover& BandCover::Add(const QRegion& rgn, int margin)
+{
+    const long long m = std::max(margin, 0);
+    for (const QRect& r : rgn)
+        AddRect(r.left() - m, r.top() - m, r.right() + m, r.bottom() + m);
+    return *this;
+}
+
+BandCover& BandCover::AddDifference(const QRegion& a, const QRegion& b, int margin)
+{
+    const long long m = std::max(margin, 0);
+    const std::vector<Band> bandsA = Bands(a);
+    const std::vector<Band> bandsB = Bands(b);
+    // The k-th bound of a band's spans: lefts and one past rights, in turn.
+    const auto bound = [](const Band* band, std::size_t k) {
+        const QRect& r = band->first[k / 2];
+        return k % 2 ? r.right() + 1LL : (long long)r.left();
+    };
+    const auto bounds = [](const Band* band) { return band ? std::size_t(band->last - band->first) * 2 : 0; };
+    // Stretches of rows in which neither region changes its spans.
+    std::size_t ia = 0, ib = 0;
+    long long y = std::numeric_limits<long long>::min();
+    for (;;) {
+        while (ia < bandsA.size() && bandsA[ia].bottom <= y)
+            ++ia;
+        while (ib < bandsB.size() && bandsB[ib].bottom <= y)
+            ++ib;
+        if (ia == bandsA.size() && ib == bandsB.size())
+            break;
+        const Band* bandA = ia < bandsA.size() && bandsA[ia].top <= y ? &bandsA[ia] : nullptr;
+        const Band* bandB = ib < bandsB.size() && bandsB[ib].top <= y ? &bandsB[ib] : nullptr;
+        long long next = std::numeric_limits<long long>::max();
+        if (ia < bandsA.size())
+            next = std::min<long long>(next, bandA ? bandA->bottom : bandsA[ia].top);
+        if (ib < bandsB.size())
+            next = std::min<long long>(next, bandB ? bandB->bottom : bandsB[ib].top);
+        if (bandA || bandB) {
+            // The first and the last bound where the two differ enclose every
+            // pixel that only one of them holds.
+            const std::size_t nA = bounds(bandA), nB = bounds(bandB);
+            std::size_t lo = 0;
+            while (lo < nA && lo < nB && bound(bandA, lo) == bound(bandB, lo))
+                ++lo;
+            if (lo < nA || lo < nB) {
+                std::size_t hiA = nA, hiB = nB;
+                while (hiA > lo && hiB > lo && bound(bandA, hiA - 1) == bound(bandB, hiB - 1))
+                    --hiA, --hiB;
+                long long first = std::numeric_limits<long long>::max();
+                long long last = std::numeric_limits<long long>::min();
+                if (lo < nA)
+                    first = bound(bandA, lo);
+                if (lo < nB)
+                    first = std::min(first, bound(bandB, lo));
+                if (hiA > lo)
+                    last = bound(bandA, hiA - 1);
+                if (hiB > lo)
+                    last = std::max(last, bound(bandB, hiB - 1));
+                AddRect(first - m, y - m, last - 1 + m, next - 1 + m);
+            }
         }
+        y = next;
     }
     return *this;
 }
 
 QRegion BandCover::Region() const
 {
+    std::vector<Piece> pieces = m_pieces;
+    std::sort(pieces.begin(), pieces.end(),
+              [](const Piece& p, const Piece& q) { return p.band != q.band ? p.band < q.band : p.left < q.left; });
+    std::vector<QRect> rects;
+    for (std::size_t i = 0; i < pieces.size();) {
+        // A band's rectangles share its rows, as QRegion keeps them.
+        std::size_t end = i;
+        int top = pieces[i].top, bottom = pieces[i].bottom;
+        for (; end < pieces.size() && pieces[end].band == pieces[i].band; ++end)
+            top = std::min(top, pieces[end].top), bottom = std::max(bottom, pieces[end].bottom);
+        const std::size_t first = rects.size();
+        for (; i < end; ++i) {
+            const Piece& p = pieces[i];
+            if (rects.size() > first && (long long)p.left - rects.back().right() - 1 <= m_nGap)
+                rects.back().setRight(std::max(rects.back().right(), p.right));
+            else
+                rects.emplace_back(QPoint(p.left, top), QPoint(p.right, bottom));
+        }
+    }
     QRegion rgn;
-    if (!m_bands.empty())
-        rgn.setRects(m_bands.data(), int(m_bands.size()));
+    if (!rects.empty())
+        rgn.setRects(rects.data(), int(rects.size()));
     return rgn;
 }
 
@@ -493,6 +574,26 @@ QRegion FrameRegion(const QRegion& rgn, int w, int h)
         const Band* below = h > 0 ? belowCursor.At(y + h) : nullptr;
         if (!here)
             continue;
+        const auto single = [](const Band* band) { return band && band->last - band->first == 1; };
+        if (single(here) && (h == 0 || (single(above) && single(below)))) {
+            // One span in each row looked at, as along most of a hand or a
+            // mark: the inner part is one span too.
+            const long long left = here->first->left(), right = here->first->right() + 1LL;
+            long long innerLeft = left + w, innerRight = right - w;
+            if (h > 0) {
+                innerLeft = std::max<long long>({innerLeft, above->first->left(), below->first->left()});
+                innerRight = std::min({innerRight, above->first->right() + 1LL, below->first->right() + 1LL});
+            }
+            frame.clear();
+            if (innerLeft >= innerRight) {
+                frame.emplace_back(int(left), int(right));
+            } else {
+                AppendSpan(frame, int(left), int(innerLeft));
+                AppendSpan(frame, int(innerRight), int(right));
+            }
+            out.AddRows(int(y), int(cuts[i + 1]), frame);
+            continue;
+        }
         inner.clear();
         for (const QRect* r = here->first; r != here->last; ++r)
             inner.emplace_back(r->left(), r->right() + 1);

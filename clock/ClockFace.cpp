@@ -142,6 +142,11 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
         DrawDial();
         if (m_nRadius > 0)
             DrawDate(time);
+        // The hands lie on top, in their order: painted whole, each of their
+        // pixels gets what this draw shows there, outside the area as well,
+        // where that is what the device holds already. That spares clipping
+        // the large shapes.
+        m_pArea = nullptr;
         for (const Element& e : hands)
             PaintRegion(e.rgn, e.fill, e.frame, e.width);
     }

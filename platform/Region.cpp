@@ -214,6 +214,14 @@ public:
             ++m_next;
         return m_next < m_bands.size() && m_bands[m_next].top <= y ? &m_bands[m_next] : nullptr;
     }
+    // After At(y): the first row below y for which At gives another answer,
+    // or a row far beyond any region.
+    long long Next(long long y) const
+    {
+        if (m_next == m_bands.size())
+            return std::numeric_limits<long long>::max() / 2;
+        return m_bands[m_next].top <= y ? m_bands[m_next].bottom : m_bands[m_next].top;
+    }
 
 private:
     const std::vector<Band>& m_bands;
@@ -550,28 +558,20 @@ QRegion FrameRegion(const QRegion& rgn, int w, int h)
     // The rows between two consecutive band edges of R, R shifted up and R
     // shifted down all give the same spans, so each such stretch is done once.
     const std::vector<Band> bands = Bands(rgn);
-    std::vector<long long> edges;
-    edges.reserve(bands.size() * 2);
-    for (const Band& b : bands) {
-        edges.push_back(b.top);
-        edges.push_back(b.bottom);
-    }
-    std::vector<long long> cuts(edges.size() * 3);
-    auto mid = std::transform(edges.begin(), edges.end(), cuts.begin(), [h](long long e) { return e - h; });
-    auto last = std::transform(edges.begin(), edges.end(), mid, [h](long long e) { return e + h; });
-    std::inplace_merge(cuts.begin(), mid, last);
-    auto merged = std::copy(edges.begin(), edges.end(), last);
-    std::inplace_merge(cuts.begin(), last, merged);
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-
     BandBuilder out;
     BandCursor hereCursor(bands), aboveCursor(bands), belowCursor(bands);
     std::vector<Span> tmp, inner, frame;
-    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
-        const long long y = cuts[i];
+    const long long end = bands.back().bottom;
+    for (long long y = bands.front().top, next = y; y < end; y = next) {
         const Band* here = hereCursor.At(y);
-        const Band* above = h > 0 ? aboveCursor.At(y - h) : nullptr;
-        const Band* below = h > 0 ? belowCursor.At(y + h) : nullptr;
+        next = hereCursor.Next(y);
+        const Band* above = nullptr;
+        const Band* below = nullptr;
+        if (h > 0) {
+            above = aboveCursor.At(y - h);
+            below = belowCursor.At(y + h);
+            next = std::min({next, aboveCursor.Next(y - h) + h, belowCursor.Next(y + h) - h});
+        }
         if (!here)
             continue;
         const auto single = [](const Band* band) { return band && band->last - band->first == 1; };
@@ -591,7 +591,7 @@ QRegion FrameRegion(const QRegion& rgn, int w, int h)
                 AppendSpan(frame, int(left), int(innerLeft));
                 AppendSpan(frame, int(innerRight), int(right));
             }
-            out.AddRows(int(y), int(cuts[i + 1]), frame);
+            out.AddRows(int(y), int(next), frame);
             continue;
         }
         inner.clear();
@@ -610,7 +610,7 @@ QRegion FrameRegion(const QRegion& rgn, int w, int h)
             }
         }
         SubtractSpans(here->first, here->last, inner, frame);
-        out.AddRows(int(y), int(cuts[i + 1]), frame);
+        out.AddRows(int(y), int(next), frame);
     }
     return out.Finish();
 }

@@ -116,34 +116,73 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
     if (edges.empty() || clip.isEmpty())
         return bands.Finish();
 
-    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
-    int first = std::max(edges.front().firstRow, clip.top());
-    int end = clip.top();
-    for (const Edge& e : edges)
-        end = std::max(end, e.endRow);
-    end = std::min<long long>(end, (long long)clip.bottom() + 1);
-
     const double clipLeft = clip.left();
     const double clipEnd = double(clip.right()) + 1.0;
+    // An edge wholly left or right of the clip only flips, row by row, whether
+    // the clip's first or last pixel is inside: it is kept as a flip of that
+    // side for its rows, so that each row sorts only the edges it can see.
+    // Edges wholly above or below the clip play no part.
+    thread_local std::vector<std::pair<int, int>> flips; // (row, side): side 0 left, 1 right
+    flips.clear();
+    edges.erase(std::remove_if(edges.begin(), edges.end(),
+                               [&](const Edge& e) {
+                                   if (e.endRow <= clip.top() || e.firstRow > clip.bottom())
+                                       return true;
+                                   const double xEnd = e.xTop + (e.endRow - e.yTop) * e.slope;
+                                   const double xFirst = e.xTop + (e.firstRow - e.yTop) * e.slope;
+                                   const double lo = std::min(xFirst, xEnd), hi = std::max(xFirst, xEnd);
+                                   // Whether its pixel bound, ceil(x - 0.5), lies at or beyond a side.
+                                   const int side = hi <= clipLeft + 0.5 ? 0 : lo >= clipEnd + 0.5 ? 1 : -1;
+                                   if (side < 0)
+                                       return false;
+                                   flips.emplace_back(e.firstRow, side);
+                                   flips.emplace_back(e.endRow, side);
+                                   return true;
+                               }),
+                edges.end());
+    if (edges.empty() && flips.empty())
+        return bands.Finish();
+    std::sort(flips.begin(), flips.end());
+
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
+    int first = clip.top();
+    int end = clip.top();
+    if (!edges.empty())
+        first = std::max(edges.front().firstRow, clip.top());
+    for (const Edge& e : edges)
+        end = std::max(end, e.endRow);
+    for (const auto& flip : flips)
+        first = std::min(std::max(flip.first, clip.top()), first), end = std::max(end, flip.first);
+    end = std::min<long long>(end, (long long)clip.bottom() + 1);
+
     // Kept from one shape to the next: a frame rasterizes dozens of small shapes.
     thread_local std::vector<const Edge*> active;
     thread_local std::vector<double> xs;
     thread_local std::vector<Span> row;
     active.clear();
     std::size_t next = 0;
+    std::size_t nextFlip = 0;
+    bool outside[2] = {false, false};
     for (int y = first; y < end; ++y) {
+        while (nextFlip < flips.size() && flips[nextFlip].first <= y)
+            outside[flips[nextFlip++].second] ^= true;
         while (next < edges.size() && edges[next].firstRow <= y)
             active.push_back(&edges[next++]);
         active.erase(std::remove_if(active.begin(), active.end(), [y](const Edge* e) { return e->endRow <= y; }),
                      active.end());
-        if (active.empty()) {
-            if (next == edges.size())
+        if (active.empty() && !outside[0] && !outside[1]) {
+            if (next == edges.size() && nextFlip == flips.size())
                 break;
-            y = std::max(y, edges[next].firstRow - 1);
+            long long skip = next < edges.size() ? edges[next].firstRow : end;
+            if (nextFlip < flips.size())
+                skip = std::min<long long>(skip, flips[nextFlip].first);
+            y = int(std::max<long long>(y, skip - 1));
             continue;
         }
         const double yc = y + 0.5;
         xs.clear();
+        if (outside[0])
+            xs.push_back(clipLeft - 1.0);
         for (const Edge* e : active) {
             // Insertion sort: a row crosses only a few edges.
             const double x = e->xTop + (yc - e->yTop) * e->slope;
@@ -152,6 +191,8 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
                 --at;
             xs.insert(at, x);
         }
+        if (outside[1])
+            xs.push_back(clipEnd + 1.0);
         row.clear();
         for (std::size_t i = 0; i + 1 < xs.size(); i += 2) {
             const double a = std::max(std::ceil(xs[i] - 0.5), clipLeft);

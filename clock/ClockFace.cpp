@@ -111,6 +111,7 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
     m_strDate = m_nRadius > 0 && theApp.m_bShowDate ? DateText(time) : QString();
     const QString scene = SceneKey();
     QRegion area;
+    std::vector<bool> moved(hands.size(), true);
     if (whole || scene != m_strLastScene || hands.size() != m_lastHands.size()) {
         area = m_rcDevice;
     } else {
@@ -125,7 +126,8 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
             const Element& before = m_lastHands[i];
             const bool restyled = now.fill != before.fill || now.frame != before.frame || now.width != before.width;
             const long long reach = std::abs((long long)now.width);
-            if (!restyled && now.rgn == before.rgn)
+            moved[i] = restyled || now.rgn != before.rgn;
+            if (!moved[i])
                 continue;
             if (restyled || reach > kWidestFrame)
                 cover.Add(now.rgn).Add(before.rgn);
@@ -142,13 +144,18 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
         DrawDial();
         if (m_nRadius > 0)
             DrawDate(time);
-        // The hands lie on top, in their order: painted whole, each of their
-        // pixels gets what this draw shows there, outside the area as well,
-        // where that is what the device holds already. That spares clipping
-        // the large shapes.
-        m_pArea = nullptr;
-        for (const Element& e : hands)
-            PaintRegion(e.rgn, e.fill, e.frame, e.width);
+        // The hands lie on top, in their order. One painted whole gives each
+        // of its pixels what this draw shows there as long as every hand above
+        // it is painted whole too: outside the area as well, where that is
+        // what the device holds already. That spares clipping a hand that
+        // moved, most of which lies in the area anyway; one that stayed is
+        // only painted where the area reaches, as long as none below it was
+        // painted whole.
+        for (std::size_t i = 0; i < hands.size(); ++i) {
+            if (moved[i])
+                m_pArea = nullptr;
+            PaintRegion(hands[i].rgn, hands[i].fill, hands[i].frame, hands[i].width);
+        }
     }
     m_lastHands = std::move(hands);
     m_strLastScene = scene;
@@ -363,7 +370,7 @@ void CClockFace::DrawDate(std::time_t time)
     const long long right = (long long)at.x() + extent.width();
     const long long bottom = (long long)at.y() + extent.height();
 
-    const QRect clip = BuildClip(platform::TextBounds(font, text, at.x(), at.y()), theApp.m_nDateWidth);
+    const QRect clip = BuildClip(platform::TextBounds(font, extent, at.x(), at.y()), theApp.m_nDateWidth);
     if (clip.isEmpty())
         return;
     QRegion rgn = platform::TextToRegion(font, text, at.x(), at.y(), clip);

@@ -88,10 +88,10 @@ QSize GetTextExtent(const QFont& font, const QString& text)
     return QSize(fm.horizontalAdvance(text), fm.ascent() + fm.descent());
 }
 
-QRect TextBounds(const QFont& font, const QString& text, int x, int y)
+QRect TextBounds(const QFont& font, const QSize& extent, int x, int y)
 {
-    const QSize extent = GetTextExtent(font, text);
-    const long long em = std::max(QFontInfo(font).pixelSize(), extent.height()) + 2LL;
+    const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    const long long em = std::max(pixels, extent.height()) + 2LL;
     const QRect& all = NoClip();
     const auto clamp = [](long long v, int lo, int hi) { return int(std::clamp<long long>(v, lo, hi)); };
     return QRect(QPoint(clamp(x - em, all.left(), all.right()), clamp(y - em, all.top(), all.bottom())),
@@ -101,10 +101,10 @@ QRect TextBounds(const QFont& font, const QString& text, int x, int y)
 
 QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const QRect& clip)
 {
-    if (!clip.intersects(TextBounds(font, text, x, y)))
+    const QSize extent = GetTextExtent(font, text);
+    if (!clip.intersects(TextBounds(font, extent, x, y)))
         return QRegion();
     const QFontMetrics fm(font);
-    const QSize extent = GetTextExtent(font, text);
     QPainterPath path;
     path.addRect(QRectF(x, y, extent.width(), extent.height()));
     path.addText(QPointF(x, double(y) + fm.ascent()), font, text);

@@ -48,6 +48,20 @@ public:
         m_bottom = bottom;
     }
     void AddRow(int y, std::vector<Span>& spans) { AddRows(y, y + 1, spans); }
+    // The same for a few spans in an array.
+    void AddRows(int top, int bottom, const Span* spans, std::size_t n)
+    {
+        if (n == 0 || top >= bottom)
+            return;
+        if (top == m_bottom && std::equal(spans, spans + n, m_band.begin(), m_band.end())) {
+            m_bottom = bottom;
+            return;
+        }
+        Flush();
+        m_band.assign(spans, spans + n);
+        m_top = top;
+        m_bottom = bottom;
+    }
 
     QRegion Finish()
     {
@@ -625,14 +639,17 @@ QRegion FrameRegion(const QRegion& rgn, int w, int h)
                 innerLeft = std::max<long long>({innerLeft, above->first->left(), below->first->left()});
                 innerRight = std::min({innerRight, above->first->right() + 1LL, below->first->right() + 1LL});
             }
-            frame.clear();
+            Span spans[2];
+            std::size_t n = 0;
             if (innerLeft >= innerRight) {
-                frame.emplace_back(int(left), int(right));
+                spans[n++] = {int(left), int(right)};
             } else {
-                AppendSpan(frame, int(left), int(innerLeft));
-                AppendSpan(frame, int(innerRight), int(right));
+                if (left < innerLeft)
+                    spans[n++] = {int(left), int(innerLeft)};
+                if (innerRight < right)
+                    spans[n++] = {int(innerRight), int(right)};
             }
-            out.AddRows(int(y), int(next), frame);
+            out.AddRows(int(y), int(next), spans, n);
             continue;
         }
         inner.clear();

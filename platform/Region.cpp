@@ -562,20 +562,48 @@ QRegion BandCover::Region() const
 
 void CombineRgn(QRegion& dst, const QRegion& a, const QRegion& b, CombineMode mode)
 {
-    switch (mode) {
-    case CombineMode::Or:
-        dst = a.united(b);
-        break;
-    case CombineMode::Xor:
-        dst = a.xored(b);
-        break;
-    case CombineMode::Diff:
-        dst = a.subtracted(b);
-        break;
-    case CombineMode::And:
-        dst = a.intersected(b);
-        break;
+    const auto combine = [mode](const QRegion& x, const QRegion& y) {
+        switch (mode) {
+        case CombineMode::Or:
+            return x.united(y);
+        case CombineMode::Xor:
+            return x.xored(y);
+        case CombineMode::Diff:
+            return x.subtracted(y);
+        case CombineMode::And:
+            break;
+        }
+        return x.intersected(y);
+    };
+    if (mode == CombineMode::And || a.isEmpty() || b.isEmpty()) {
+        dst = combine(a, b);
+        return;
     }
+    // Outside b's rows the result is a's rows as they are: only the bands of
+    // a that reach b's rows are combined, as a hub with a long hand.
+    const QRect rows = b.boundingRect();
+    const QRect* begin = a.begin();
+    const QRect* end = a.end();
+    // A band's rectangles share their rows, and bands come top to bottom.
+    const QRect* from = std::partition_point(begin, end, [&](const QRect& r) { return r.bottom() < rows.top(); });
+    const QRect* to = std::partition_point(from, end, [&](const QRect& r) { return r.top() <= rows.bottom(); });
+    if (from == begin && to == end) {
+        dst = combine(a, b);
+        return;
+    }
+    QRegion middle;
+    if (from != to)
+        middle.setRects(from, int(to - from));
+    const QRegion combined = combine(middle, b);
+    std::vector<QRect> rects;
+    rects.reserve(std::size_t(end - begin) + std::size_t(combined.rectCount()));
+    rects.insert(rects.end(), begin, from);
+    rects.insert(rects.end(), combined.begin(), combined.end());
+    rects.insert(rects.end(), to, end);
+    QRegion result;
+    if (!rects.empty())
+        result.setRects(rects.data(), int(rects.size()));
+    dst = result;
 }
 
 void FillRgn(QPainter& dc, const QRegion& rgn, COLORREF color) { FillRects(dc, rgn.begin(), rgn.end(), color); }

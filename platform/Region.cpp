@@ -246,10 +246,10 @@ struct Band {
     const QRect* last; // one past
 };
 
-std::vector<Band> Bands(const QRegion& rgn)
+std::vector<Band> Bands(const QRect* first, const QRect* last)
 {
     std::vector<Band> bands;
-    for (const QRect* r = rgn.begin(); r != rgn.end(); ++r) {
+    for (const QRect* r = first; r != last; ++r) {
         if (bands.empty() || bands.back().top != r->top())
             bands.push_back({r->top(), r->top() + r->height(), r, r + 1});
         else
@@ -257,6 +257,8 @@ std::vector<Band> Bands(const QRegion& rgn)
     }
     return bands;
 }
+
+std::vector<Band> Bands(const QRegion& rgn) { return Bands(rgn.begin(), rgn.end()); }
 
 // Walks the bands of a region with rows that only ever grow.
 class BandCursor {
@@ -463,9 +465,23 @@ void BandCover::AddRect(long long left, long long top, long long right, long lon
     bottom = std::min<long long>(bottom, all.bottom());
     if (left > right)
         return;
-    for (long long band = Floor(top); band <= bottom; band += m_nRows)
-        m_pieces.push_back(
-            {band, int(std::max(band, top)), int(std::min(band + m_nRows - 1, bottom)), int(left), int(right)});
+    for (long long band = Floor(top); band <= bottom; band += m_nRows) {
+        const Piece piece{band, int(std::max(band, top)), int(std::min(band + m_nRows - 1, bottom)), int(left),
+                          int(right)};
+        // Rectangles come mostly row after row: one near a piece just added
+        // to its band joins it, as Region would join them anyway.
+        const auto near = std::find_if(
+            m_pieces.rbegin(), m_pieces.rbegin() + std::min<std::ptrdiff_t>(4, m_pieces.size()), [&](const Piece& p) {
+                return p.band == band && (long long)piece.left - p.right - 1 <= m_nGap
+                       && (long long)p.left - piece.right - 1 <= m_nGap;
+            });
+        if (near == m_pieces.rbegin() + std::min<std::ptrdiff_t>(4, m_pieces.size())) {
+            m_pieces.push_back(piece);
+            continue;
+        }
+        near->top = std::min(near->top, piece.top), near->bottom = std::max(near->bottom, piece.bottom);
+        near->left = std::min(near->left, piece.left), near->right = std::max(near->right, piece.right);
+    }
 }
 
 BandCover& BandCover::Add(const QRegion& rgn, int margin)
@@ -479,8 +495,23 @@ BandCover& BandCover::Add(const QRegion& rgn, int margin)
 BandCover& BandCover::AddDifference(const QRegion& a, const QRegion& b, int margin)
 {
     const long long m = std::max(margin, 0);
-    const std::vector<Band> bandsA = Bands(a);
-    const std::vector<Band> bandsB = Bands(b);
+    // Whole bands alike at the top and at the bottom differ nowhere: a hand
+    // that moved a little differs in a few rows.
+    const std::size_t countA = std::size_t(a.end() - a.begin()), countB = std::size_t(b.end() - b.begin());
+    const QRect* rectsA = a.begin();
+    const QRect* rectsB = b.begin();
+    std::size_t head = 0, tail = 0;
+    while (head < countA && head < countB && rectsA[head] == rectsB[head])
+        ++head;
+    // Back to the start of the band the alike ones end in.
+    for (const int top = head ? rectsA[head - 1].top() : 0; head > 0 && rectsA[head - 1].top() == top;)
+        --head;
+    while (tail < countA - head && tail < countB - head && rectsA[countA - 1 - tail] == rectsB[countB - 1 - tail])
+        ++tail;
+    for (const int top = tail ? rectsA[countA - tail].top() : 0; tail > 0 && rectsA[countA - tail].top() == top;)
+        --tail;
+    const std::vector<Band> bandsA = Bands(rectsA + head, rectsA + countA - tail);
+    const std::vector<Band> bandsB = Bands(rectsB + head, rectsB + countB - tail);
     // The k-th bound of a band's spans: lefts and one past rights, in turn.
     const auto bound = [](const Band* band, std::size_t k) {
         const QRect& r = band->first[k / 2];

@@ -373,7 +373,14 @@ void CClockFace::DrawDate(std::time_t time)
     const QRect clip = BuildClip(platform::TextBounds(font, extent, at.x(), at.y()), theApp.m_nDateWidth);
     if (clip.isEmpty())
         return;
-    QRegion rgn = platform::TextToRegion(font, text, at.x(), at.y(), clip);
+    // The letters are many small shapes: only those within the frame's reach
+    // of the area are worked out.
+    QRegion near;
+    const long long reach = std::abs((long long)theApp.m_nDateWidth);
+    const bool onlyNear = m_pArea && reach <= kWidestFrame;
+    if (onlyNear)
+        near = platform::BandCover().Add(*m_pArea, int(reach)).Region();
+    QRegion rgn = platform::TextToRegion(font, text, at.x(), at.y(), clip, onlyNear ? &near : nullptr);
     if (!theApp.m_bDateBox) {
         // Take the box away again: the letters alone remain.
         const QRegion box =

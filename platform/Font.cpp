@@ -99,7 +99,7 @@ QRect TextBounds(const QFont& font, const QSize& extent, int x, int y)
                         clamp(y + extent.height() + em, all.top(), all.bottom())));
 }
 
-QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const QRect& clip)
+QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const QRect& clip, const QRegion* within)
 {
     const QSize extent = GetTextExtent(font, text);
     if (!clip.intersects(TextBounds(font, extent, x, y)))
@@ -111,7 +111,7 @@ QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const
     std::vector<std::vector<QPointF>> polygons;
     for (const QPolygonF& polygon : path.toSubpathPolygons())
         polygons.emplace_back(polygon.begin(), polygon.end());
-    return CreatePolyPolygonRgn(polygons, clip);
+    return CreatePolyPolygonRgn(polygons, clip, within);
 }
 
 } // namespace platform

@@ -124,7 +124,7 @@ struct Edge {
 
 // Scan conversion by the even-odd rule with pixel centres as samples: a pixel
 // is in when its centre lies inside; on an edge it follows the top-left rule.
-QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
+QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip, const QRegion* within = nullptr)
 {
     BandBuilder bands;
     if (edges.empty() || clip.isEmpty())
@@ -173,11 +173,28 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
     thread_local std::vector<const Edge*> active;
     thread_local std::vector<double> xs;
     thread_local std::vector<Span> row;
+    thread_local std::vector<Span> clipped;
     active.clear();
     std::size_t next = 0;
     std::size_t nextFlip = 0;
     bool outside[2] = {false, false};
+    const QRect* withinNext = within ? within->begin() : nullptr;
+    const QRect* withinEnd = within ? within->end() : nullptr;
+    const QRect* withinRow = nullptr;
     for (int y = first; y < end; ++y) {
+        if (within) {
+            // The rectangles of the band holding row y; rows between bands are skipped.
+            while (withinNext != withinEnd && withinNext->bottom() < y)
+                ++withinNext;
+            if (withinNext == withinEnd)
+                break;
+            if (withinNext->top() > y) {
+                y = withinNext->top() - 1;
+                continue;
+            }
+            for (withinRow = withinNext; withinRow != withinEnd && withinRow->top() <= y;)
+                ++withinRow;
+        }
         while (nextFlip < flips.size() && flips[nextFlip].first <= y)
             outside[flips[nextFlip++].second] ^= true;
         while (next < edges.size() && edges[next].firstRow <= y)
@@ -213,6 +230,21 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
             const double b = std::min(std::ceil(xs[i + 1] - 0.5), clipEnd);
             if (a < b)
                 AppendSpan(row, int(a), int(b));
+        }
+        if (within) {
+            clipped.clear();
+            const QRect* w = withinNext;
+            for (auto span = row.begin(); span != row.end() && w != withinRow;) {
+                const int lo = std::max(span->first, w->left());
+                const int hi = int(std::min<long long>(span->second, w->right() + 1LL));
+                if (lo < hi)
+                    AppendSpan(clipped, lo, hi);
+                if (span->second <= w->right() + 1LL)
+                    ++span;
+                else
+                    ++w;
+            }
+            row.swap(clipped);
         }
         if (!row.empty())
             bands.AddRow(y, row);
@@ -396,13 +428,14 @@ QRegion CreatePolygonRgn(const std::vector<QPoint>& points, const QRect& clip)
     return Rasterize(edges, clip);
 }
 
-QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons, const QRect& clip)
+QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons, const QRect& clip,
+                             const QRegion* within)
 {
     std::vector<Edge> edges;
     for (const std::vector<QPointF>& polygon : polygons)
         for (std::size_t i = 0; i < polygon.size(); ++i)
             AddEdge(edges, polygon[i], polygon[(i + 1) % polygon.size()]);
-    return Rasterize(edges, clip);
+    return Rasterize(edges, clip, within);
 }
 
 std::pair<int, int> EllipseRowSpan(int left, int top, int right, int bottom, int y)

@@ -30,8 +30,10 @@ const QRect& NoClip();
 // Interior of the closed polygon, even-odd rule.
 QRegion CreatePolygonRgn(const std::vector<QPoint>& points, const QRect& clip = NoClip());
 // Several closed polygons with real coordinates, filled together by the
-// even-odd rule (a text's glyph outlines and its box).
-QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons, const QRect& clip = NoClip());
+// even-odd rule (a text's glyph outlines and its box). With `within`, only
+// its pixels are built, as with the clip.
+QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons, const QRect& clip = NoClip(),
+                             const QRegion* within = nullptr);
 // Ellipse inscribed in the box (left, top, right, bottom); empty when the box is.
 QRegion CreateEllipticRgn(int left, int top, int right, int bottom, const QRect& clip = NoClip());
 QRegion CreateRectRgn(int left, int top, int right, int bottom);

@@ -38,9 +38,10 @@ public:
     void DrawAt(QPainter* pDC, std::time_t time);
     // Draws the face for the time into a device that holds this face's last
     // draw (unless `whole`), painting only where pixels can differ from it:
-    // around where a hand was or now is, or everything after a change of
-    // settings, date text or device size. Returns the area painted, a few
-    // rectangles in device pixels.
+    // where a hand's shape changed and its frame's width around, or
+    // everything after a change of settings, date text or device size.
+    // Returns that area, a few rectangles in device pixels; a hand may be
+    // written beyond it, with the pixels the device holds there already.
     QRegion DrawChanged(QPainter* pDC, std::time_t time, bool whole);
 
     // The hands' angles in degrees clockwise from 12 o'clock; the hour and

@@ -211,6 +211,20 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip, const QRegion* wi
             continue;
         }
         const double yc = y + 0.5;
+        if (active.size() == 2 && !outside[0] && !outside[1] && !within) {
+            // A row through a convex shape, as most rows of a hand or a mark.
+            double x0 = active[0]->xTop + (yc - active[0]->yTop) * active[0]->slope;
+            double x1 = active[1]->xTop + (yc - active[1]->yTop) * active[1]->slope;
+            if (x1 < x0)
+                std::swap(x0, x1);
+            const double a = std::max(std::ceil(x0 - 0.5), clipLeft);
+            const double b = std::min(std::ceil(x1 - 0.5), clipEnd);
+            if (a < b) {
+                const Span span{int(a), int(b)};
+                bands.AddRows(y, y + 1, &span, 1);
+            }
+            continue;
+        }
         xs.clear();
         if (outside[0])
             xs.push_back(clipLeft - 1.0);

@@ -24,17 +24,31 @@ int ClampToInt(long long v)
     return int(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+// Wider frames than this are absurd: they are not worth a finer clip.
+constexpr long long kWidestFrame = 1 << 16;
+
 // A frame lies within its width of a shape's edge, so shapes built this far
-// beyond the device are framed there as they would be whole. Wider frames
-// than this are absurd; they are not worth a larger clip.
+// beyond the device are framed there as they would be whole.
 int FrameMargin()
 {
-    constexpr long long kWidest = 1 << 16;
     long long widest = 0;
     for (long long w :
          {theApp.m_nDialWidth, theApp.m_nSecondsWidth, theApp.m_nMinuteWidth, theApp.m_nHourWidth, theApp.m_nDateWidth})
-        widest = std::max(widest, std::min(std::abs(w), kWidest));
+        widest = std::max(widest, std::min(std::abs(w), kWidestFrame));
     return int(widest) + 2;
+}
+
+// The pixels whose centres a polygon of these points can hold.
+QRect BoundingBox(const std::vector<QPoint>& points)
+{
+    if (points.empty())
+        return {};
+    int left = points.front().x(), right = left, top = points.front().y(), bottom = top;
+    for (const QPoint& p : points) {
+        left = std::min(left, p.x()), right = std::max(right, p.x());
+        top = std::min(top, p.y()), bottom = std::max(bottom, p.y());
+    }
+    return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 } // namespace
@@ -72,99 +86,128 @@ void CClockFace::DrawAt(QPainter* pDC, std::time_t time)
     if (!pDC || !pDC->isActive())
         return;
     // Painted as built: no region outlives its painting.
-    BuildAll(pDC, time, false);
-    m_elements.clear();
-    m_rcClip = platform::NoClip();
-    m_pDC = nullptr;
+    Begin(pDC);
+    DrawDial();
+    // A face too small to have a radius shows its background alone.
+    if (m_nRadius > 0) {
+        DrawDate(time);
+        DrawHands(time);
+    }
+    End();
 }
 
 QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
 {
     if (!pDC || !pDC->isActive())
         return {};
-    BuildAll(pDC, time, true);
-    std::vector<Element> hands(m_elements.begin() + std::ptrdiff_t(m_nFirstHand), m_elements.end());
+    Begin(pDC);
+    // The hands first: where they were and where they are now decide what
+    // has to be painted.
+    std::vector<Element> hands;
+    m_pHands = &hands;
+    if (m_nRadius > 0)
+        DrawHands(time);
+    m_pHands = nullptr;
+    m_strDate = m_nRadius > 0 && theApp.m_bShowDate ? DateText(time) : QString();
     const QString scene = SceneKey();
     QRegion area;
+    std::vector<bool> moved(hands.size(), true);
     if (whole || scene != m_strLastScene || hands.size() != m_lastHands.size()) {
         area = m_rcDevice;
     } else {
-        // Beneath and around a hand that moved, every layer is painted again,
-        // in bands of rows around it that are cheap to clip to and to send on.
+        // Where a hand's pixels can differ, every layer is painted again, in
+        // bands of rows that are cheap to clip to and to send on. A hand that
+        // only moved differs where its shape did and, since a pixel is frame by
+        // the shape within the frame's width of it, that far around; one that
+        // changed its look differs anywhere within its shapes.
         platform::BandCover cover;
         for (std::size_t i = 0; i < hands.size(); ++i) {
             const Element& now = hands[i];
             const Element& before = m_lastHands[i];
-            if (now.fill != before.fill || now.frame != before.frame || now.width != before.width
-                || now.rgn != before.rgn) {
-                cover.Add(now.rgn);
-                cover.Add(before.rgn);
-            }
+            const bool restyled = now.fill != before.fill || now.frame != before.frame || now.width != before.width;
+            const long long reach = std::abs((long long)now.width);
+            moved[i] = restyled || now.rgn != before.rgn;
+            if (!moved[i])
+                continue;
+            if (restyled || reach > kWidestFrame)
+                cover.Add(now.rgn).Add(before.rgn);
+            else
+                cover.AddDifference(now.rgn, before.rgn, int(reach));
         }
         area = cover.Region().intersected(m_rcDevice);
     }
-    if (area == QRegion(m_rcDevice))
-        PaintAll(nullptr);
-    else if (!area.isEmpty())
-        PaintAll(&area);
+    if (!area.isEmpty()) {
+        // Each layer in its order, built and painted only as far as the area
+        // reaches.
+        if (area != QRegion(m_rcDevice))
+            m_pArea = &area;
+        DrawDial();
+        if (m_nRadius > 0)
+            DrawDate(time);
+        // The hands lie on top, in their order. One painted whole gives each
+        // of its pixels what this draw shows there as long as every hand above
+        // it is painted whole too: outside the area as well, where that is
+        // what the device holds already. That spares clipping a hand that
+        // moved, most of which lies in the area anyway; one that stayed is
+        // only painted where the area reaches, as long as none below it was
+        // painted whole.
+        for (std::size_t i = 0; i < hands.size(); ++i) {
+            if (moved[i])
+                m_pArea = nullptr;
+            PaintRegion(hands[i].rgn, hands[i].fill, hands[i].frame, hands[i].width);
+        }
+    }
     m_lastHands = std::move(hands);
     m_strLastScene = scene;
-    m_elements.clear();
-    m_rcClip = platform::NoClip();
-    m_pDC = nullptr;
+    End();
     return area;
 }
 
-void CClockFace::BuildAll(QPainter* pDC, std::time_t time, bool collect)
+void CClockFace::Begin(QPainter* pDC)
 {
     m_pDC = pDC;
     m_pDC->setRenderHint(QPainter::Antialiasing, false);
-
     // Shapes are only built where they can reach the device; the margin keeps
     // frames along the device's edges as they would be without the clip.
     m_rcDevice =
         pDC->deviceTransform().inverted().mapRect(QRect(0, 0, pDC->device()->width(), pDC->device()->height()));
     const int margin = FrameMargin();
     m_rcClip = m_rcDevice.adjusted(-margin, -margin, margin, margin).intersected(platform::NoClip());
-
-    m_elements.clear();
-    m_pElements = collect ? &m_elements : nullptr;
+    m_pArea = nullptr;
     m_strDate.clear();
-    DrawDial();
-    m_nFirstHand = m_elements.size();
-    // A face too small to have a radius shows its background alone.
-    if (m_nRadius > 0) {
-        DrawDate(time);
-        m_nFirstHand = m_elements.size();
-        const std::tm tm = platform::LocalTime(time);
-        DrawHourHand(tm.tm_hour, tm.tm_min, tm.tm_sec);
-        DrawMinuteHand(tm.tm_min, tm.tm_sec);
-        DrawSecondsHand(tm.tm_sec);
-    }
-    m_pElements = nullptr;
 }
 
-void CClockFace::PaintAll(const QRegion* area)
+void CClockFace::End()
 {
-    for (const Element& e : m_elements) {
-        if (!area) {
-            platform::FillRgn(*m_pDC, e.rgn, e.fill);
-            platform::FrameRgn(*m_pDC, e.rgn, e.frame, e.width, e.width);
-            continue;
-        }
-        // A frame lies inside its region: only the part of the area within
-        // the region's box can show it, and a region clear of the area paints
-        // nothing in it. Whether a pixel is frame depends only on the region
-        // within the frame's width of it, so the frame of the surroundings of
-        // that part is the frame of the whole region there.
-        const QRect box = area->intersected(e.rgn.boundingRect()).boundingRect();
-        if (!box.isEmpty()) {
-            const long long reach = std::min<long long>(std::abs((long long)e.width), 1 << 16);
-            const QRegion near = e.rgn.intersected(box.adjusted(-reach, -reach, reach, reach));
-            platform::FillRgn(*m_pDC, near.intersected(*area), e.fill);
-            platform::FillRgn(*m_pDC, platform::FrameRegion(near, e.width, e.width).intersected(*area), e.frame);
-        }
-    }
+    m_pArea = nullptr;
+    m_rcClip = platform::NoClip();
+    m_pDC = nullptr;
+}
+
+void CClockFace::DrawHands(std::time_t time)
+{
+    const std::tm tm = platform::LocalTime(time);
+    DrawHourHand(tm.tm_hour, tm.tm_min, tm.tm_sec);
+    DrawMinuteHand(tm.tm_min, tm.tm_sec);
+    DrawSecondsHand(tm.tm_sec);
+}
+
+QRect CClockFace::BuildClip(const QRect& box, int width) const
+{
+    if (!m_pArea)
+        return m_rcClip;
+    QRect meet;
+    if (box.intersects(m_pArea->boundingRect()))
+        for (const QRect& r : *m_pArea)
+            meet |= r & box;
+    if (meet.isEmpty())
+        return {};
+    // Whether a pixel is frame depends only on the shape within the frame's
+    // width of it: built this far around, the shape is framed as it is whole.
+    const long long reach = std::abs((long long)width);
+    if (reach > kWidestFrame)
+        return m_rcClip;
+    return meet.adjusted(-int(reach), -int(reach), int(reach), int(reach)).intersected(m_rcClip);
 }
 
 QString CClockFace::SceneKey() const
@@ -227,14 +270,27 @@ QRegion CClockFace::MakeDisc(double k) const
 
 void CClockFace::PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, int width)
 {
-    if (m_pElements) {
-        m_pElements->push_back({rgn, fill, frame, width});
+    if (m_pHands) {
+        m_pHands->push_back({rgn, fill, frame, width});
         return;
     }
     if (!m_pDC || rgn.isEmpty())
         return;
-    platform::FillRgn(*m_pDC, rgn, fill);
-    platform::FrameRgn(*m_pDC, rgn, frame, width, width);
+    if (!m_pArea) {
+        platform::FillRgn(*m_pDC, rgn, fill);
+        if (width != 0)
+            platform::FrameRgn(*m_pDC, rgn, frame, width, width);
+        return;
+    }
+    // Only the part of the area within the region's box can show it.
+    const QRect box = rgn.boundingRect();
+    const QRect clip = BuildClip(box, width);
+    if (clip.isEmpty())
+        return;
+    const QRegion near = clip.contains(box) ? rgn : rgn.intersected(clip);
+    platform::FillRgn(*m_pDC, near.intersected(*m_pArea), fill);
+    if (width != 0)
+        platform::FillRgn(*m_pDC, platform::FrameRegion(near, width, width).intersected(*m_pArea), frame);
 }
 
 QString CClockFace::DateText(std::time_t t)
@@ -256,14 +312,14 @@ QString CClockFace::DateText(std::time_t t)
 
 void CClockFace::DrawDial()
 {
-    if (m_pElements) {
+    if (m_pArea) {
         // Within the clip's range, so that the rectangle's width cannot overflow.
         const QRect& c = m_rcClip;
         const QRect face(QPoint(std::clamp(m_rcFace.left, c.left(), c.right() + 1),
                                 std::clamp(m_rcFace.top, c.top(), c.bottom() + 1)),
                          QPoint(std::clamp(m_rcFace.right, c.left(), c.right() + 1) - 1,
                                 std::clamp(m_rcFace.bottom, c.top(), c.bottom() + 1) - 1));
-        m_pElements->push_back({QRegion(face), theApp.m_crDialBackground, theApp.m_crDialBackground, 0});
+        platform::FillRgn(*m_pDC, m_pArea->intersected(face), theApp.m_crDialBackground);
     } else {
         platform::FillRect(*m_pDC, m_rcFace, theApp.m_crDialBackground);
     }
@@ -272,20 +328,26 @@ void CClockFace::DrawDial()
     const COLORREF fill = theApp.m_crDialFill;
     const COLORREF frame = theApp.m_crDialFrame;
     const int width = theApp.m_nDialWidth;
+    const auto mark = [&](const ShapeVertex* table, int n, double angle) {
+        const std::vector<QPoint> points = BuildPoints(table, n, angle);
+        const QRect clip = m_pArea ? BuildClip(BoundingBox(points), width) : m_rcClip;
+        if (!clip.isEmpty())
+            PaintRegion(platform::CreatePolygonRgn(points, clip), fill, frame, width);
+    };
 
     if (m_nRadius > 150) {
         for (int i = 0; i < 60; ++i)
             if (i % 5 != 0)
-                PaintRegion(BuildShape(kMinuteTick, Count(kMinuteTick), i * 6.0), fill, frame, width);
+                mark(kMinuteTick, Count(kMinuteTick), i * 6.0);
     }
     for (int i = 0; i < 12; ++i)
         if (i % 3 != 0)
-            PaintRegion(BuildShape(kHourMark, Count(kHourMark), i * 30.0), fill, frame, width);
+            mark(kHourMark, Count(kHourMark), i * 30.0);
     for (int i = 0; i < 4; ++i) {
         // The date line stands at 3 o'clock.
         if (i == 1 && theApp.m_bShowDate)
             continue;
-        PaintRegion(BuildShape(kQuarterMark, Count(kQuarterMark), i * 90.0), fill, frame, width);
+        mark(kQuarterMark, Count(kQuarterMark), i * 90.0);
     }
 }
 
@@ -308,11 +370,21 @@ void CClockFace::DrawDate(std::time_t time)
     const long long right = (long long)at.x() + extent.width();
     const long long bottom = (long long)at.y() + extent.height();
 
-    QRegion rgn = platform::TextToRegion(font, text, at.x(), at.y(), m_rcClip);
+    const QRect clip = BuildClip(platform::TextBounds(font, extent, at.x(), at.y()), theApp.m_nDateWidth);
+    if (clip.isEmpty())
+        return;
+    // The letters are many small shapes: only those within the frame's reach
+    // of the area are worked out.
+    QRegion near;
+    const long long reach = std::abs((long long)theApp.m_nDateWidth);
+    const bool onlyNear = m_pArea && reach <= kWidestFrame;
+    if (onlyNear)
+        near = platform::BandCover().Add(*m_pArea, int(reach)).Region();
+    QRegion rgn = platform::TextToRegion(font, text, at.x(), at.y(), clip, onlyNear ? &near : nullptr);
     if (!theApp.m_bDateBox) {
         // Take the box away again: the letters alone remain.
         const QRegion box =
-            platform::CreateRectRgn(at.x(), at.y(), ClampToInt(right), ClampToInt(bottom)).intersected(m_rcClip);
+            platform::CreateRectRgn(at.x(), at.y(), ClampToInt(right), ClampToInt(bottom)).intersected(clip);
         CombineRgn(rgn, rgn, box, CombineMode::Xor);
     }
     PaintRegion(rgn, theApp.m_crDateFill, theApp.m_crDateFrame, theApp.m_nDateWidth);

@@ -38,9 +38,10 @@ public:
     void DrawAt(QPainter* pDC, std::time_t time);
     // Draws the face for the time into a device that holds this face's last
     // draw (unless `whole`), painting only where pixels can differ from it:
-    // around where a hand was or now is, or everything after a change of
-    // settings, date text or device size. Returns the area painted, a few
-    // rectangles in device pixels.
+    // where a hand's shape changed and its frame's width around, or
+    // everything after a change of settings, date text or device size.
+    // Returns that area, a few rectangles in device pixels; a hand may be
+    // written beyond it, with the pixels the device holds there already.
     QRegion DrawChanged(QPainter* pDC, std::time_t time, bool whole);
 
     // The hands' angles in degrees clockwise from 12 o'clock; the hour and
@@ -82,18 +83,21 @@ protected:
     void DrawSecondsHand(int second);
 
 private:
-    // One region of a frame with its colours, in painting order.
+    // A hand's region with its colours, kept to see where the next draw differs.
     struct Element {
         QRegion rgn;
         COLORREF fill;
         COLORREF frame;
         int width;
     };
-    // Builds the frame's elements into m_elements (hands last, from
-    // m_nFirstHand), or paints each as it is built.
-    void BuildAll(QPainter* pDC, std::time_t time, bool collect);
-    // Paints the elements; with an area, only their pixels inside it.
-    void PaintAll(const QRegion* area);
+    // Where a draw starts and ends: the device, the clip, no area.
+    void Begin(QPainter* pDC);
+    void End();
+    void DrawHands(std::time_t time);
+    // Where an element lying within `box`, framed `width` deep, is built: the
+    // whole clip, or while only an area is painted, the part of the area it
+    // can show in widened by its frame's reach; empty when it cannot show.
+    QRect BuildClip(const QRect& box, int width) const;
     // Everything besides the hands' shapes that decides the pixels.
     QString SceneKey() const;
 
@@ -101,10 +105,10 @@ private:
     // any frame. Outside a draw nothing is clipped.
     QRect m_rcClip;
     QRect m_rcDevice;
-    // While building, elements are collected here instead of being painted.
-    std::vector<Element>* m_pElements = nullptr;
-    std::vector<Element> m_elements;
-    std::size_t m_nFirstHand = 0;
+    // While only part of the device is painted: that part.
+    const QRegion* m_pArea = nullptr;
+    // While the hands are built first: they are collected here, not painted.
+    std::vector<Element>* m_pHands = nullptr;
     QString m_strDate;
     // The hands and the scene of the last DrawChanged: what its device holds.
     std::vector<Element> m_lastHands;

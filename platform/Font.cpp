@@ -88,17 +88,30 @@ QSize GetTextExtent(const QFont& font, const QString& text)
     return QSize(fm.horizontalAdvance(text), fm.ascent() + fm.descent());
 }
 
-QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const QRect& clip)
+QRect TextBounds(const QFont& font, const QSize& extent, int x, int y)
 {
-    const QFontMetrics fm(font);
+    const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    const long long em = std::max(pixels, extent.height()) + 2LL;
+    const QRect& all = NoClip();
+    const auto clamp = [](long long v, int lo, int hi) { return int(std::clamp<long long>(v, lo, hi)); };
+    return QRect(QPoint(clamp(x - em, all.left(), all.right()), clamp(y - em, all.top(), all.bottom())),
+                 QPoint(clamp(x + extent.width() + em, all.left(), all.right()),
+                        clamp(y + extent.height() + em, all.top(), all.bottom())));
+}
+
+QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const QRect& clip, const QRegion* within)
+{
     const QSize extent = GetTextExtent(font, text);
+    if (!clip.intersects(TextBounds(font, extent, x, y)))
+        return QRegion();
+    const QFontMetrics fm(font);
     QPainterPath path;
     path.addRect(QRectF(x, y, extent.width(), extent.height()));
     path.addText(QPointF(x, double(y) + fm.ascent()), font, text);
     std::vector<std::vector<QPointF>> polygons;
     for (const QPolygonF& polygon : path.toSubpathPolygons())
         polygons.emplace_back(polygon.begin(), polygon.end());
-    return CreatePolyPolygonRgn(polygons, clip);
+    return CreatePolyPolygonRgn(polygons, clip, within);
 }
 
 } // namespace platform

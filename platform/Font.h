@@ -33,10 +33,17 @@ QFont CreateFontIndirect(const LOGFONT& lf);
 // Width = advance width of the whole text, height = ascent + descent.
 QSize GetTextExtent(const QFont& font, const QString& text);
 
+// A rectangle that holds every pixel TextToRegion gives for a text of this
+// extent at (x, y): its box, widened by an em on every side for letters that
+// lean or hang out of it, which no font's do by nearly as much.
+QRect TextBounds(const QFont& font, const QSize& extent, int x, int y);
+
 // The text recorded as a path with its top-left corner at (x, y), plus its
 // opaque background box (x, y, x + extent), turned into a region by the
 // even-odd rule: the box with the letters cut out of it. Only the part inside
-// clip is built (see Region.h).
-QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const QRect& clip = NoClip());
+// clip (and within, when given) is built (see Region.h); no letter is traced
+// when the clip misses the text's bounds.
+QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const QRect& clip = NoClip(),
+                     const QRegion* within = nullptr);
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/Region.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -48,6 +49,20 @@ public:
         m_bottom = bottom;
     }
     void AddRow(int y, std::vector<Span>& spans) { AddRows(y, y + 1, spans); }
+    // The same for a few spans in an array.
+    void AddRows(int top, int bottom, const Span* spans, std::size_t n)
+    {
+        if (n == 0 || top >= bottom)
+            return;
+        if (top == m_bottom && std::equal(spans, spans + n, m_band.begin(), m_band.end())) {
+            m_bottom = bottom;
+            return;
+        }
+        Flush();
+        m_band.assign(spans, spans + n);
+        m_top = top;
+        m_bottom = bottom;
+    }
 
     QRegion Finish()
     {
@@ -110,40 +125,110 @@ struct Edge {
 
 // Scan conversion by the even-odd rule with pixel centres as samples: a pixel
 // is in when its centre lies inside; on an edge it follows the top-left rule.
-QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
+QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip, const QRegion* within = nullptr)
 {
     BandBuilder bands;
     if (edges.empty() || clip.isEmpty())
         return bands.Finish();
 
-    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
-    int first = std::max(edges.front().firstRow, clip.top());
-    int end = clip.top();
-    for (const Edge& e : edges)
-        end = std::max(end, e.endRow);
-    end = std::min<long long>(end, (long long)clip.bottom() + 1);
-
     const double clipLeft = clip.left();
     const double clipEnd = double(clip.right()) + 1.0;
+    // An edge wholly left or right of the clip only flips, row by row, whether
+    // the clip's first or last pixel is inside: it is kept as a flip of that
+    // side for its rows, so that each row sorts only the edges it can see.
+    // Edges wholly above or below the clip play no part.
+    thread_local std::vector<std::pair<int, int>> flips; // (row, side): side 0 left, 1 right
+    flips.clear();
+    edges.erase(std::remove_if(edges.begin(), edges.end(),
+                               [&](const Edge& e) {
+                                   if (e.endRow <= clip.top() || e.firstRow > clip.bottom())
+                                       return true;
+                                   const double xEnd = e.xTop + (e.endRow - e.yTop) * e.slope;
+                                   const double xFirst = e.xTop + (e.firstRow - e.yTop) * e.slope;
+                                   const double lo = std::min(xFirst, xEnd), hi = std::max(xFirst, xEnd);
+                                   // Whether its pixel bound, ceil(x - 0.5), lies at or beyond a side.
+                                   const int side = hi <= clipLeft + 0.5 ? 0 : lo >= clipEnd + 0.5 ? 1 : -1;
+                                   if (side < 0)
+                                       return false;
+                                   flips.emplace_back(e.firstRow, side);
+                                   flips.emplace_back(e.endRow, side);
+                                   return true;
+                               }),
+                edges.end());
+    if (edges.empty() && flips.empty())
+        return bands.Finish();
+    std::sort(flips.begin(), flips.end());
+
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
+    int first = clip.top();
+    int end = clip.top();
+    if (!edges.empty())
+        first = std::max(edges.front().firstRow, clip.top());
+    for (const Edge& e : edges)
+        end = std::max(end, e.endRow);
+    for (const auto& flip : flips)
+        first = std::min(std::max(flip.first, clip.top()), first), end = std::max(end, flip.first);
+    end = std::min<long long>(end, (long long)clip.bottom() + 1);
+
     // Kept from one shape to the next: a frame rasterizes dozens of small shapes.
     thread_local std::vector<const Edge*> active;
     thread_local std::vector<double> xs;
     thread_local std::vector<Span> row;
+    thread_local std::vector<Span> clipped;
     active.clear();
     std::size_t next = 0;
+    std::size_t nextFlip = 0;
+    bool outside[2] = {false, false};
+    const QRect* withinNext = within ? within->begin() : nullptr;
+    const QRect* withinEnd = within ? within->end() : nullptr;
+    const QRect* withinRow = nullptr;
     for (int y = first; y < end; ++y) {
+        if (within) {
+            // The rectangles of the band holding row y; rows between bands are skipped.
+            while (withinNext != withinEnd && withinNext->bottom() < y)
+                ++withinNext;
+            if (withinNext == withinEnd)
+                break;
+            if (withinNext->top() > y) {
+                y = withinNext->top() - 1;
+                continue;
+            }
+            for (withinRow = withinNext; withinRow != withinEnd && withinRow->top() <= y;)
+                ++withinRow;
+        }
+        while (nextFlip < flips.size() && flips[nextFlip].first <= y)
+            outside[flips[nextFlip++].second] ^= true;
         while (next < edges.size() && edges[next].firstRow <= y)
             active.push_back(&edges[next++]);
         active.erase(std::remove_if(active.begin(), active.end(), [y](const Edge* e) { return e->endRow <= y; }),
                      active.end());
-        if (active.empty()) {
-            if (next == edges.size())
+        if (active.empty() && !outside[0] && !outside[1]) {
+            if (next == edges.size() && nextFlip == flips.size())
                 break;
-            y = std::max(y, edges[next].firstRow - 1);
+            long long skip = next < edges.size() ? edges[next].firstRow : end;
+            if (nextFlip < flips.size())
+                skip = std::min<long long>(skip, flips[nextFlip].first);
+            y = int(std::max<long long>(y, skip - 1));
             continue;
         }
         const double yc = y + 0.5;
+        if (active.size() == 2 && !outside[0] && !outside[1] && !within) {
+            // A row through a convex shape, as most rows of a hand or a mark.
+            double x0 = active[0]->xTop + (yc - active[0]->yTop) * active[0]->slope;
+            double x1 = active[1]->xTop + (yc - active[1]->yTop) * active[1]->slope;
+            if (x1 < x0)
+                std::swap(x0, x1);
+            const double a = std::max(std::ceil(x0 - 0.5), clipLeft);
+            const double b = std::min(std::ceil(x1 - 0.5), clipEnd);
+            if (a < b) {
+                const Span span{int(a), int(b)};
+                bands.AddRows(y, y + 1, &span, 1);
+            }
+            continue;
+        }
         xs.clear();
+        if (outside[0])
+            xs.push_back(clipLeft - 1.0);
         for (const Edge* e : active) {
             // Insertion sort: a row crosses only a few edges.
             const double x = e->xTop + (yc - e->yTop) * e->slope;
@@ -152,12 +237,29 @@ QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip)
                 --at;
             xs.insert(at, x);
         }
+        if (outside[1])
+            xs.push_back(clipEnd + 1.0);
         row.clear();
         for (std::size_t i = 0; i + 1 < xs.size(); i += 2) {
             const double a = std::max(std::ceil(xs[i] - 0.5), clipLeft);
             const double b = std::min(std::ceil(xs[i + 1] - 0.5), clipEnd);
             if (a < b)
                 AppendSpan(row, int(a), int(b));
+        }
+        if (within) {
+            clipped.clear();
+            const QRect* w = withinNext;
+            for (auto span = row.begin(); span != row.end() && w != withinRow;) {
+                const int lo = std::max(span->first, w->left());
+                const int hi = int(std::min<long long>(span->second, w->right() + 1LL));
+                if (lo < hi)
+                    AppendSpan(clipped, lo, hi);
+                if (span->second <= w->right() + 1LL)
+                    ++span;
+                else
+                    ++w;
+            }
+            row.swap(clipped);
         }
         if (!row.empty())
             bands.AddRow(y, row);
@@ -191,10 +293,10 @@ struct Band {
     const QRect* last; // one past
 };
 
-std::vector<Band> Bands(const QRegion& rgn)
+std::vector<Band> Bands(const QRect* first, const QRect* last)
 {
     std::vector<Band> bands;
-    for (const QRect* r = rgn.begin(); r != rgn.end(); ++r) {
+    for (const QRect* r = first; r != last; ++r) {
         if (bands.empty() || bands.back().top != r->top())
             bands.push_back({r->top(), r->top() + r->height(), r, r + 1});
         else
@@ -202,6 +304,8 @@ std::vector<Band> Bands(const QRegion& rgn)
     }
     return bands;
 }
+
+std::vector<Band> Bands(const QRegion& rgn) { return Bands(rgn.begin(), rgn.end()); }
 
 // Walks the bands of a region with rows that only ever grow.
 class BandCursor {
@@ -213,6 +317,14 @@ public:
         while (m_next < m_bands.size() && m_bands[m_next].bottom <= y)
             ++m_next;
         return m_next < m_bands.size() && m_bands[m_next].top <= y ? &m_bands[m_next] : nullptr;
+    }
+    // After At(y): the first row below y for which At gives another answer,
+    // or a row far beyond any region.
+    long long Next(long long y) const
+    {
+        if (m_next == m_bands.size())
+            return std::numeric_limits<long long>::max() / 2;
+        return m_bands[m_next].top <= y ? m_bands[m_next].bottom : m_bands[m_next].top;
     }
 
 private:
@@ -331,13 +443,14 @@ QRegion CreatePolygonRgn(const std::vector<QPoint>& points, const QRect& clip)
     return Rasterize(edges, clip);
 }
 
-QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons, const QRect& clip)
+QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons, const QRect& clip,
+                             const QRegion* within)
 {
     std::vector<Edge> edges;
     for (const std::vector<QPointF>& polygon : polygons)
         for (std::size_t i = 0; i < polygon.size(); ++i)
             AddEdge(edges, polygon[i], polygon[(i + 1) % polygon.size()]);
-    return Rasterize(edges, clip);
+    return Rasterize(edges, clip, within);
 }
 
 std::pair<int, int> EllipseRowSpan(int left, int top, int right, int bottom, int y)
@@ -385,54 +498,191 @@ QRegion CreateRectRgn(int left, int top, int right, int bottom)
     return QRegion(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
 }
 
-long long BandCover::Floor(int y) const
+long long BandCover::Floor(long long y) const
 {
     const long long rows = m_nRows;
     return (y >= 0 ? y / rows : -((rows - 1 - y) / rows)) * rows;
 }
 
-BandCover& BandCover::Add(const QRegion& rgn)
+void BandCover::AddRect(long long left, long long top, long long right, long long bottom)
 {
-    for (const QRect& r : rgn) {
-        for (long long top = Floor(r.top()); top <= r.bottom(); top += m_nRows) {
-            const int first = int(std::max<long long>(top, r.top()));
-            const int last = int(std::min<long long>(top + m_nRows - 1, r.bottom()));
-            const QRect rows(QPoint(r.left(), first), QPoint(r.right(), last));
-            auto it = std::lower_bound(m_bands.begin(), m_bands.end(), top,
-                                       [this](const QRect& band, long long t) { return Floor(band.top()) < t; });
-            if (it != m_bands.end() && Floor(it->top()) == top)
-                *it |= rows;
-            else
-                m_bands.insert(it, rows);
+    const QRect& all = NoClip();
+    left = std::max<long long>(left, all.left());
+    top = std::max<long long>(top, all.top());
+    right = std::min<long long>(right, all.right());
+    bottom = std::min<long long>(bottom, all.bottom());
+    if (left > right)
+        return;
+    for (long long band = Floor(top); band <= bottom; band += m_nRows) {
+        const Piece piece{band, int(std::max(band, top)), int(std::min(band + m_nRows - 1, bottom)), int(left),
+                          int(right)};
+        // Rectangles come mostly row after row: one near a piece just added
+        // to its band joins it, as Region would join them anyway.
+        const auto near = std::find_if(
+            m_pieces.rbegin(), m_pieces.rbegin() + std::min<std::ptrdiff_t>(4, m_pieces.size()), [&](const Piece& p) {
+                return p.band == band && (long long)piece.left - p.right - 1 <= m_nGap
+                       && (long long)p.left - piece.right - 1 <= m_nGap;
+            });
+        if (near == m_pieces.rbegin() + std::min<std::ptrdiff_t>(4, m_pieces.size())) {
+            m_pieces.push_back(piece);
+            continue;
         }
+        near->top = std::min(near->top, piece.top), near->bottom = std::max(near->bottom, piece.bottom);
+        near->left = std::min(near->left, piece.left), near->right = std::max(near->right, piece.right);
+    }
+}
+
+BandCover& BandCover::Add(const QRegion& rgn, int margin)
+{
+    const long long m = std::max(margin, 0);
+    for (const QRect& r : rgn)
+        AddRect(r.left() - m, r.top() - m, r.right() + m, r.bottom() + m);
+    return *this;
+}
+
+BandCover& BandCover::AddDifference(const QRegion& a, const QRegion& b, int margin)
+{
+    const long long m = std::max(margin, 0);
+    // Whole bands alike at the top and at the bottom differ nowhere: a hand
+    // that moved a little differs in a few rows.
+    const std::size_t countA = std::size_t(a.end() - a.begin()), countB = std::size_t(b.end() - b.begin());
+    const QRect* rectsA = a.begin();
+    const QRect* rectsB = b.begin();
+    std::size_t head = 0, tail = 0;
+    while (head < countA && head < countB && rectsA[head] == rectsB[head])
+        ++head;
+    // Back to the start of the band the alike ones end in.
+    for (const int top = head ? rectsA[head - 1].top() : 0; head > 0 && rectsA[head - 1].top() == top;)
+        --head;
+    while (tail < countA - head && tail < countB - head && rectsA[countA - 1 - tail] == rectsB[countB - 1 - tail])
+        ++tail;
+    for (const int top = tail ? rectsA[countA - tail].top() : 0; tail > 0 && rectsA[countA - tail].top() == top;)
+        --tail;
+    const std::vector<Band> bandsA = Bands(rectsA + head, rectsA + countA - tail);
+    const std::vector<Band> bandsB = Bands(rectsB + head, rectsB + countB - tail);
+    // The k-th bound of a band's spans: lefts and one past rights, in turn.
+    const auto bound = [](const Band* band, std::size_t k) {
+        const QRect& r = band->first[k / 2];
+        return k % 2 ? r.right() + 1LL : (long long)r.left();
+    };
+    const auto bounds = [](const Band* band) { return band ? std::size_t(band->last - band->first) * 2 : 0; };
+    // Stretches of rows in which neither region changes its spans.
+    std::size_t ia = 0, ib = 0;
+    long long y = std::numeric_limits<long long>::min();
+    for (;;) {
+        while (ia < bandsA.size() && bandsA[ia].bottom <= y)
+            ++ia;
+        while (ib < bandsB.size() && bandsB[ib].bottom <= y)
+            ++ib;
+        if (ia == bandsA.size() && ib == bandsB.size())
+            break;
+        const Band* bandA = ia < bandsA.size() && bandsA[ia].top <= y ? &bandsA[ia] : nullptr;
+        const Band* bandB = ib < bandsB.size() && bandsB[ib].top <= y ? &bandsB[ib] : nullptr;
+        long long next = std::numeric_limits<long long>::max();
+        if (ia < bandsA.size())
+            next = std::min<long long>(next, bandA ? bandA->bottom : bandsA[ia].top);
+        if (ib < bandsB.size())
+            next = std::min<long long>(next, bandB ? bandB->bottom : bandsB[ib].top);
+        if (bandA || bandB) {
+            // The first and the last bound where the two differ enclose every
+            // pixel that only one of them holds.
+            const std::size_t nA = bounds(bandA), nB = bounds(bandB);
+            std::size_t lo = 0;
+            while (lo < nA && lo < nB && bound(bandA, lo) == bound(bandB, lo))
+                ++lo;
+            if (lo < nA || lo < nB) {
+                std::size_t hiA = nA, hiB = nB;
+                while (hiA > lo && hiB > lo && bound(bandA, hiA - 1) == bound(bandB, hiB - 1))
+                    --hiA, --hiB;
+                long long first = std::numeric_limits<long long>::max();
+                long long last = std::numeric_limits<long long>::min();
+                if (lo < nA)
+                    first = bound(bandA, lo);
+                if (lo < nB)
+                    first = std::min(first, bound(bandB, lo));
+                if (hiA > lo)
+                    last = bound(bandA, hiA - 1);
+                if (hiB > lo)
+                    last = std::max(last, bound(bandB, hiB - 1));
+                AddRect(first - m, y - m, last - 1 + m, next - 1 + m);
+            }
+        }
+        y = next;
     }
     return *this;
 }
 
 QRegion BandCover::Region() const
 {
+    std::vector<Piece> pieces = m_pieces;
+    std::sort(pieces.begin(), pieces.end(),
+              [](const Piece& p, const Piece& q) { return p.band != q.band ? p.band < q.band : p.left < q.left; });
+    std::vector<QRect> rects;
+    for (std::size_t i = 0; i < pieces.size();) {
+        // A band's rectangles share its rows, as QRegion keeps them.
+        std::size_t end = i;
+        int top = pieces[i].top, bottom = pieces[i].bottom;
+        for (; end < pieces.size() && pieces[end].band == pieces[i].band; ++end)
+            top = std::min(top, pieces[end].top), bottom = std::max(bottom, pieces[end].bottom);
+        const std::size_t first = rects.size();
+        for (; i < end; ++i) {
+            const Piece& p = pieces[i];
+            if (rects.size() > first && (long long)p.left - rects.back().right() - 1 <= m_nGap)
+                rects.back().setRight(std::max(rects.back().right(), p.right));
+            else
+                rects.emplace_back(QPoint(p.left, top), QPoint(p.right, bottom));
+        }
+    }
     QRegion rgn;
-    if (!m_bands.empty())
-        rgn.setRects(m_bands.data(), int(m_bands.size()));
+    if (!rects.empty())
+        rgn.setRects(rects.data(), int(rects.size()));
     return rgn;
 }
 
 void CombineRgn(QRegion& dst, const QRegion& a, const QRegion& b, CombineMode mode)
 {
-    switch (mode) {
-    case CombineMode::Or:
-        dst = a.united(b);
-        break;
-    case CombineMode::Xor:
-        dst = a.xored(b);
-        break;
-    case CombineMode::Diff:
-        dst = a.subtracted(b);
-        break;
-    case CombineMode::And:
-        dst = a.intersected(b);
-        break;
+    const auto combine = [mode](const QRegion& x, const QRegion& y) {
+        switch (mode) {
+        case CombineMode::Or:
+            return x.united(y);
+        case CombineMode::Xor:
+            return x.xored(y);
+        case CombineMode::Diff:
+            return x.subtracted(y);
+        case CombineMode::And:
+            break;
+        }
+        return x.intersected(y);
+    };
+    if (mode == CombineMode::And || a.isEmpty() || b.isEmpty()) {
+        dst = combine(a, b);
+        return;
     }
+    // Outside b's rows the result is a's rows as they are: only the bands of
+    // a that reach b's rows are combined, as a hub with a long hand.
+    const QRect rows = b.boundingRect();
+    const QRect* begin = a.begin();
+    const QRect* end = a.end();
+    // A band's rectangles share their rows, and bands come top to bottom.
+    const QRect* from = std::partition_point(begin, end, [&](const QRect& r) { return r.bottom() < rows.top(); });
+    const QRect* to = std::partition_point(from, end, [&](const QRect& r) { return r.top() <= rows.bottom(); });
+    if (from == begin && to == end) {
+        dst = combine(a, b);
+        return;
+    }
+    QRegion middle;
+    if (from != to)
+        middle.setRects(from, int(to - from));
+    const QRegion combined = combine(middle, b);
+    std::vector<QRect> rects;
+    rects.reserve(std::size_t(end - begin) + std::size_t(combined.rectCount()));
+    rects.insert(rects.end(), begin, from);
+    rects.insert(rects.end(), combined.begin(), combined.end());
+    rects.insert(rects.end(), to, end);
+    QRegion result;
+    if (!rects.empty())
+        result.setRects(rects.data(), int(rects.size()));
+    dst = result;
 }
 
 void FillRgn(QPainter& dc, const QRegion& rgn, COLORREF color)
@@ -477,30 +727,45 @@ QRegion FrameRegion(const QRegion& rgn, int w, int h)
     // The rows between two consecutive band edges of R, R shifted up and R
     // shifted down all give the same spans, so each such stretch is done once.
     const std::vector<Band> bands = Bands(rgn);
-    std::vector<long long> edges;
-    edges.reserve(bands.size() * 2);
-    for (const Band& b : bands) {
-        edges.push_back(b.top);
-        edges.push_back(b.bottom);
-    }
-    std::vector<long long> cuts(edges.size() * 3);
-    auto mid = std::transform(edges.begin(), edges.end(), cuts.begin(), [h](long long e) { return e - h; });
-    auto last = std::transform(edges.begin(), edges.end(), mid, [h](long long e) { return e + h; });
-    std::inplace_merge(cuts.begin(), mid, last);
-    auto merged = std::copy(edges.begin(), edges.end(), last);
-    std::inplace_merge(cuts.begin(), last, merged);
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-
     BandBuilder out;
     BandCursor hereCursor(bands), aboveCursor(bands), belowCursor(bands);
     std::vector<Span> tmp, inner, frame;
-    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
-        const long long y = cuts[i];
+    const long long end = bands.back().bottom;
+    for (long long y = bands.front().top, next = y; y < end; y = next) {
         const Band* here = hereCursor.At(y);
-        const Band* above = h > 0 ? aboveCursor.At(y - h) : nullptr;
-        const Band* below = h > 0 ? belowCursor.At(y + h) : nullptr;
+        next = hereCursor.Next(y);
+        const Band* above = nullptr;
+        const Band* below = nullptr;
+        if (h > 0) {
+            above = aboveCursor.At(y - h);
+            below = belowCursor.At(y + h);
+            next = std::min({next, aboveCursor.Next(y - h) + h, belowCursor.Next(y + h) - h});
+        }
         if (!here)
             continue;
+        const auto single = [](const Band* band) { return band && band->last - band->first == 1; };
+        if (single(here) && (h == 0 || (single(above) && single(below)))) {
+            // One span in each row looked at, as along most of a hand or a
+            // mark: the inner part is one span too.
+            const long long left = here->first->left(), right = here->first->right() + 1LL;
+            long long innerLeft = left + w, innerRight = right - w;
+            if (h > 0) {
+                innerLeft = std::max<long long>({innerLeft, above->first->left(), below->first->left()});
+                innerRight = std::min({innerRight, above->first->right() + 1LL, below->first->right() + 1LL});
+            }
+            Span spans[2];
+            std::size_t n = 0;
+            if (innerLeft >= innerRight) {
+                spans[n++] = {int(left), int(right)};
+            } else {
+                if (left < innerLeft)
+                    spans[n++] = {int(left), int(innerLeft)};
+                if (innerRight < right)
+                    spans[n++] = {int(innerRight), int(right)};
+            }
+            out.AddRows(int(y), int(next), spans, n);
+            continue;
+        }
         inner.clear();
         for (const QRect* r = here->first; r != here->last; ++r)
             inner.emplace_back(r->left(), r->right() + 1);
@@ -517,7 +782,7 @@ QRegion FrameRegion(const QRegion& rgn, int w, int h)
             }
         }
         SubtractSpans(here->first, here->last, inner, frame);
-        out.AddRows(int(y), int(cuts[i + 1]), frame);
+        out.AddRows(int(y), int(next), frame);
     }
     return out.Finish();
 }

@@ -30,8 +30,10 @@ const QRect& NoClip();
 // Interior of the closed polygon, even-odd rule.
 QRegion CreatePolygonRgn(const std::vector<QPoint>& points, const QRect& clip = NoClip());
 // Several closed polygons with real coordinates, filled together by the
-// even-odd rule (a text's glyph outlines and its box).
-QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons, const QRect& clip = NoClip());
+// even-odd rule (a text's glyph outlines and its box). With `within`, only
+// its pixels are built, as with the clip.
+QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons, const QRect& clip = NoClip(),
+                             const QRegion* within = nullptr);
 // Ellipse inscribed in the box (left, top, right, bottom); empty when the box is.
 QRegion CreateEllipticRgn(int left, int top, int right, int bottom, const QRect& clip = NoClip());
 QRegion CreateRectRgn(int left, int top, int right, int bottom);
@@ -40,21 +42,36 @@ QRegion CreateRectRgn(int left, int top, int right, int bottom);
 // first >= second when the row misses it. CreateEllipticRgn is built from it.
 std::pair<int, int> EllipseRowSpan(int left, int top, int right, int bottom, int y);
 
-// Covers regions with one rectangle per band of `rows` rows, from the leftmost
-// to the rightmost pixel they have in the band: a few rectangles that are
-// cheap to clip to and to send, instead of the many of a diagonal shape.
+// Covers regions with rectangles of whole bands of `rows` rows, one for each
+// run of pixels in a band with no gap wider than `gap` between them: a few
+// rectangles that are cheap to clip to and to send, instead of the many of a
+// diagonal shape, and no long stretch between two shapes far apart.
 class BandCover {
 public:
-    explicit BandCover(int rows = 16) : m_nRows(rows) {}
-    BandCover& Add(const QRegion& rgn);
+    explicit BandCover(int rows = 16, int gap = 64) : m_nRows(rows), m_nGap(gap) {}
+    // Each rectangle of the region widened by margin on every side.
+    BandCover& Add(const QRegion& rgn, int margin = 0);
+    // Where exactly one of the regions holds a pixel, widened by margin.
+    BandCover& AddDifference(const QRegion& a, const QRegion& b, int margin);
     QRegion Region() const;
 
 private:
+    // A rectangle's part within one band.
+    struct Piece {
+        long long band; // the band's first row
+        int top;
+        int bottom;
+        int left;
+        int right;
+    };
+    // Adds the rectangle [left, right] x [top, bottom], clamped to the clip range.
+    void AddRect(long long left, long long top, long long right, long long bottom);
     // The first row of the band holding row y.
-    long long Floor(int y) const;
+    long long Floor(long long y) const;
 
     int m_nRows;
-    std::vector<QRect> m_bands; // by first row, rows of the same band merged
+    int m_nGap;
+    std::vector<Piece> m_pieces;
 };
 
 enum class CombineMode { Or, Xor, Diff, And };

@@ -179,8 +179,14 @@ private slots:
         platform::LOGFONT lf;
         lf.lfHeight = CClockFace::DateFontHeight(200), lf.lfItalic = 1;
         platform::SetFaceName(lf, theApp.m_strFontFace);
-        const QSize extent = platform::GetTextExtent(platform::CreateFontIndirect(lf), CClockFace::DateText(t));
+        const QFont font = platform::CreateFontIndirect(lf);
+        const QSize extent = platform::GetTextExtent(font, CClockFace::DateText(t));
         QVERIFY(extent.height() <= lf.lfHeight && extent.height() >= lf.lfHeight - 2);
+        // Leaning letters reach out of their box, never out of the bounds a
+        // clipped draw goes by.
+        const QSize leaning = platform::GetTextExtent(font, QStringLiteral("jf"));
+        const QRect ink = platform::TextToRegion(font, QStringLiteral("jf"), 9, 9).boundingRect();
+        QVERIFY(!QRect(QPoint(9, 9), leaning).contains(ink) && platform::TextBounds(font, leaning, 9, 9).contains(ink));
         const QRect box(CClockFace(0, 0, 404, 404).DatePosition(extent), extent);
         QVERIFY(box.left() > 214);
         theApp.m_bDateBox = 1;
@@ -206,7 +212,7 @@ private slots:
     void drawChangedEqualsWholeDraw()
     {
         for (int size : {120, 306, 604, 760})
-            for (int variant : {0, 1, 2, 3, 4}) {
+            for (int variant : {0, 1, 2, 3, 4, 5}) {
                 init();
                 CClockApp& a = theApp;
                 if (variant == 1)
@@ -215,6 +221,10 @@ private slots:
                     a.m_bShowSeconds = a.m_bShowDial = a.m_bShowDate = 0;
                 if (variant == 3)
                     a.m_nHourWidth = 0, a.m_nMinuteWidth = -3, a.m_nDialWidth = INT_MIN, a.m_crSecondsFill = 0;
+                // Frames wider than the rows the changed area comes in.
+                if (variant == 5)
+                    a.m_nHourWidth = 12, a.m_nMinuteWidth = 6, a.m_nSecondsWidth = 17, a.m_nDialWidth = 6,
+                    a.m_nDateWidth = 11, a.m_bDateBox = 1;
                 if (variant == 4)
                     a.m_nSecondsWidth = a.m_nDateWidth = INT_MAX, a.m_nFontWeight = 1000000000,
                     a.m_strFontFace = QString(10000, QLatin1Char('W')), a.m_crHourFill = 0xFFFFFFFF;

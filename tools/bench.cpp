@@ -1,8 +1,10 @@
 // vitrodial-bench: times one frame of the clock, the whole face drawn for a
 // new second and converted for the layered window, with every element on, at
 // a few sizes; then one tick of the running clock at the largest size: the
-// face drawn where the hands moved, converted there into the image the window
-// shows; and a tick that finds nothing to draw.
+// face drawn where the hands moved, as the window does it on X11 (regions
+// handed over with one pixel value per colour; with no display here, the
+// requests themselves are not sent) and as it does elsewhere (converted into
+// the image the window shows); and a tick that finds nothing to draw.
 //
 //   vitrodial-bench [--frames N]
 //   vitrodial-bench --watch WINDOW SECONDS
@@ -12,9 +14,10 @@
 // whole second of the wall clock its pixels changed:
 //   latency changes=N median_ms=... max_ms=...
 //
-// Prints one line per size, the largest last, then the two ticks:
+// Prints one line per size, the largest last, then the ticks:
 //   size=1024 frames=500 median_ms=... p90_ms=...
 //   tick size=1024 frames=500 median_ms=... p90_ms=...
+//   image_tick size=1024 frames=500 median_ms=... p90_ms=...
 //   idle_tick frames=500 median_ms=... p90_ms=...
 
 #include <algorithm>
@@ -37,6 +40,7 @@
 #include "platform/Clock.h"
 #include "window/LayeredSurface.h"
 #include "window/SecondTicker.h"
+#include "window/ServerSurface.h"
 
 namespace {
 
@@ -122,9 +126,20 @@ Figures Measure(int size, int frames)
     return Time(frames, frame);
 }
 
-// As the window does it on a timer tick: the face drawn where it changed into
-// the frame, which is converted there into the image shown.
+// As the window does it on X11 on a timer tick: the face drawn where it
+// changed, each region handed over with its colour's pixel value.
 Figures MeasureTick(int size, int frames)
+{
+    ServerSurface surface;
+    surface.SetAttributes(theApp.m_crClear, theApp.m_nOpacity, true);
+    surface.Create(0, QSize(size, size));
+    CClockFace clockFace(0, 0, size, size);
+    return Time(frames, [&] { surface.Draw(clockFace, platform::Clock().Now()); });
+}
+
+// As the window does it without X11: the face drawn where it changed into the
+// frame, which is converted there into the image shown.
+Figures MeasureImageTick(int size, int frames)
 {
     LayeredSurface surface;
     surface.SetAttributes(theApp.m_crClear, theApp.m_nOpacity, true);
@@ -224,6 +239,9 @@ int main(int argc, char** argv)
     }
     const Figures tick = MeasureTick(1024, frames);
     std::printf("tick size=1024 frames=%d median_ms=%.3f p90_ms=%.3f\n", frames, tick.median, tick.p90);
+    const Figures imageTick = MeasureImageTick(1024, frames);
+    std::printf("image_tick size=1024 frames=%d median_ms=%.3f p90_ms=%.3f\n", frames, imageTick.median,
+                imageTick.p90);
     const Figures idle = MeasureIdleTick(frames);
     std::printf("idle_tick frames=%d median_ms=%.4f p90_ms=%.4f\n", frames, idle.median, idle.p90);
     return 0;

@@ -240,8 +240,7 @@ int main(int argc, char** argv)
     const Figures tick = MeasureTick(1024, frames);
     std::printf("tick size=1024 frames=%d median_ms=%.3f p90_ms=%.3f\n", frames, tick.median, tick.p90);
     const Figures imageTick = MeasureImageTick(1024, frames);
-    std::printf("image_tick size=1024 frames=%d median_ms=%.3f p90_ms=%.3f\n", frames, imageTick.median,
-                imageTick.p90);
+    std::printf("image_tick size=1024 frames=%d median_ms=%.3f p90_ms=%.3f\n", frames, imageTick.median, imageTick.p90);
     const Figures idle = MeasureIdleTick(frames);
     std::printf("idle_tick frames=%d median_ms=%.4f p90_ms=%.4f\n", frames, idle.median, idle.p90);
     return 0;

@@ -38,14 +38,9 @@ QRect ScaledOut(const QRect& rect, qreal factor)
 
 bool LayeredSurface::SetAttributes(COLORREF crKey, int nAlpha, bool bBlend)
 {
-    crKey &= 0x00FFFFFFu;
-    nAlpha &= 0xFF;
-    if (crKey == m_crKey && nAlpha == m_nAlpha && bBlend == m_bBlend)
+    if (!m_layering.Set(crKey, nAlpha, bBlend))
         return false;
-    m_crKey = crKey;
-    m_nAlpha = nAlpha;
-    m_bBlend = bBlend;
-    m_rgnOpaque = m_bBlend || m_bFresh ? QRegion() : ScanOpaque(m_imgFrame.rect());
+    m_rgnOpaque = m_layering.bBlend || m_bFresh ? QRegion() : ScanOpaque(m_imgFrame.rect());
     return true;
 }
 
@@ -63,7 +58,7 @@ void LayeredSurface::Commit(const QRegion& changed)
 {
     const bool fresh = m_bFresh;
     m_bFresh = false;
-    if (m_bBlend)
+    if (m_layering.bBlend)
         return;
     // Scanning the changed area's box is simpler than its rectangles and as right.
     const QRect box = fresh ? m_imgFrame.rect() : changed.boundingRect();
@@ -75,7 +70,7 @@ QRegion LayeredSurface::ScanOpaque(const QRect& area) const
     // Runs of visible pixels row by row; identical neighbouring rows share
     // one band, the form QRegion keeps its rectangles in.
     const QRect rect = area.intersected(m_imgFrame.rect());
-    const QRgb key = ToQRgb(m_crKey);
+    const QRgb key = ToQRgb(m_layering.crKey);
     std::vector<QRect> rects;
     std::vector<std::pair<int, int>> runs;
     std::vector<std::pair<int, int>> previous;
@@ -111,8 +106,8 @@ QRegion LayeredSurface::ScanOpaque(const QRect& area) const
 
 void LayeredSurface::Convert(const QRect& rect, uchar* to, qsizetype stride) const
 {
-    const QRgb key = ToQRgb(m_crKey) | 0xFF000000u;
-    const unsigned alpha = m_bBlend ? unsigned(m_nAlpha) : 255u;
+    const QRgb key = ToQRgb(m_layering.crKey) | 0xFF000000u;
+    const unsigned alpha = m_layering.bBlend ? unsigned(m_layering.nAlpha) : 255u;
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
         const auto* src = reinterpret_cast<const QRgb*>(m_imgFrame.constScanLine(y));
         auto* dst = reinterpret_cast<QRgb*>(to + y * stride);

@@ -9,6 +9,7 @@
 #include <QSize>
 
 #include "platform/WinTypes.h"
+#include "window/Layering.h"
 
 class QPainter;
 
@@ -19,8 +20,8 @@ public:
     // of the window's shape instead (OpaqueRegion). Returns true when what the
     // window shows changes with them.
     bool SetAttributes(COLORREF crKey, int nAlpha, bool bBlend);
-    COLORREF Key() const { return m_crKey; }
-    int Alpha() const { return m_nAlpha; }
+    COLORREF Key() const { return m_layering.crKey; }
+    int Alpha() const { return m_layering.nAlpha; }
 
     // Device pixels per window pixel. The frame holds device pixels, so that
     // the face is drawn at the screen's full resolution and shown 1:1.
@@ -60,9 +61,7 @@ private:
     // the frame's pixel (0, 0) in the target).
     void Convert(const QRect& rect, uchar* to, qsizetype stride) const;
 
-    COLORREF m_crKey = 0;
-    int m_nAlpha = 255;
-    bool m_bBlend = true;
+    Layering m_layering;
     qreal m_dRatio = 1.0;
     QImage m_imgFrame;
     bool m_bFresh = true; // no frame committed at this size yet

@@ -33,13 +33,8 @@ bool ServerSurface::Create(unsigned long window, const QSize& size)
 
 bool ServerSurface::SetAttributes(COLORREF crKey, int nAlpha, bool bBlend)
 {
-    crKey &= 0x00FFFFFFu;
-    nAlpha &= 0xFF;
-    if (crKey == m_crKey && nAlpha == m_nAlpha && bBlend == m_bBlend)
+    if (!m_layering.Set(crKey, nAlpha, bBlend))
         return false;
-    m_crKey = crKey;
-    m_nAlpha = nAlpha;
-    m_bBlend = bBlend;
     m_bWhole = true;
     return true;
 }
@@ -60,7 +55,7 @@ QRegion ServerSurface::Draw(CClockFace& face, std::time_t time)
     const QRegion outside = changed.intersected(m_rgnOutside);
     if (!outside.isEmpty()) {
         m_pixmap.Fill(outside, 0);
-        if (!m_bBlend)
+        if (!m_layering.bBlend)
             m_rgnOpaque -= outside;
     }
     return changed;
@@ -70,13 +65,13 @@ void ServerSurface::Show(const QRegion& devicePixels) { m_pixmap.CopyToWindow(de
 
 void ServerSurface::FillRegion(const QRegion& rgn, COLORREF color)
 {
-    m_pixmap.Fill(rgn, Pixel(color, m_crKey, m_nAlpha, m_bBlend, m_pixmap.Format()));
-    if (m_bBlend)
+    m_pixmap.Fill(rgn, Pixel(color, m_layering.crKey, m_layering.nAlpha, m_layering.bBlend, m_pixmap.Format()));
+    if (m_layering.bBlend)
         return;
     // Without blending the clear pixels are cut out of the window's shape:
     // they are those the key was painted over last.
     const QRegion inside = rgn.intersected(m_rcDevice);
-    if (((color ^ m_crKey) & 0x00FFFFFFu) == 0)
+    if (((color ^ m_layering.crKey) & 0x00FFFFFFu) == 0)
         m_rgnOpaque -= inside;
     else
         m_rgnOpaque += inside;

@@ -15,6 +15,7 @@
 #include "platform/RegionSink.h"
 #include "platform/ServerPixmap.h"
 #include "platform/WinTypes.h"
+#include "window/Layering.h"
 
 class CClockFace;
 
@@ -54,9 +55,7 @@ private:
     platform::RegionSinkDevice m_device;
     QRect m_rcDevice;
     QRegion m_rgnOutside; // the device's pixels outside the circle
-    COLORREF m_crKey = 0;
-    int m_nAlpha = 255;
-    bool m_bBlend = true;
+    Layering m_layering;
     bool m_bWhole = true;
     QRegion m_rgnOpaque;
 };

@@ -111,7 +111,6 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
     m_strDate = m_nRadius > 0 && theApp.m_bShowDate ? DateText(time) : QString();
     const QString scene = SceneKey();
     QRegion area;
-    std::vector<bool> moved(hands.size(), true);
     if (whole || scene != m_strLastScene || hands.size() != m_lastHands.size()) {
         area = m_rcDevice;
     } else {
@@ -126,8 +125,7 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
             const Element& before = m_lastHands[i];
             const bool restyled = now.fill != before.fill || now.frame != before.frame || now.width != before.width;
             const long long reach = std::abs((long long)now.width);
-            moved[i] = restyled || now.rgn != before.rgn;
-            if (!moved[i])
+            if (!restyled && now.rgn == before.rgn)
                 continue;
             if (restyled || reach > kWidestFrame)
                 cover.Add(now.rgn).Add(before.rgn);
@@ -144,18 +142,11 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
         DrawDial();
         if (m_nRadius > 0)
             DrawDate(time);
-        // The hands lie on top, in their order. One painted whole gives each
-        // of its pixels what this draw shows there as long as every hand above
-        // it is painted whole too: outside the area as well, where that is
-        // what the device holds already. That spares clipping a hand that
-        // moved, most of which lies in the area anyway; one that stayed is
-        // only painted where the area reaches, as long as none below it was
-        // painted whole.
-        for (std::size_t i = 0; i < hands.size(); ++i) {
-            if (moved[i])
-                m_pArea = nullptr;
-            PaintRegion(hands[i].rgn, hands[i].fill, hands[i].frame, hands[i].width);
-        }
+        // The hands lie on top, in their order, clipped like the rest: painting
+        // a moved hand whole would spare the clipping but, on the X server,
+        // costs more in filling than it spares here.
+        for (const Element& hand : hands)
+            PaintRegion(hand.rgn, hand.fill, hand.frame, hand.width);
     }
     m_lastHands = std::move(hands);
     m_strLastScene = scene;

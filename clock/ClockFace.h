@@ -40,8 +40,7 @@ public:
     // draw (unless `whole`), painting only where pixels can differ from it:
     // where a hand's shape changed and its frame's width around, or
     // everything after a change of settings, date text or device size.
-    // Returns that area, a few rectangles in device pixels; a hand may be
-    // written beyond it, with the pixels the device holds there already.
+    // Returns that area, a few rectangles in device pixels.
     QRegion DrawChanged(QPainter* pDC, std::time_t time, bool whole);
 
     // The hands' angles in degrees clockwise from 12 o'clock; the hour and

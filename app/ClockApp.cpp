@@ -102,11 +102,25 @@ IProfileStore& CClockApp::Store()
 {
     if (!m_pStore) {
         if (!m_strRegistryKey.isEmpty())
-            m_pStore = std::make_unique<RegistryStore>(m_strRegistryKey, m_strProfileName);
+            m_pStore = std::make_unique<RegistryStore>(m_strRegistryKey, m_strProfileName, m_pDisk);
         else
-            m_pStore = std::make_unique<IniFileStore>(m_strProfileName);
+            m_pStore = std::make_unique<IniFileStore>(m_strProfileName, m_pDisk);
+        const auto unread = m_unread.constFind(m_pStore->Location());
+        if (unread != m_unread.constEnd())
+            m_pStore->NoteReadError(*unread);
     }
     return *m_pStore;
+}
+
+void CClockApp::CheckRead(IProfileStore& store)
+{
+    const QString why = store.ReadError();
+    if (why.isEmpty() || m_unread.contains(store.Location()))
+        return;
+    m_unread.insert(store.Location(), why);
+    AfxMessageBox(QStringLiteral("Error: Unable to read settings\n%1: %2\nThe clock runs on the defaults and does not "
+                                 "save over this file until it is started again.")
+                      .arg(store.Location(), why));
 }
 
 void CClockApp::UseIniFileAt(const QString& iniPath)
@@ -146,6 +160,7 @@ void CClockApp::ChooseStoreAndLoad()
 {
     SetRegistryKey(kRegistryKey);
     m_bIniFile = Store().GetProfileInt(QStringLiteral("Misc"), QStringLiteral("IniFile"), 1);
+    CheckRead(Store());
     if (m_bIniFile)
         UseIniFile();
     LoadSettings();
@@ -190,12 +205,16 @@ void CClockApp::LoadSettings()
         }
     };
 
-    store.BeginRead();
+    std::vector<ProfileKey> keys;
+    for (const Setting& s : kSettings)
+        keys.push_back({QString::fromLatin1(s.section), QString::fromLatin1(s.key)});
+    store.BeginRead(keys);
     for (int i : {kTop, kSize, kLeft})
         load(kSettings[i]);
     for (std::size_t i = kFirstAfterGeometry; i < kSettings.size(); ++i)
         load(kSettings[i]);
     store.EndRead();
+    CheckRead(store);
 
     for (const Setting& s : kSettings) {
         switch (s.check) {
@@ -244,5 +263,6 @@ void CClockApp::SaveSettings()
     if (store.Commit())
         m_bModified = 0;
     else
-        AfxMessageBox(QStringLiteral("Error: Unable to save settings"));
+        AfxMessageBox(
+            QStringLiteral("Error: Unable to save settings\n%1: %2").arg(store.Location(), store.SaveError()));
 }

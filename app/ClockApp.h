@@ -4,11 +4,13 @@
 
 #include <memory>
 
+#include <QHash>
 #include <QSize>
 #include <QString>
 
 #include "platform/WinTypes.h"
 
+class Disk;
 class IProfileStore;
 class IClockWindow;
 
@@ -55,6 +57,9 @@ public:
     // the one in force, until the store is next changed.
     void ResetForTests();
     void SetStoreForTests(std::unique_ptr<IProfileStore> store);
+    // For tests: the disk through which the stores made from now on reach
+    // their files (null: the real one); it must outlive them.
+    void SetDiskForTests(Disk* disk) { m_pDisk = disk; }
 
     // Settings, in declaration order; all zero at construction.
     BOOL m_bModified = 0;
@@ -101,11 +106,18 @@ private:
     // A fresh object's state replaces this one's: the reset for tests.
     CClockApp& operator=(CClockApp&&);
 
+    // Says once per file that it could not be read, and keeps every later
+    // store of that file from saving over it in this run.
+    void CheckRead(IProfileStore& store);
+
     QString m_strRegistryKey;
     QString m_strProfileName;
     QString m_strModulePath;
     QSize m_sizeScreen;
     std::unique_ptr<IProfileStore> m_pStore;
+    Disk* m_pDisk = nullptr;
+    // The files that could not be read in this run, with the reason.
+    QHash<QString, QString> m_unread;
 };
 
 extern CClockApp theApp;

@@ -1,40 +1,13 @@
 #include "app/IniFileStore.h"
 
-#include <QFile>
+#include <QIODevice>
+
+#include <memory>
 
 #include "app/IniFormat.h"
 #include "app/ProfileText.h"
 
 namespace {
-
-// Calls visit(sectionFolded, keyFolded, value) for every entry of a section
-// whose name can be ours, in file order, until it returns false. False when
-// the file exists but cannot be read; anything but a regular file is absent.
-template <typename Visit> bool ScanFile(const QString& path, Visit&& visit)
-{
-    QFile in;
-    switch (ini::OpenForReading(path, in)) {
-    case ini::Opened::Yes:
-        break;
-    case ini::Opened::Absent:
-    case ini::Opened::NotAFile:
-        return true;
-    case ini::Opened::Unreadable:
-        return false;
-    }
-    ini::LineReader reader(in);
-    QString section; // null outside any usable section
-    while (reader.Next()) {
-        ini::Line line = ini::Classify(reader.Text());
-        if (line.kind == ini::Line::Section) {
-            section = line.name.isNull() ? QString() : std::move(line.name).toCaseFolded();
-        } else if (line.kind == ini::Line::Entry && !section.isNull()) {
-            if (!visit(section, std::move(line.name).toCaseFolded(), line.value))
-                break;
-        }
-    }
-    return !reader.Failed();
-}
 
 // One save: the old file's lines copied to its replacement with the pending
 // keys put in. A key that is there is replaced where it stands, a missing key
@@ -216,7 +189,7 @@ bool ini::PendingSection::HasUndone() const
     return false;
 }
 
-IniFileStore::IniFileStore(const QString& path, DiskWriter* disk) : m_path(path), m_disk(disk ? *disk : m_realDisk) {}
+IniFileStore::IniFileStore(const QString& path, Disk* disk) : m_path(path), m_disk(disk ? *disk : m_realDisk) {}
 
 int IniFileStore::GetProfileInt(const QString& section, const QString& key, int def)
 {
@@ -256,19 +229,26 @@ void IniFileStore::WriteProfileString(const QString& section, const QString& key
         Commit();
 }
 
-void IniFileStore::BeginRead()
+void IniFileStore::BeginRead(const std::vector<ProfileKey>& keys)
 {
     m_reading = true;
     m_cacheFilled = false;
+    m_cache.clear();
+    for (const ProfileKey& k : keys)
+        m_cache.insert(Id(k.section.toCaseFolded(), k.key.toCaseFolded()), std::nullopt);
 }
 
 void IniFileStore::EndRead()
 {
     m_reading = false;
     m_cacheFilled = false;
-    m_cacheOverflow = false;
     m_cache.clear();
-    m_cache.squeeze();
+}
+
+void IniFileStore::NoteReadError(const QString& why)
+{
+    if (m_readError.isEmpty())
+        m_readError = why;
 }
 
 void IniFileStore::BeginWrite() { m_writing = true; }
@@ -278,13 +258,18 @@ bool IniFileStore::Commit()
     m_writing = false;
     std::vector<ini::PendingSection> pending;
     pending.swap(m_pending);
+    m_saveError.clear();
     if (pending.empty())
         return true;
+    if (!m_readError.isEmpty()) {
+        m_saveError = QStringLiteral("it could not be read in this run (%1); saving would put the defaults in place "
+                                     "of its settings. It is read again at the next start.")
+                          .arg(m_readError);
+        return false;
+    }
     const bool ok = WriteFile(pending);
     // What was read before may be stale now.
     m_cacheFilled = false;
-    m_cacheOverflow = false;
-    m_cache.clear();
     return ok;
 }
 
@@ -292,22 +277,16 @@ std::optional<QString> IniFileStore::Lookup(const QString& section, const QStrin
 {
     const Id id(section.toCaseFolded(), key.toCaseFolded());
     if (m_reading) {
-        if (!m_cacheFilled)
-            FillCache();
         const auto it = m_cache.constFind(id);
-        if (it != m_cache.constEnd())
+        if (it != m_cache.constEnd()) {
+            if (!m_cacheFilled)
+                FillCache();
             return *it;
-        if (!m_cacheOverflow)
-            return std::nullopt;
+        }
     }
-    return ScanFor(id);
-}
-
-std::optional<QString> IniFileStore::ScanFor(const Id& id) const
-{
     std::optional<QString> found;
-    ScanFile(m_path, [&](const QString& section, const QString& key, const QString& value) {
-        if (section == id.first && key == id.second) {
+    Scan([&](const QString& s, const QString& k, const QString& value) {
+        if (s == id.first && k == id.second) {
             found = value;
             return false;
         }
@@ -316,20 +295,48 @@ std::optional<QString> IniFileStore::ScanFor(const Id& id) const
     return found;
 }
 
+template <typename Visit> void IniFileStore::Scan(Visit&& visit)
+{
+    std::unique_ptr<QIODevice> in;
+    QString why;
+    switch (m_disk.Open(m_path, in, &why)) {
+    case ini::Opened::Yes:
+        break;
+    case ini::Opened::Absent:
+    case ini::Opened::NotAFile:
+        return;
+    case ini::Opened::Unreadable:
+        NoteReadError(why);
+        return;
+    }
+    ini::LineReader reader(*in);
+    QString section; // null outside any usable section
+    while (reader.Next()) {
+        ini::Line line = ini::Classify(reader.Text());
+        if (line.kind == ini::Line::Section) {
+            section = line.name.isNull() ? QString() : std::move(line.name).toCaseFolded();
+        } else if (line.kind == ini::Line::Entry && !section.isNull()) {
+            if (!visit(section, std::move(line.name).toCaseFolded(), line.value))
+                break;
+        }
+    }
+    if (reader.Failed())
+        NoteReadError(reader.Error());
+}
+
 void IniFileStore::FillCache()
 {
-    m_cache.clear();
-    m_cacheOverflow = false;
-    ScanFile(m_path, [&](const QString& section, const QString& key, const QString& value) {
-        const Id id(section, key);
-        if (!m_cache.contains(id)) {
-            if (m_cache.size() >= kMaxCachedEntries) {
-                m_cacheOverflow = true;
-                return false;
-            }
-            m_cache.insert(id, value);
+    for (auto& value : m_cache)
+        value.reset();
+    qsizetype missing = m_cache.size();
+    // The first entry of a key wins: the pass ends once every key has one.
+    Scan([&](const QString& section, const QString& key, const QString& value) {
+        const auto it = m_cache.find(Id(section, key));
+        if (it != m_cache.end() && !*it) {
+            *it = value;
+            --missing;
         }
-        return true;
+        return missing > 0;
     });
     m_cacheFilled = true;
 }
@@ -337,22 +344,34 @@ void IniFileStore::FillCache()
 bool IniFileStore::WriteFile(std::vector<ini::PendingSection>& pending)
 {
     FileReplacement::RemoveLeftovers(m_path);
-    QFile old;
-    const ini::Opened opened = ini::OpenForReading(m_path, old);
-    // What cannot be read cannot be carried over; better not to replace it.
-    if (opened != ini::Opened::Yes && opened != ini::Opened::Absent)
+    std::unique_ptr<QIODevice> old;
+    QString why;
+    switch (m_disk.Open(m_path, old, &why)) {
+    case ini::Opened::Yes:
+    case ini::Opened::Absent:
+        break;
+    case ini::Opened::NotAFile:
+        m_saveError = QStringLiteral("it is not a regular file");
         return false;
+    case ini::Opened::Unreadable:
+        // What cannot be read cannot be carried over; better not to replace it.
+        m_saveError = QStringLiteral("it cannot be read: ") + why;
+        return false;
+    }
 
     FileReplacement out(m_path, m_disk);
-    if (!out.Open())
-        return false;
-    IniRewrite rewrite(pending, out);
-    if (opened == ini::Opened::Yes) {
-        ini::LineReader reader(old);
-        rewrite.CopyOldFile(reader);
-        if (reader.Failed())
-            out.Cancel();
+    if (out.Open()) {
+        IniRewrite rewrite(pending, out);
+        if (old) {
+            ini::LineReader reader(*old);
+            rewrite.CopyOldFile(reader);
+            if (reader.Failed())
+                out.Cancel(QStringLiteral("it cannot be read: ") + reader.Error());
+        }
+        rewrite.AppendMissingSections();
     }
-    rewrite.AppendMissingSections();
-    return out.Commit();
+    if (out.Commit())
+        return true;
+    m_saveError = out.Error();
+    return false;
 }

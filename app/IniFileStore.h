@@ -8,8 +8,11 @@
 // whole or not at all.
 //
 // Whatever the file holds, memory and time stay bounded: the file is streamed,
-// lines are read up to a fixed length, values are cut, one reading keeps a
-// bounded number of entries, and anything but a regular file is never read.
+// lines are read up to a fixed length, values are cut, one reading keeps only
+// the keys it was asked for, and anything but a regular file is never read.
+//
+// A file that could not be read whole is never written over by this store:
+// its settings would be replaced by the defaults read in their place.
 
 #include <QHash>
 #include <QPair>
@@ -18,6 +21,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/Disk.h"
 #include "app/FileReplacement.h"
 #include "app/ProfileStore.h"
 
@@ -44,8 +48,8 @@ struct PendingSection {
 
 class IniFileStore : public IProfileStore {
 public:
-    // disk: how saves reach the disk; null for the real one.
-    explicit IniFileStore(const QString& path, DiskWriter* disk = nullptr);
+    // disk: how the store reaches the disk; null for the real one.
+    explicit IniFileStore(const QString& path, Disk* disk = nullptr);
     IniFileStore(const IniFileStore&) = delete;
     IniFileStore& operator=(const IniFileStore&) = delete;
 
@@ -54,32 +58,38 @@ public:
     void WriteProfileInt(const QString& section, const QString& key, int value) override;
     void WriteProfileString(const QString& section, const QString& key, const QString& value) override;
 
-    void BeginRead() override;
+    // One pass over the file finds every key named, however long the file.
+    void BeginRead(const std::vector<ProfileKey>& keys) override;
     void EndRead() override;
+    QString ReadError() const override { return m_readError; }
+    void NoteReadError(const QString& why) override;
     void BeginWrite() override;
     bool Commit() override;
+    QString SaveError() const override { return m_saveError; }
 
     QString Location() const override { return m_path; }
-
-    // Entries one reading keeps; keys beyond are looked up in the file itself.
-    static constexpr qsizetype kMaxCachedEntries = 4096;
 
 private:
     using Id = QPair<QString, QString>; // case-folded section and key
 
     std::optional<QString> Lookup(const QString& section, const QString& key);
-    std::optional<QString> ScanFor(const Id& id) const;
+    // Calls visit(sectionFolded, keyFolded, value) for the entries of the
+    // file in order until it returns false; a file that fails to read is
+    // noted in ReadError().
+    template <typename Visit> void Scan(Visit&& visit);
     void FillCache();
     bool WriteFile(std::vector<ini::PendingSection>& pending);
 
     QString m_path;
-    DiskWriter m_realDisk;
-    DiskWriter& m_disk;
+    Disk m_realDisk;
+    Disk& m_disk;
+    QString m_readError;
+    QString m_saveError;
 
     bool m_reading = false;
     bool m_cacheFilled = false;
-    bool m_cacheOverflow = false;
-    QHash<Id, QString> m_cache;
+    // The keys of the reading under way, with what the file holds for them.
+    QHash<Id, std::optional<QString>> m_cache;
 
     bool m_writing = false;
     std::vector<ini::PendingSection> m_pending;

@@ -1,11 +1,13 @@
 #include "app/IniFormat.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,29 +17,100 @@
 
 namespace ini {
 
-Opened OpenForReading(const QString& path, QFile& file)
+namespace {
+
+QString SystemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+Opened Failed(QString* why)
 {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
+    if (errno == ENOENT || errno == ENOTDIR)
+        return Opened::Absent;
+    if (why)
+        *why = SystemError();
+    return Opened::Unreadable;
+}
+
+// A link is read through only when nobody else could have made or turned it:
+// it is this user's, in a folder that only this user (or the system) can
+// write, and it leads to this user's own file. Any other link may have been
+// planted to make the program read, and then write, a file of the planter's
+// choosing.
+bool IsTrustedLink(int folder, const struct stat& link, const struct stat& target)
+{
+    struct stat dir {};
+    const uid_t me = ::geteuid();
+    return link.st_uid == me && target.st_uid == me && ::fstat(folder, &dir) == 0
+           && (dir.st_uid == me || dir.st_uid == 0) && (dir.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// Closes a descriptor on every way out.
+struct FdCloser {
+    int fd;
+    ~FdCloser()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// One try of OpenForReading; nullopt when the file was replaced between the
+// look and the opening.
+std::optional<Opened> TryOpen(const QString& path, QFile& file, QString* why)
+{
+    const QFileInfo info(path);
+    // The name is looked up in its folder, opened once, so that every check
+    // below is about the same folder.
+    const FdCloser folder{
+        ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (folder.fd < 0)
+        return Failed(why);
+    const QByteArray name = QFile::encodeName(info.fileName());
+    struct stat link {
+    }, st{};
+    if (::fstatat(folder.fd, name.constData(), &link, AT_SYMLINK_NOFOLLOW) != 0)
+        return Failed(why);
+    const bool isLink = S_ISLNK(link.st_mode);
     // Looked at before opening, so that no device is ever opened...
-    if (::stat(name.constData(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? Opened::Absent : Opened::Unreadable;
+    if (isLink && ::fstatat(folder.fd, name.constData(), &st, 0) != 0)
+        return errno == ENOENT || errno == ELOOP ? Opened::Absent : Failed(why);
+    if (!isLink)
+        st = link;
     if (!S_ISREG(st.st_mode))
         return Opened::NotAFile;
+    if (isLink && !IsTrustedLink(folder.fd, link, st))
+        return Opened::Absent;
     // ...and again after, for what was put in its place meanwhile; without
-    // O_NONBLOCK, opening a FIFO would wait for a writer.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // O_NONBLOCK, opening a FIFO would wait for a writer. A file that became
+    // a link meanwhile is not followed.
+    const int fd =
+        ::openat(folder.fd, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (isLink ? 0 : O_NOFOLLOW));
     if (fd < 0)
-        return errno == ENOENT ? Opened::Absent : Opened::Unreadable;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        return errno == ELOOP ? Opened::Absent : Failed(why);
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino) {
         ::close(fd);
-        return Opened::NotAFile;
+        return std::nullopt;
     }
     if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        if (why)
+            *why = file.errorString();
         ::close(fd);
         return Opened::Unreadable;
     }
     return Opened::Yes;
+}
+
+} // namespace
+
+Opened OpenForReading(const QString& path, QFile& file, QString* why)
+{
+    // A save replacing the file at the same moment is waited out; a file that
+    // keeps changing is not taken for one.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (const std::optional<Opened> opened = TryOpen(path, file, why))
+            return *opened;
+    }
+    return Opened::NotAFile;
 }
 
 namespace {
@@ -54,6 +127,16 @@ QByteArrayView Trimmed(QByteArrayView v)
 }
 
 bool IsQuoted(QByteArrayView v) { return v.size() >= 2 && v.front() == '"' && v.back() == '"'; }
+
+// Text of a line: a byte order mark in it is a character like any other
+// (QString::fromUtf8 would drop one that starts the text, so that a name
+// beginning with it would match the name without it).
+QString FromUtf8(QByteArrayView utf8)
+{
+    QStringDecoder decode(QStringDecoder::Utf8,
+                          QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decode(utf8);
+}
 
 QStringConverter::Encoding Utf16Of(Encoding encoding)
 {
@@ -164,6 +247,8 @@ bool LineReader::Next()
     return true;
 }
 
+QString LineReader::Error() const { return m_in.errorString(); }
+
 QByteArray LineReader::LineEnd() const
 {
     if (m_lineEndUnits == 0)
@@ -176,7 +261,7 @@ QByteArray Encode(QByteArrayView utf8, Encoding encoding)
     if (encoding == Encoding::Utf8)
         return utf8.toByteArray();
     QStringEncoder encode(Utf16Of(encoding), QStringEncoder::Flag::Stateless);
-    return encode(QString::fromUtf8(utf8));
+    return encode(FromUtf8(utf8));
 }
 
 Line Classify(QByteArrayView text)
@@ -193,7 +278,7 @@ Line Classify(QByteArrayView text)
             name.truncate(close);
         name = Trimmed(name);
         if (name.size() <= kMaxNameLength)
-            line.name = QString::fromUtf8(name);
+            line.name = FromUtf8(name);
         return line;
     }
     const qsizetype eq = t.indexOf('=');
@@ -208,8 +293,8 @@ Line Classify(QByteArrayView text)
     // Four bytes per character at most: enough for a full value, no more.
     value.truncate(qMin(value.size(), 4 * kMaxValueLength));
     line.kind = Line::Entry;
-    line.name = QString::fromUtf8(key);
-    line.value = QString::fromUtf8(value);
+    line.name = FromUtf8(key);
+    line.value = FromUtf8(value);
     if (line.value.size() > kMaxValueLength)
         line.value = platform::CutText(line.value, kMaxValueLength);
     return line;

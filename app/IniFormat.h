@@ -33,8 +33,11 @@ enum class Opened {
 
 // Opens the settings file at path for reading. Only a regular file is opened,
 // and the opening itself cannot block (a FIFO put in its place meanwhile is
-// noticed after the open and refused).
-Opened OpenForReading(const QString& path, QFile& file);
+// noticed after the open and refused). A symbolic link is followed only when
+// it and its target are this user's and its folder is writable by this user
+// alone; any other link counts as absent. why, when given, takes the reason
+// of Unreadable.
+Opened OpenForReading(const QString& path, QFile& file, QString* why = nullptr);
 
 enum class Encoding { Utf8, Utf16LE, Utf16BE };
 
@@ -84,6 +87,8 @@ public:
     }
 
     bool Failed() const { return m_failed; }
+    // Why reading failed.
+    QString Error() const;
 
 private:
     static constexpr qsizetype kChunk = 16 * 1024;

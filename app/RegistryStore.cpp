@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-RegistryStore::RegistryStore(const QString& registryKey, const QString& appName, DiskWriter* disk)
+RegistryStore::RegistryStore(const QString& registryKey, const QString& appName, Disk* disk)
     : IniFileStore(PathFor(registryKey, appName), disk)
 {
 }

@@ -11,7 +11,7 @@
 
 class RegistryStore : public IniFileStore {
 public:
-    RegistryStore(const QString& registryKey, const QString& appName, DiskWriter* disk = nullptr);
+    RegistryStore(const QString& registryKey, const QString& appName, Disk* disk = nullptr);
 
     // Creates the store's folder before the first save.
     bool Commit() override;

@@ -7,7 +7,13 @@
 #include <QStringEncoder>
 #include <QStringList>
 
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+
 #include "app/ClockApp.h"
+#include "app/Disk.h"
 
 namespace testsupport {
 
@@ -61,5 +67,65 @@ inline QByteArray InForm(QString text, const QString& form)
         return (form.startsWith("UTF-16LE") ? "\xFF\xFE" : "\xFE\xFF") + QByteArray(encode(text));
     return (form.contains("BOM") ? "\xEF\xBB\xBF" : "") + text.toUtf8();
 }
+
+// A disk that fails: reading after `readBytes` bytes of a file, writing after
+// `writeBytes` bytes (part-way through a write if need be) and, with no write
+// budget left at the end, the flush to disk. It counts the files it opened.
+struct FailingDisk : Disk {
+    explicit FailingDisk(qint64 writeBytes = LLONG_MAX, qint64 readBytes = LLONG_MAX)
+        : writeBudget(writeBytes)
+        , readBudget(readBytes)
+    {
+    }
+
+    // The file's bytes up to the budget, then the error a failing medium gives.
+    class File : public QIODevice {
+    public:
+        File(QByteArray bytes, qint64 budget) : m_bytes(std::move(bytes)), m_budget(budget) {}
+
+    protected:
+        qint64 readData(char* data, qint64 max) override
+        {
+            const qint64 n = qMin(max, qMin<qint64>(m_bytes.size(), m_budget) - m_at);
+            if (n <= 0 && m_at < m_bytes.size()) {
+                setErrorString(QStringLiteral("Input/output error"));
+                return -1;
+            }
+            std::memcpy(data, m_bytes.constData() + m_at, std::size_t(qMax<qint64>(n, 0)));
+            m_at += qMax<qint64>(n, 0);
+            return qMax<qint64>(n, 0);
+        }
+        qint64 writeData(const char*, qint64) override { return -1; }
+
+    private:
+        QByteArray m_bytes;
+        qint64 m_budget;
+        qint64 m_at = 0;
+    };
+
+    ini::Opened Open(const QString& path, std::unique_ptr<QIODevice>& in, QString* why) override
+    {
+        ++opened;
+        std::unique_ptr<QIODevice> real;
+        const ini::Opened result = Disk::Open(path, real, why);
+        if (result == ini::Opened::Yes) {
+            in = std::make_unique<File>(real->readAll(), readBudget);
+            in->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        }
+        return result;
+    }
+    qint64 Write(int fd, const char* data, qint64 size) override
+    {
+        const qint64 n = qMin(size, writeBudget);
+        writeBudget -= n;
+        errno = n > 0 ? errno : ENOSPC;
+        return n > 0 ? Disk::Write(fd, data, n) : -1;
+    }
+    bool Sync(int fd) override { return writeBudget > 0 && Disk::Sync(fd); }
+
+    qint64 writeBudget;
+    qint64 readBudget;
+    int opened = 0;
+};
 
 } // namespace testsupport

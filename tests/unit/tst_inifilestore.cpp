@@ -17,24 +17,6 @@
 
 using namespace testsupport;
 
-namespace {
-
-// A disk that takes `budget` bytes and then fails, part-way through a write if
-// need be; with no budget left at the end, the flush to disk fails instead.
-struct FailingDisk : DiskWriter {
-    explicit FailingDisk(qint64 bytes) : budget(bytes) {}
-    qint64 Write(QFileDevice& file, const char* data, qint64 size) override
-    {
-        const qint64 n = qMin(size, budget);
-        budget -= n;
-        return n > 0 ? DiskWriter::Write(file, data, n) : -1;
-    }
-    bool Sync(QFileDevice& file) override { return budget > 0 && DiskWriter::Sync(file); }
-    qint64 budget;
-};
-
-} // namespace
-
 class TestIniFileStore : public QObject {
     Q_OBJECT
 
@@ -63,6 +45,11 @@ private slots:
         QTest::newRow("first key and section win") << QByteArray("[Hour]\nWidth=5\nwidth=6\n[hour]\nWidth=7\n") << "5";
         QTest::newRow("other section, comment") << QByteArray("[Dial]\nWidth=5\n[Hour]\n;Width=6\n") << "<def>";
         QTest::newRow("UTF-16LE, CR LF") << InForm("[Hour]\nWidth=\u00e9\n", "UTF-16LE CR LF") << "\u00e9";
+        // A byte order mark is one only where the file starts.
+        QTest::newRow("mark starts the file") << QByteArray("\xEF\xBB\xBF[Hour]\nWidth=5\n") << "5";
+        QTest::newRow("mark starts a name") << QByteArray("[Hour]\n\xEF\xBB\xBFWidth=5\n") << "<def>";
+        QTest::newRow("mark starts a section") << QByteArray("[\xEF\xBB\xBFHour]\nWidth=5\n") << "<def>";
+        QTest::newRow("UTF-16, mark starts a name") << InForm("[Hour]\n\uFEFFWidth=5\n", "UTF-16BE") << "<def>";
         const QByteArray binary("\x00\xff[\x01]\n\x00=\x00\n[Hour]\n\xff\x00\n", 20);
         QTest::newRow("binary bytes, 1 MB line") << binary + QByteArray(1 << 20, 'x') + "\nWidth=5\n" << QString("5");
     }
@@ -107,31 +94,144 @@ private slots:
         QCOMPARE(ReadAll(m_path), after);
     }
 
-    // A save tidies what earlier interrupted saves of the same file left, and nothing else.
+    // A save tidies what earlier interrupted saves of the same file left, and
+    // nothing else: not a user's own files named after the settings file.
     void leftoversRemoved()
     {
         QTemporaryDir dir;
         const bool root = ::geteuid() == 0; // to give a file to another user
         const std::tuple<const char*, char, int, bool> entries[] = {
             // name, kind, age in seconds, removed
-            {"vitrodial.ini.a1B2c3", 'f', 3600, true}, // an interrupted save's
-            {"vitrodial.ini.d4E5f6", 'f', 0, false},   // a save still running
-            {"vitrodial.ini.a1B2c", 'f', 3600, false},
-            {"vitrodial.conf.a1B2c3", 'f', 3600, false},
-            {"vitrodial.ini.link00", 'l', 3600, false}, // to an old file of this user's
-            {"vitrodial.ini.nobody", root ? 'u' : 'f', 3600, !root},
+            {".vitrodial.ini.vitrodial-save-a1B2c3", 'f', 3600, true}, // an interrupted save's
+            {".vitrodial.ini.vitrodial-save-d4E5f6", 'f', 0, false},   // a save still running
+            {"vitrodial.ini.backup", 'f', 3600, false},
+            {"vitrodial.ini.2024q1", 'f', 3600, false},
+            {".vitrodial.ini.vitrodial-save-a1B2c", 'f', 3600, false},
+            {".vitrodial.conf.vitrodial-save-a1B2c3", 'f', 3600, false},
+            {".vitrodial.ini.vitrodial-save-link00", 'l', 3600, false}, // to an old file of this user's
+            {".vitrodial.ini.vitrodial-save-nobody", root ? 'u' : 'f', 3600, !root},
         };
         for (const auto& [file, kind, age, removed] : entries) {
             const QString path = dir.filePath(file);
             const QByteArray name = QFile::encodeName(path);
             const timespec then{::time(nullptr) - age, 0}, times[2] = {then, then};
-            QVERIFY(kind == 'l' ? QFile::link(dir.filePath("vitrodial.ini.a1B2c"), path) : WriteAll(path, "x"));
+            QVERIFY(kind == 'l' ? QFile::link(dir.filePath("vitrodial.ini.backup"), path) : WriteAll(path, "x"));
             QVERIFY(kind != 'u' || ::chown(name.constData(), 65534, 65534) == 0);
             QVERIFY(::utimensat(AT_FDCWD, name.constData(), times, AT_SYMLINK_NOFOLLOW) == 0);
         }
         IniFileStore(dir.filePath("vitrodial.ini")).WriteProfileInt("Hour", "Width", 9);
         for (const auto& [file, kind, age, removed] : entries)
             QVERIFY2(QFileInfo::exists(dir.filePath(file)) != removed, file);
+    }
+
+    void links_data()
+    {
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<bool>("othersLink");   // the link is another user's
+        QTest::addColumn<bool>("othersTarget"); // the file it leads to is another user's
+        QTest::addColumn<bool>("followed");
+        QTest::newRow("own link, private folder") << 0700 << false << false << true;
+        QTest::newRow("folder others may write") << 01777 << false << false << false;
+        QTest::newRow("folder its group may write") << 0770 << false << false << false;
+        QTest::newRow("another user's link") << 0700 << true << false << false;
+        QTest::newRow("to another user's file") << 0700 << false << true << false;
+    }
+    // A link at the settings path is read through only when nobody else could
+    // have planted it; a save never writes into the file it leads to, but
+    // replaces the link itself (as it replaces a file) with the settings.
+    void links()
+    {
+        QFETCH(int, folderMode);
+        QFETCH(bool, othersLink);
+        QFETCH(bool, othersTarget);
+        QFETCH(bool, followed);
+        if ((othersLink || othersTarget) && ::geteuid() != 0)
+            QSKIP("giving a file to another user needs root");
+        QTemporaryDir dir;
+        const QString target = m_dir.filePath("target"), link = dir.filePath("vitrodial.ini");
+        const QByteArray targetBytes = "# someone's file\n[Hour]\nWidth=7\n";
+        QVERIFY(WriteAll(target, targetBytes) && QFile::link(target, link));
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), mode_t(folderMode)) == 0);
+        QVERIFY(!othersLink || ::lchown(QFile::encodeName(link).constData(), 65534, 65534) == 0);
+        QVERIFY(!othersTarget || ::chown(QFile::encodeName(target).constData(), 65534, 65534) == 0);
+
+        IniFileStore store(link);
+        QCOMPARE(store.GetProfileString("Hour", "Width", "<def>"), followed ? "7" : "<def>");
+        store.WriteProfileInt("Dial", "Width", 3);
+        QCOMPARE(store.SaveError(), QString());
+        QCOMPARE(ReadAll(target), targetBytes);
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(ReadAll(link), (followed ? targetBytes : QByteArray()) + "[Dial]\nWidth=3\n");
+    }
+
+    // A save keeps the replaced file's owner, group and mode; one that could
+    // not give the new file to the old one's owner leaves the file as it was.
+    void ownerKept()
+    {
+        if (::geteuid() != 0)
+            QSKIP("files of other users need root");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("vitrodial.ini");
+        const QByteArray name = QFile::encodeName(path);
+        QVERIFY(WriteAll(path, "[Hour]\nWidth=7\n") && ::chown(name.constData(), 65534, 65533) == 0
+                && ::chmod(name.constData(), 0640) == 0);
+        QVERIFY(IniFileStore(path).GetProfileInt("Hour", "Width", 0) == 7);
+        IniFileStore(path).WriteProfileInt("Hour", "Width", 8);
+        struct stat st {};
+        QVERIFY(::stat(name.constData(), &st) == 0);
+        QCOMPARE(std::make_tuple(st.st_uid, st.st_gid, st.st_mode & 07777), std::make_tuple(65534u, 65533u, 0640u));
+        QCOMPARE(ReadAll(path), "[Hour]\nWidth=8\n");
+
+        // As another user saving root's file that it may write, in a folder it may write.
+        QVERIFY(::chown(name.constData(), 0, 0) == 0 && ::chmod(name.constData(), 0666) == 0);
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
+        QVERIFY(::setegid(65534) == 0 && ::seteuid(65534) == 0);
+        IniFileStore store(path);
+        store.WriteProfileInt("Hour", "Width", 9);
+        QVERIFY(::seteuid(0) == 0 && ::setegid(0) == 0);
+        QVERIFY2(store.SaveError().contains("another user"), qPrintable(store.SaveError()));
+        QCOMPARE(ReadAll(path), "[Hour]\nWidth=8\n");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"vitrodial.ini"});
+    }
+
+    // A file that fails to read part-way is never written over by the store
+    // that read it: the save would put defaults in place of what it holds.
+    void unreadFileKept()
+    {
+        const QByteArray file = "[Geometry]\nLeft=10\n[Hour]\nWidth=7\n";
+        QVERIFY(WriteAll(m_path, file));
+        for (qint64 budget : {qint64(0), qint64(20), qint64(file.size())}) {
+            FailingDisk disk(LLONG_MAX, budget);
+            IniFileStore store(m_path, &disk);
+            store.BeginRead({{"Geometry", "Left"}, {"Hour", "Width"}});
+            const QString read =
+                store.GetProfileString("Geometry", "Left", "-") + store.GetProfileString("Hour", "Width", "-");
+            store.EndRead();
+            const bool whole = budget == file.size();
+            QCOMPARE(read, whole ? "107" : budget ? "10-" : "--");
+            QCOMPARE(store.ReadError(), whole ? QString() : QStringLiteral("Input/output error"));
+            QCOMPARE(Save(std::move(store)), whole);
+            QCOMPARE(ReadAll(m_path) == file, !whole);
+            QVERIFY(WriteAll(m_path, file));
+        }
+    }
+
+    // One reading opens the file once for all the keys it was asked for,
+    // however many entries the file has and however many keys it lacks.
+    void oneReadingOnePass()
+    {
+        QByteArray file = "[Hour]\n";
+        for (int i = 0; i < 20000; ++i)
+            file += "Key" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\n";
+        QVERIFY(WriteAll(m_path, file + "Width=5\n"));
+        FailingDisk disk;
+        IniFileStore store(m_path, &disk);
+        store.BeginRead({{"Hour", "Width"}, {"hour", "key19999"}, {"Hour", "Absent"}, {"Dial", "Width"}});
+        QCOMPARE(store.GetProfileString("Hour", "Absent", "-") + store.GetProfileString("Dial", "Width", "-")
+                     + store.GetProfileString("HOUR", "WIDTH", "-") + store.GetProfileString("Hour", "Key19999", "-"),
+                 "--519999");
+        store.EndRead();
+        QCOMPARE(disk.opened, 1);
     }
 };
 

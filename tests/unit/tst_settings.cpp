@@ -34,6 +34,13 @@ class TestSettings : public QObject {
         return WriteAll(m_ini, file) && theApp.UseIniFile() && (theApp.LoadSettings(), true);
     }
 
+    static QStringList FirstLines(QStringList messages)
+    {
+        for (QString& m : messages)
+            m = m.section(u'\n', 0, 0);
+        return messages;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -203,11 +210,47 @@ private slots:
         theApp.m_bModified = 1;
         theApp.SaveSettings();
         QCOMPARE(theApp.m_bModified, saved ? 0 : 1);
-        QCOMPARE(m_messages, saved ? QStringList() : QStringList{"Error: Unable to save settings"});
+        QCOMPARE(FirstLines(m_messages), saved ? QStringList() : QStringList{"Error: Unable to save settings"});
         QCOMPARE(ReadAll(confPath) == confBefore, !saved || !perUser);
         QCOMPARE(ReadAll(m_ini) == iniBefore, !saved || perUser);
         theApp.LoadSettings();
         QCOMPARE(theApp.m_nTop, saved ? -33 : outcome.section(u' ', 2, 2).toInt());
+    }
+
+    // A settings file that failed to read at start is said so once, the clock
+    // runs on the defaults, and no save of this run writes over the file, not
+    // even after the store was switched away and back; the next start reads it.
+    void unreadFileNeverWrittenOver()
+    {
+        const QByteArray ini = "[Geometry]\nLeft=10\nSize=300\n[Color]\nClear=00ff00\n";
+        QVERIFY(WriteAll(m_ini, ini));
+        FailingDisk disk(LLONG_MAX, 0);
+        theApp.SetDiskForTests(&disk);
+        theApp.ChooseStoreAndLoad();
+        QCOMPARE(Values(theApp).mid(0, 5), QStringList({"128", "0", "1024", "128", "ffffff"}));
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].startsWith("Error: Unable to read settings\n" + m_ini + ": Input/output error\n"));
+
+        theApp.m_bModified = 1;
+        theApp.SaveSettings();
+        theApp.m_bIniFile = 0, theApp.m_bModified = 1; // to the per-user store, as the Misc page does
+        theApp.SaveSettings();
+        theApp.m_bModified = 1;
+        theApp.UseRegistry();
+        theApp.m_bIniFile = 1, theApp.m_bModified = 1; // and back
+        theApp.SaveSettings();
+        theApp.m_bModified = 1;
+        QVERIFY(theApp.UseIniFile());
+        theApp.SaveSettings();
+        QCOMPARE(FirstLines(m_messages).mid(1), QStringList(3, "Error: Unable to save settings"));
+        QVERIFY2(m_messages[3].contains("It is read again at the next start."), qPrintable(m_messages[3]));
+        QCOMPARE(ReadAll(m_ini), ini);
+        QCOMPARE(m_messages.size(), 4); // the file's reading is told once
+
+        theApp.ResetForTests();
+        theApp.SetModulePath(m_dir->filePath(QStringLiteral("vitrodial")));
+        theApp.ChooseStoreAndLoad();
+        QCOMPARE(Values(theApp).mid(0, 5), QStringList({"10", "0", "300", "128", "ff00"}));
     }
 };
 

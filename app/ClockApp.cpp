@@ -59,8 +59,6 @@ CClockApp& CClockApp::operator=(CClockApp&&) = default;
 
 void CClockApp::ResetForTests() { *this = CClockApp(); }
 
-void CClockApp::SetStoreForTests(std::unique_ptr<IProfileStore> store) { m_pStore = std::move(store); }
-
 QString CClockApp::ModulePath() const
 {
     if (!m_strModulePath.isEmpty())

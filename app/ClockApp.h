@@ -34,11 +34,10 @@ public:
     bool UseIniFile();
     bool UseRegistry();
 
-    // The registry key in force (empty: none, the .ini file is the store) and the
-    // profile name (the .ini path, or the application name for the registry).
+    // The registry key in force (empty: none, the .ini file is the store);
+    // setting it makes the application name the profile name.
     void SetRegistryKey(const QString& key);
     const QString& RegistryKey() const { return m_strRegistryKey; }
-    const QString& ProfileName() const { return m_strProfileName; }
     IProfileStore& Store();
     // Makes the .ini file at iniPath the store, as it stands (no checks), for
     // tools that read a given settings file.
@@ -53,10 +52,8 @@ public:
     void SetScreenSize(const QSize& size) { m_sizeScreen = size; }
 
     // For tests: back to the state at construction (every member zero, no
-    // store chosen, no overrides), and a store of the test's own in place of
-    // the one in force, until the store is next changed.
+    // store chosen, no overrides).
     void ResetForTests();
-    void SetStoreForTests(std::unique_ptr<IProfileStore> store);
     // For tests: the disk through which the stores made from now on reach
     // their files (null: the real one); it must outlive them.
     void SetDiskForTests(Disk* disk) { m_pDisk = disk; }

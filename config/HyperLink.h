@@ -21,8 +21,6 @@ public:
 
     // The link a click opens; also the tooltip's text.
     void SetURL(const QString& strURL);
-    bool IsVisited() const { return m_bVisited; }
-
     // Replaces, for the whole process, what opens links (by default the
     // desktop's handler); returns the previous opener.
     static Opener SetOpener(Opener opener);

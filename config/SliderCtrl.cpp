@@ -64,7 +64,6 @@ void CSliderCtrl::SetRange(int nMin, int nMax, BOOL bRedraw)
 
 void CSliderCtrl::SetTicFreq(int nFreq) { setTickInterval(std::max(1, nFreq)); }
 void CSliderCtrl::SetPageSize(int nSize) { setPageStep(nSize); }
-void CSliderCtrl::SetLineSize(int nSize) { setSingleStep(nSize); }
 void CSliderCtrl::SetPos(int nPos) { setValue(nPos); }
 
 void CSliderCtrl::Notify(int code)

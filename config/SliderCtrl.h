@@ -34,7 +34,6 @@ public:
     void SetRange(int nMin, int nMax, BOOL bRedraw = 0);
     void SetTicFreq(int nFreq);
     void SetPageSize(int nSize);
-    void SetLineSize(int nSize);
     void SetPos(int nPos);
     int GetPos() const { return value(); }
 

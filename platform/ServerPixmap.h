@@ -36,7 +36,6 @@ public:
     // before; false, and none, when the server refuses it or there is no X11.
     bool Create(unsigned long window, const QSize& size);
     void Release();
-    bool IsValid() const { return m_pixmap != 0; }
     const PixelFormat& Format() const { return m_format; }
 
     // Fills the pixmap's pixels in the region with one pixel value.

@@ -34,8 +34,6 @@ struct RECT {
     int right = 0;
     int bottom = 0;
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
     friend bool operator==(const RECT& a, const RECT& b)
     {
         return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;

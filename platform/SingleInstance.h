@@ -38,12 +38,18 @@ public:
     void Stop();
 
     // The folder of the channel: XDG_RUNTIME_DIR when it is the user's own
-    // private folder and short enough, else a private folder of ours in the
-    // temporary folder (made 0700; refused when anyone else owns it or could
-    // enter it). Empty when there is no such folder.
+    // private folder, else a folder of ours in the user's home, the first of
+    //   $XDG_STATE_HOME/vitrodial (only when XDG_STATE_HOME is absolute; else
+    //   ~/.local/state/vitrodial) and ~/.cache/vitrodial
+    // that is private to the user. Each is made 0700 below an existing
+    // XDG_STATE_HOME or home, with the folders between made 0700 too, and
+    // refused when it is a link, or anyone else owns it or could enter it.
+    // Never a shared temporary folder: another user could make ours there
+    // first. Empty when there is no such folder.
     static QString Folder();
-    // The socket in Folder(), named by a hash of the name and the user, so
-    // that the path always fits a socket address. Empty without a folder.
+    // The socket in Folder(), named by a hash of the name and the user. A path
+    // too long for a socket address is reached through the folder held open
+    // (/proc/self/fd/N/...). Empty without a folder.
     static QString SocketPath(const QString& name);
 
 signals:

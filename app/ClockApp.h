@@ -22,6 +22,9 @@ public:
     // Start-up: single instance, store choice, loading, the clock window's run.
     // Defined with the program's entry point, not in the settings library.
     BOOL InitInstance();
+    // The program's exit status once InitInstance has returned: 1 when the
+    // start showed no clock for want of the single-instance channel, else 0.
+    int ExitInstance() const { return m_nExitCode; }
 
     // The store choice at start-up: the registry's Misc/IniFile decides whether
     // the .ini file is tried, then the settings are loaded from the store in force.
@@ -106,6 +109,7 @@ private:
     QString m_strModulePath;
     QSize m_sizeScreen;
     std::unique_ptr<IProfileStore> m_pStore;
+    int m_nExitCode = 0;
 };
 
 extern CClockApp theApp;

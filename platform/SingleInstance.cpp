@@ -25,9 +25,7 @@
 namespace platform {
 namespace {
 
-// A start waits its turn behind every start before it, and for the answer of
-// the clock it closes, which may still be starting on a loaded machine.
-constexpr int kLockWaitMs = 120000;
+// The clock a start closes may still be starting on a loaded machine.
 constexpr int kAnswerWaitMs = 20000;
 constexpr int kRepairLockWaitMs = 2000;
 constexpr int kPollMs = 10;
@@ -127,8 +125,13 @@ public:
         }
         const QDeadlineTimer deadline(timeoutMs);
         while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-            if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
+            if (errno != EWOULDBLOCK && errno != EINTR) {
                 *why = QStringLiteral("cannot take the lock %1: %2").arg(path, SystemError());
+                return false;
+            }
+            if (deadline.hasExpired()) {
+                *why = QStringLiteral("the lock %1 is still held by another start after %2 s")
+                           .arg(path, QString::number(timeoutMs / 1000.0));
                 return false;
             }
             QThread::msleep(kPollMs);
@@ -308,7 +311,7 @@ SingleInstance::Result SingleInstance::Start()
     // Asking and registering form one step, one start at a time.
     ChannelLock lock;
     QString why;
-    if (!lock.Acquire(m_strPath + QStringLiteral(".lock"), kLockWaitMs, &why))
+    if (!lock.Acquire(m_strPath + QStringLiteral(".lock"), m_nLockWaitMs, &why))
         return Fail(why);
 
     const QDeadlineTimer deadline(kAnswerWaitMs);

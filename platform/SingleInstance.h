@@ -9,7 +9,9 @@
 // answers) or closes exactly the clock that holds the channel: of many starts
 // at once, every other one shows a clock and the next one closes it. A start
 // that reaches a clock whose run has already ended (closed by its dialog)
-// waits until that clock has left the channel, then becomes the clock.
+// waits until that clock has left the channel, then becomes the clock. A
+// start that cannot take its turn (the lock stays held, by a stopped start or
+// behind a long queue) fails: a clock it showed no later start could close.
 
 #include <sys/types.h>
 
@@ -27,12 +29,20 @@ public:
     enum class Result {
         Registered,  // no other instance: this one now answers to the name
         ClosedOther, // another instance ran and was asked to quit
-        Failed,      // no channel could be had (failed() says why)
+        Failed,      // no channel could be had (failed() says why): no lock in time,
+                     // no private folder, or a socket of another user
     };
+
+    // How long a start waits its turn behind every start before it, and for
+    // the answer of the clock each of them closes: room for a long queue of
+    // starts on a loaded machine.
+    static constexpr int kLockWaitMs = 120000;
 
     explicit SingleInstance(const QString& name, QObject* parent = nullptr);
     ~SingleInstance() override;
 
+    // Failed when the lock is not had within this time (kLockWaitMs unless set).
+    void SetLockWait(int ms) { m_nLockWaitMs = ms; }
     Result Start();
     // Leaves the channel: the next start finds no instance here.
     void Stop();
@@ -72,6 +82,7 @@ private:
 
     QString m_strName;
     QString m_strPath;
+    int m_nLockWaitMs = kLockWaitMs;
     int m_fdListen = -1;
     dev_t m_dev = 0;
     ino_t m_ino = 0;

@@ -1,6 +1,7 @@
 // One clock per application name: a second start closes the running clock and
 // ends itself; a copy under another name is another application.
 
+#include <QRegularExpression>
 #include <QTest>
 
 #include "DesktopHarness.h"
@@ -54,10 +55,29 @@ private slots:
 
         starts << m_pClock->StartAgain();
         QVERIFY2(WaitFor([&] { return running() == 0; }, 30000), "the last start did not close the clock");
+        // Clocks closed and starts that closed them alike end well.
         for (QProcess* p : starts)
-            QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+            QVERIFY(p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0);
         QVERIFY(m_desktop.FindWindows("^vitrodial$", false).isEmpty());
         QCOMPARE(m_pClock->IniContents(), saved);
+    }
+
+    // A start that cannot reach the other starts shows no clock, which no
+    // start could close: it says why and fails. Here no folder can hold their
+    // socket: the runtime folder and the home are no folders at all.
+    void startWithoutChannelShowsNoClock()
+    {
+        m_pClock = std::make_unique<ClockProcess>(m_desktop);
+        for (const char* name : {"XDG_RUNTIME_DIR", "XDG_STATE_HOME", "HOME"})
+            m_pClock->SetEnvironment(QString::fromLatin1(name), QStringLiteral("/dev/null"));
+        QVERIFY(m_pClock->Prepare(IniFixture().Text()));
+        QProcess* start = m_pClock->StartAgain();
+        QVERIFY2(start->waitForFinished(30000), "a start without the channel ran on");
+        QCOMPARE(start->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(start->exitCode(), 1);
+        QVERIFY2(m_pClock->Output().contains(QRegularExpression("^vitrodial: no folder private to this user",
+                                                                QRegularExpression::MultilineOption)),
+                 qPrintable(m_pClock->Output()));
     }
 
     void copyUnderAnotherNameRunsBeside()

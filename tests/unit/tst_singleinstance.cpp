@@ -2,6 +2,7 @@
 // the user, a path that fits), and a later start closing the earlier one over
 // whatever it finds at the channel's path.
 
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -132,6 +133,34 @@ private slots:
         // The folders made on the way are the user's alone as well.
         for (QString up = QFileInfo(folder).path(); folder.startsWith(home) && up != home; up = QFileInfo(up).path())
             QCOMPARE(Mode(up), mode_t(S_IFDIR | 0700));
+    }
+
+    // A start that cannot take the lock in time, or finds no lock of ours
+    // there, fails without a channel and without asking anyone to quit.
+    void startWithoutTheLockFails_data()
+    {
+        QTest::addColumn<QString>("lock"); // "held" by another start, or what lies at its path
+        QTest::newRow("held by another start") << "held";
+        QTest::newRow("a folder") << "private";
+        QTest::newRow("a link") << "link";
+    }
+    void startWithoutTheLockFails()
+    {
+        QFETCH(QString, lock);
+        const QString path = SingleInstance::SocketPath(QStringLiteral("clock"));
+        QFile held(path + ".lock");
+        if (lock == "held")
+            QVERIFY(held.open(QIODevice::ReadWrite) && ::flock(held.handle(), LOCK_EX | LOCK_NB) == 0);
+        else
+            Put(lock, held.fileName());
+
+        SingleInstance start(QStringLiteral("clock"));
+        start.SetLockWait(50);
+        QSignalSpy failed(&start, &SingleInstance::failed);
+        QCOMPARE(start.Start(), SingleInstance::Result::Failed);
+        QCOMPARE(failed.count(), 1);
+        QVERIFY2(failed.at(0).at(0).toString().contains(held.fileName()), qPrintable(failed.at(0).at(0).toString()));
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     // A later start closes the earlier one, over a dead program's socket or

@@ -458,13 +458,13 @@ void SingleInstance::OnRequest(QSocketNotifier* notifier)
     const int end = peer->m_received.indexOf('\n');
     // An instance already leaving does not answer: the start tries again.
     if (end >= 0 && m_fdListen >= 0 && peer->m_received.left(end + 1) == kQuit) {
-        // Off the channel before answering: once the asking start has the
-        // answer, the next start finds no instance here rather than this one
-        // closing.
+        // Off the channel, and the request handled, before answering: once
+        // the asking start has the answer, the next start finds no instance
+        // here rather than this one closing, and no clock of this one shows.
         Stop();
+        emit quitRequested();
         ::send(fd, kClosing.constData(), std::size_t(kClosing.size()), MSG_NOSIGNAL);
         peer->Close();
-        emit quitRequested();
         return;
     }
     if (ended || end >= 0 || peer->m_received.size() >= kMaxRequest)

@@ -63,7 +63,10 @@ public:
     static QString SocketPath(const QString& name);
 
 signals:
-    // A later start of the same user asked this instance to quit.
+    // A later start of the same user asked this instance to quit. The start
+    // has its answer only once the slots connected directly have returned:
+    // a clock hidden there is off the screen before the next start can show
+    // one.
     void quitRequested();
     // No channel could be had, or it was lost and could not be made again:
     // a later start will not find this instance.

@@ -44,11 +44,15 @@ BOOL CClockApp::InitInstance()
     // its own loop, which is closed): then no clock is shown.
     CClockDlg* running = nullptr;
     std::unique_ptr<ModalSweep> sweep;
+    // The clock leaves the screen before the start that closes it has its
+    // answer, so that the next start's clock never shows beside it.
     QObject::connect(&instance, &platform::SingleInstance::quitRequested, [&] {
-        if (running)
+        if (running) {
+            running->HideNow();
             running->PostQuitMessage();
-        else if (!sweep)
+        } else if (!sweep) {
             sweep = std::make_unique<ModalSweep>();
+        }
     });
 
     ChooseStoreAndLoad();

@@ -2,6 +2,7 @@
 // the user, a path that fits), and a later start closing the earlier one over
 // whatever it finds at the channel's path.
 
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -133,6 +134,34 @@ private slots:
         // The folders made on the way are the user's alone as well.
         for (QString up = QFileInfo(folder).path(); folder.startsWith(home) && up != home; up = QFileInfo(up).path())
             QCOMPARE(Mode(up), mode_t(S_IFDIR | 0700));
+    }
+
+    // The clock asked to quit has handled the request (taken its window off
+    // the screen) before the asking start has the answer: the start after
+    // that one can never show its clock beside this one.
+    void quitIsHandledBeforeTheAnswer()
+    {
+        SingleInstance clock(QStringLiteral("clock"));
+        QCOMPARE(clock.Start(), SingleInstance::Result::Registered);
+        const QByteArray path = QFile::encodeName(SingleInstance::SocketPath(QStringLiteral("clock")));
+        sockaddr_un address{AF_UNIX, {}};
+        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        QCOMPARE(::send(fd, "quit\n", 5, MSG_NOSIGNAL), ssize_t(5));
+
+        char answer[16];
+        QByteArray early = "unhandled";
+        connect(&clock, &SingleInstance::quitRequested, [&] {
+            const ssize_t got = ::recv(fd, answer, sizeof answer, MSG_DONTWAIT);
+            early = QByteArray(answer, int(qMax<ssize_t>(got, 0)));
+        });
+        QTRY_VERIFY(early != "unhandled");
+        QCOMPARE(early, QByteArray());
+        pollfd ready{fd, POLLIN, 0};
+        QCOMPARE(::poll(&ready, 1, 10000), 1);
+        QCOMPARE(QByteArray(answer, int(::recv(fd, answer, sizeof answer, 0))), QByteArray("closing\n"));
+        ::close(fd);
     }
 
     // A start that cannot take the lock in time, or finds no lock of ours

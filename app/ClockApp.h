@@ -24,6 +24,9 @@ public:
     // Start-up: single instance, store choice, loading, the clock window's run.
     // Defined with the program's entry point, not in the settings library.
     BOOL InitInstance();
+    // The program's exit status once InitInstance has returned: 1 when the
+    // start showed no clock for want of the single-instance channel, else 0.
+    int ExitInstance() const { return m_nExitCode; }
 
     // The store choice at start-up: the registry's Misc/IniFile decides whether
     // the .ini file is tried, then the settings are loaded from the store in force.
@@ -115,6 +118,7 @@ private:
     Disk* m_pDisk = nullptr;
     // The files that could not be read in this run, with the reason.
     QHash<QString, QString> m_unread;
+    int m_nExitCode = 0;
 };
 
 extern CClockApp theApp;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -23,9 +25,7 @@
 namespace platform {
 namespace {
 
-// A start waits its turn behind every start before it, and for the answer of
-// the clock it closes, which may still be starting on a loaded machine.
-constexpr int kLockWaitMs = 120000;
+// The clock a start closes may still be starting on a loaded machine.
 constexpr int kAnswerWaitMs = 20000;
 constexpr int kRepairLockWaitMs = 2000;
 constexpr int kPollMs = 10;
@@ -61,10 +61,42 @@ QString SocketName(const QString& name)
     return QStringLiteral("vitrodial-") + QString::fromLatin1(hash);
 }
 
-bool Fits(const QString& folder)
+// The user's home: HOME when it names a folder absolutely, else the one of the
+// user's account.
+QString Home()
 {
-    const QByteArray path = QFile::encodeName(QDir(folder).filePath(SocketName(QString())));
-    return std::size_t(path.size()) < sizeof(sockaddr_un::sun_path);
+    const QString home = QDir::cleanPath(qEnvironmentVariable("HOME"));
+    if (QDir::isAbsolutePath(home))
+        return home;
+    passwd entry{};
+    passwd* found = nullptr;
+    char buffer[4096];
+    return ::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir
+               ? QDir::cleanPath(QFile::decodeName(found->pw_dir))
+               : QString();
+}
+
+bool IsFolder(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The folder below base, made with every folder between them that is missing,
+// each for the user alone: only the umask may have taken bits away from one we
+// made. A folder made by anyone else, a link or not a folder is refused.
+bool MakePrivateFolder(const QString& base, const QString& below)
+{
+    if (!QDir::isAbsolutePath(base) || !IsFolder(base))
+        return false;
+    QString folder = base;
+    for (const QString& part : below.split(u'/')) {
+        folder = QDir(folder).filePath(part);
+        const QByteArray path = QFile::encodeName(folder);
+        if (::mkdir(path.constData(), 0700) == 0)
+            ::chmod(path.constData(), 0700);
+    }
+    return IsPrivateFolder(folder);
 }
 
 // The lock that takes starts one at a time: an advisory lock on a file beside
@@ -93,8 +125,13 @@ public:
         }
         const QDeadlineTimer deadline(timeoutMs);
         while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-            if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
+            if (errno != EWOULDBLOCK && errno != EINTR) {
                 *why = QStringLiteral("cannot take the lock %1: %2").arg(path, SystemError());
+                return false;
+            }
+            if (deadline.hasExpired()) {
+                *why = QStringLiteral("the lock %1 is still held by another start after %2 s")
+                           .arg(path, QString::number(timeoutMs / 1000.0));
                 return false;
             }
             QThread::msleep(kPollMs);
@@ -106,7 +143,7 @@ private:
     int m_fd = -1;
 };
 
-// A socket that closes with its owner.
+// A socket, or a folder held open, that closes with its owner.
 class Fd {
 public:
     explicit Fd(int fd = -1) : m_fd(fd) {}
@@ -128,22 +165,52 @@ private:
     int m_fd;
 };
 
+// The address of the socket at path. A path too long for an address (a folder
+// deep in the home) is reached through its folder, held open while the address
+// is in use: /proc/self/fd/<folder>/<name>, which bind and connect resolve as
+// any path. Never a name in the abstract namespace: any user may take one.
+class Address {
+public:
+    explicit Address(const QString& path)
+    {
+        QByteArray file = QFile::encodeName(path);
+        if (std::size_t(file.size()) >= sizeof m_address.sun_path) {
+            const QFileInfo info(path);
+            const int folder =
+                ::open(QFile::encodeName(info.path()).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (folder < 0)
+                return;
+            m_folder.Reset(folder);
+            file = "/proc/self/fd/" + QByteArray::number(folder) + '/' + QFile::encodeName(info.fileName());
+            if (std::size_t(file.size()) >= sizeof m_address.sun_path)
+                return;
+        }
+        m_address.sun_family = AF_UNIX;
+        std::memcpy(m_address.sun_path, file.constData(), std::size_t(file.size()) + 1);
+    }
+
+    bool IsValid() const { return m_address.sun_family == AF_UNIX; }
+    const sockaddr* Get() const { return reinterpret_cast<const sockaddr*>(&m_address); }
+    socklen_t Size() const { return sizeof m_address; }
+
+private:
+    sockaddr_un m_address{};
+    Fd m_folder;
+};
+
 // The running instance at path, connected (a socket that is not -1); none
 // when nothing answers there. A listener whose queue is full is waited for.
 int Connect(Fd& socket, const QString& path, const QDeadlineTimer& deadline)
 {
-    const QByteArray file = QFile::encodeName(path);
-    sockaddr_un address{};
-    if (std::size_t(file.size()) >= sizeof address.sun_path)
+    const Address address(path);
+    if (!address.IsValid())
         return -1;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, file.constData(), std::size_t(file.size()) + 1);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
     socket.Reset(fd);
     for (;;) {
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        if (::connect(fd, address.Get(), address.Size()) == 0)
             return fd;
         if ((errno != EAGAIN && errno != EINTR) || deadline.hasExpired())
             return -1;
@@ -207,20 +274,21 @@ QString SingleInstance::Folder()
 {
     // Cleaned: a trailing slash would make lstat follow a link.
     const QString runtime = QDir::cleanPath(qEnvironmentVariable("XDG_RUNTIME_DIR"));
-    if (QDir::isAbsolutePath(runtime) && Fits(runtime) && IsPrivateFolder(runtime))
+    if (QDir::isAbsolutePath(runtime) && IsPrivateFolder(runtime))
         return runtime;
-    const QString own = QStringLiteral("vitrodial-%1").arg(::geteuid());
-    for (const QString& temp : {QDir::tempPath(), QStringLiteral("/tmp")}) {
-        const QString folder = QDir(temp).filePath(own);
-        if (!Fits(folder))
-            continue;
-        // Made by us: only the umask may have taken bits away. Made by anyone
-        // else, or not a folder: refused.
-        if (::mkdir(QFile::encodeName(folder).constData(), 0700) == 0)
-            ::chmod(QFile::encodeName(folder).constData(), 0700);
-        if (IsPrivateFolder(folder))
-            return folder;
-    }
+    // Never in a shared temporary folder, where another user may make our
+    // folder first: in the home, where no one else can.
+    const QString home = Home();
+    const QString stateHome = QDir::cleanPath(qEnvironmentVariable("XDG_STATE_HOME"));
+    using Place = std::pair<QString, QString>; // an existing folder, and ours below it
+    const Place places[] = {
+        QDir::isAbsolutePath(stateHome) ? Place(stateHome, QStringLiteral("vitrodial"))
+                                        : Place(home, QStringLiteral(".local/state/vitrodial")),
+        Place(home, QStringLiteral(".cache/vitrodial")),
+    };
+    for (const auto& [base, below] : places)
+        if (MakePrivateFolder(base, below))
+            return QDir(base).filePath(below);
     return {};
 }
 
@@ -243,7 +311,7 @@ SingleInstance::Result SingleInstance::Start()
     // Asking and registering form one step, one start at a time.
     ChannelLock lock;
     QString why;
-    if (!lock.Acquire(m_strPath + QStringLiteral(".lock"), kLockWaitMs, &why))
+    if (!lock.Acquire(m_strPath + QStringLiteral(".lock"), m_nLockWaitMs, &why))
         return Fail(why);
 
     const QDeadlineTimer deadline(kAnswerWaitMs);
@@ -280,13 +348,11 @@ bool SingleInstance::Listen(QString* why)
     if (!ClearPath(m_strPath, why))
         return false;
     const QByteArray path = QFile::encodeName(m_strPath);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()) + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const Address address(m_strPath);
+    const int fd = address.IsValid() ? ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0) : -1;
     struct stat st {};
     // The socket file is made for the user alone (the folder already is).
-    if (fd < 0 || ::fchmod(fd, 0600) != 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+    if (fd < 0 || ::fchmod(fd, 0600) != 0 || ::bind(fd, address.Get(), address.Size()) != 0
         || ::listen(fd, SOMAXCONN) != 0 || ::lstat(path.constData(), &st) != 0) {
         *why = QStringLiteral("cannot listen at %1: %2").arg(m_strPath, SystemError());
         if (fd >= 0)
@@ -392,13 +458,13 @@ void SingleInstance::OnRequest(QSocketNotifier* notifier)
     const int end = peer->m_received.indexOf('\n');
     // An instance already leaving does not answer: the start tries again.
     if (end >= 0 && m_fdListen >= 0 && peer->m_received.left(end + 1) == kQuit) {
-        // Off the channel before answering: once the asking start has the
-        // answer, the next start finds no instance here rather than this one
-        // closing.
+        // Off the channel, and the request handled, before answering: once
+        // the asking start has the answer, the next start finds no instance
+        // here rather than this one closing, and no clock of this one shows.
         Stop();
+        emit quitRequested();
         ::send(fd, kClosing.constData(), std::size_t(kClosing.size()), MSG_NOSIGNAL);
         peer->Close();
-        emit quitRequested();
         return;
     }
     if (ended || end >= 0 || peer->m_received.size() >= kMaxRequest)

@@ -77,6 +77,13 @@ bool SelectionOwned(const QByteArray& selection)
     return reply && reply->owner != XCB_WINDOW_NONE;
 }
 
+void Sync()
+{
+    // Any request with a reply would do; this one costs the server nothing.
+    if (xcb_connection_t* c = Connection())
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
 void SetShape(unsigned long window, const QRegion& devicePixels)
 {
     xcb_connection_t* c = Connection();

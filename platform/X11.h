@@ -1,7 +1,8 @@
 #pragma once
 // The few X11 window-system details Qt has no API for: is a compositing
-// manager running, keeping a window above the others, a window's shape, and
-// notice of a selection changing hands. With ServerPixmap (drawing on the
+// manager running, keeping a window above the others, a window's shape,
+// notice of a selection changing hands, and waiting until the server has
+// handled what was sent. With ServerPixmap (drawing on the
 // server), the only place that talks to libxcb.
 // Everything here does nothing (or answers "no") when the program does not
 // run on X11, so callers need no platform checks of their own.
@@ -24,6 +25,10 @@ QByteArray ScreenSelection(const char* prefix);
 // True when some client owns the selection (a compositing manager owns
 // "_NET_WM_CM_S<n>", a tray host "_NET_SYSTEM_TRAY_S<n>").
 bool SelectionOwned(const QByteArray& selection);
+
+// Returns once the X server has handled every request sent before: a window
+// hidden before this call is unmapped when it returns.
+void Sync();
 
 // Sets the bounding shape of a window to these rectangles in device pixels.
 // QWidget::setMask takes logical rectangles and scales each by the device

@@ -13,28 +13,46 @@
 BOOL CClockApp::InitInstance()
 {
     InstallMessageBoxHandler(AppName());
+    m_nExitCode = 0;
 
-    // Without the channel the clock still runs, but says once that starting
-    // the program again will not close it.
-    bool warned = false;
+    // A start without the channel shows no clock: nothing could close it, and
+    // every start after it would show another. It says why and fails.
     platform::SingleInstance instance(AppName());
+    QString refused;
+    const auto reason =
+        QObject::connect(&instance, &platform::SingleInstance::failed, [&](const QString& why) { refused = why; });
+    const platform::SingleInstance::Result result = instance.Start();
+    QObject::disconnect(reason);
+    if (result == platform::SingleInstance::Result::Failed) {
+        std::fprintf(stderr, "%s: %s; no clock is shown, as starting the program again could not close it\n",
+                     qPrintable(AppName()), qPrintable(refused));
+        m_nExitCode = 1;
+        return false;
+    }
+    // A start while a clock runs closes that clock and shows nothing itself.
+    if (result == platform::SingleInstance::Result::ClosedOther)
+        return false;
+    // A channel lost while the clock runs: the clock goes on, but says once
+    // that starting the program again will not close it.
+    bool warned = false;
     QObject::connect(&instance, &platform::SingleInstance::failed, [&](const QString& why) {
         if (!std::exchange(warned, true))
             std::fprintf(stderr, "%s: %s; starting it again will not close this clock\n", qPrintable(AppName()),
                          qPrintable(why));
     });
-    // A start while a clock runs closes that clock and shows nothing itself.
-    if (instance.Start() == platform::SingleInstance::Result::ClosedOther)
-        return false;
     // A request to quit can come while the settings load (a message box runs
     // its own loop, which is closed): then no clock is shown.
     CClockDlg* running = nullptr;
     std::unique_ptr<ModalSweep> sweep;
+    // The clock leaves the screen before the start that closes it has its
+    // answer, so that the next start's clock never shows beside it.
     QObject::connect(&instance, &platform::SingleInstance::quitRequested, [&] {
-        if (running)
+        if (running) {
+            running->HideNow();
             running->PostQuitMessage();
-        else if (!sweep)
+        } else if (!sweep) {
             sweep = std::make_unique<ModalSweep>();
+        }
     });
 
     ChooseStoreAndLoad();

@@ -15,5 +15,5 @@ int main(int argc, char* argv[])
     // end of the clock window's run does.
     QApplication::setQuitOnLastWindowClosed(false);
     theApp.InitInstance();
-    return 0;
+    return theApp.ExitInstance();
 }

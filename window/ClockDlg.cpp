@@ -147,6 +147,12 @@ void CClockDlg::PostQuitMessage()
         m_pSweep = std::make_unique<ModalSweep>();
 }
 
+void CClockDlg::HideNow()
+{
+    hide();
+    platform::x11::Sync();
+}
+
 int CClockDlg::WindowSide(int nSize) const
 {
     // Stored sizes are not checked at load; what the window makes of them is

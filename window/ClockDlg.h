@@ -72,6 +72,10 @@ public:
     // configuration dialog's close button and from a second start. It ends
     // it from any state: modal dialogs and popups open over the clock close.
     void PostQuitMessage();
+    // Takes the window off the screen before it returns (the X server has
+    // unmapped it): a second start ends only after this, so the clock of the
+    // start after it never shows beside this one.
+    void HideNow();
 
     // Stops the timer, removes the icon, deletes the dialog and the renderer.
     bool DestroyWindow();

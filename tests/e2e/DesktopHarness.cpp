@@ -183,7 +183,9 @@ bool ClockProcess::Prepare(const QString& iniText)
 QProcess* ClockProcess::Launch(std::unique_ptr<QProcess>& slot) const
 {
     slot = std::make_unique<QProcess>();
-    slot->setProcessEnvironment(m_desktop.Environment());
+    QProcessEnvironment env = m_desktop.Environment();
+    env.insert(m_env);
+    slot->setProcessEnvironment(env);
     slot->setWorkingDirectory(m_dir.path());
     // into a file, so that a chatty program never blocks on a full pipe
     slot->setStandardOutputFile(m_dir.filePath("output.log"), QIODevice::Append);

@@ -84,6 +84,10 @@ public:
     }
     ~ClockProcess() { Kill(); }
 
+    // A variable of the environment, for every start of this copy, in place
+    // of the desktop's.
+    void SetEnvironment(const QString& name, const QString& value) { m_env.insert(name, value); }
+
     // Copies the program and writes the .ini file; false when either fails.
     bool Prepare(const QString& iniText);
     bool Start();
@@ -108,6 +112,7 @@ private:
 
     VirtualDesktop& m_desktop;
     QString m_strName;
+    QProcessEnvironment m_env;
     QTemporaryDir m_dir{QDir::tempPath() + "/vitrodial-copy.XXXXXX"};
     std::unique_ptr<QProcess> m_pProcess;
     std::vector<std::unique_ptr<QProcess>> m_vecOthers;

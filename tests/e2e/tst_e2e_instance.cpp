@@ -1,6 +1,10 @@
 // One clock per application name: a second start closes the running clock and
 // ends itself; a copy under another name is another application.
 
+#include <algorithm>
+
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
 #include "DesktopHarness.h"
@@ -16,6 +20,26 @@ class TestE2eInstance : public QObject {
 
     static bool Ended(QProcess* p) { return p->state() == QProcess::NotRunning || p->waitForFinished(0); }
 
+    // The most windows that bypass the window manager, as the clock does,
+    // mapped at once in what xev reported of the root's children.
+    static int MostMappedAtOnce(const QString& events)
+    {
+        static const QRegularExpression event(
+            R"((\w+)Notify event, serial \d+, synthetic \w+, window \w+,\s+\w+ \w+, window (\w+)(, override YES)?)");
+        QSet<QString> mapped;
+        int most = 0;
+        for (auto it = event.globalMatch(events); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            if (m.captured(1) != QLatin1String("Map")) {
+                mapped.remove(m.captured(2));
+            } else if (!m.captured(3).isEmpty()) {
+                mapped.insert(m.captured(2));
+                most = std::max(most, int(mapped.size()));
+            }
+        }
+        return most;
+    }
+
 private slots:
     void initTestCase() { QVERIFY2(m_desktop.Start({}), qPrintable(m_desktop.ErrorString())); }
 
@@ -30,13 +54,18 @@ private slots:
     void cleanupTestCase() { m_desktop.Stop(); }
 
     // Starts at once are taken one at a time: each either shows a clock or
-    // closes the one shown, so an odd number leaves exactly one clock. The
-    // next start closes it without saving, even with its colour chooser open.
+    // closes the one shown, so an odd number leaves exactly one clock, and a
+    // clock is off the screen before the next one shows. The next start
+    // closes it without saving, even with its colour chooser open.
     void manyStartsAtOnceAlternate()
     {
         m_pClock = std::make_unique<ClockProcess>(m_desktop);
         QVERIFY(m_pClock->Prepare(IniFixture().Text()));
         const QByteArray saved = m_pClock->IniContents();
+        QProcess events;
+        events.setProcessEnvironment(m_desktop.Environment());
+        events.start("xev", {"-root", "-event", "substructure"});
+        QVERIFY(events.waitForStarted());
         QList<QProcess*> starts;
         for (int i = 0; i < 49; ++i)
             starts << m_pClock->StartAgain();
@@ -45,6 +74,9 @@ private slots:
         };
         QVERIFY2(WaitFor([&] { return running() == 1 && m_pClock->FindClockWindow() != 0; }, 180000, 200),
                  "not one clock");
+        events.terminate();
+        QVERIFY(events.waitForFinished());
+        QCOMPARE(MostMappedAtOnce(QString::fromLocal8Bit(events.readAllStandardOutput())), 1);
 
         QVERIFY(m_desktop.Script({"tray-icon", "--wait"}) && m_desktop.Script({"click-tray", "1"}));
         QVERIFY(WaitFor([&] { return !m_desktop.FindWindows("^Vitrodial Configuration$").isEmpty(); }, 15000));
@@ -54,10 +86,29 @@ private slots:
 
         starts << m_pClock->StartAgain();
         QVERIFY2(WaitFor([&] { return running() == 0; }, 30000), "the last start did not close the clock");
+        // Clocks closed and starts that closed them alike end well.
         for (QProcess* p : starts)
-            QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+            QVERIFY(p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0);
         QVERIFY(m_desktop.FindWindows("^vitrodial$", false).isEmpty());
         QCOMPARE(m_pClock->IniContents(), saved);
+    }
+
+    // A start that cannot reach the other starts shows no clock, which no
+    // start could close: it says why and fails. Here no folder can hold their
+    // socket: the runtime folder and the home are no folders at all.
+    void startWithoutChannelShowsNoClock()
+    {
+        m_pClock = std::make_unique<ClockProcess>(m_desktop);
+        for (const char* name : {"XDG_RUNTIME_DIR", "XDG_STATE_HOME", "HOME"})
+            m_pClock->SetEnvironment(QString::fromLatin1(name), QStringLiteral("/dev/null"));
+        QVERIFY(m_pClock->Prepare(IniFixture().Text()));
+        QProcess* start = m_pClock->StartAgain();
+        QVERIFY2(start->waitForFinished(30000), "a start without the channel ran on");
+        QCOMPARE(start->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(start->exitCode(), 1);
+        QVERIFY2(m_pClock->Output().contains(QRegularExpression("^vitrodial: no folder private to this user",
+                                                                QRegularExpression::MultilineOption)),
+                 qPrintable(m_pClock->Output()));
     }
 
     void copyUnderAnotherNameRunsBeside()

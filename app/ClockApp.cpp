@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/ClockWindow.h"
 #include "app/IniFileStore.h"
 #include "app/ProfileText.h"
 #include "app/RegistryStore.h"
@@ -238,6 +239,34 @@ void CClockApp::LoadSettings()
         }
         }
     }
+}
+
+bool CClockApp::SettingsChanged(ClockEffect effect)
+{
+    m_bModified = 1;
+    IClockWindow* clock = m_pMainWnd;
+    if (!clock)
+        return true;
+    switch (effect) {
+    case ClockEffect::None:
+        break;
+    case ClockEffect::Redraw:
+        clock->DrawClock();
+        break;
+    case ClockEffect::Layering:
+        clock->SetLayeredWindowAttributes(m_crClear, m_nOpacity & 0xFF);
+        break;
+    case ClockEffect::Place:
+        return clock->MoveClock(m_nLeft, m_nTop);
+    case ClockEffect::Size:
+        return clock->ResizeClock(m_nSize);
+    case ClockEffect::TopMost:
+        clock->SetTopMost(m_bTopMost != 0);
+        break;
+    case ClockEffect::TrayIcon:
+        return m_bTrayIcon ? clock->AddTrayIcon() : clock->RemoveTrayIcon();
+    }
+    return true;
 }
 
 void CClockApp::SaveSettings()

@@ -14,6 +14,17 @@ class Disk;
 class IProfileStore;
 class IClockWindow;
 
+// What a setting changed through the dialog asks of the clock window.
+enum class ClockEffect {
+    None,     // nothing on screen: the choice of store
+    Redraw,   // the face: colours, thicknesses, the date, what is shown
+    Layering, // the clear colour and the opacity
+    Place,    // Left and Top
+    Size,
+    TopMost,
+    TrayIcon,
+};
+
 class CClockApp {
 public:
     CClockApp();
@@ -34,6 +45,11 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+    // The one way the dialog changes a setting, once it has written the
+    // members: marks the settings for the next save and has the clock window,
+    // when there is one, show the change. False when the window could not
+    // (a move or a resize it refused).
+    bool SettingsChanged(ClockEffect effect);
     bool UseIniFile();
     bool UseRegistry();
 

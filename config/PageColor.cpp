@@ -3,7 +3,6 @@
 #include <initializer_list>
 
 #include "app/ClockApp.h"
-#include "app/ClockWindow.h"
 #include "config/Choosers.h"
 #include "config/ColorButton.h"
 #include "config/PageHelpers.h"
@@ -15,12 +14,6 @@ namespace {
 constexpr int kMaxOpacity = 255;
 constexpr int kOpacityTicFreq = 51;
 constexpr int kOpacityPageSize = 25;
-
-void Redraw()
-{
-    if (IClockWindow* clock = theApp.m_pMainWnd)
-        clock->DrawClock();
-}
 
 // One colour for all five parts, written whether or not it differs.
 void SetAll(COLORREF color, std::initializer_list<COLORREF*> targets)
@@ -68,12 +61,11 @@ void CPageColor::OnSelectClear()
     COLORREF chosen = 0;
     if (!Choosers().ChooseColor(theApp.m_crClear, &chosen) || chosen == theApp.m_crClear)
         return;
-    if (IClockWindow* clock = theApp.m_pMainWnd)
-        clock->SetLayeredWindowAttributes(chosen, theApp.m_nOpacity & 0xFF);
     theApp.m_crClear = chosen;
+    // The window takes the new key at once; the face is then drawn with it.
+    theApp.SettingsChanged(ClockEffect::Layering);
     m_btnClear->SetColor(chosen);
-    theApp.m_bModified = 1;
-    Redraw();
+    theApp.SettingsChanged(ClockEffect::Redraw);
 }
 
 void CPageColor::OnFillColor()
@@ -84,8 +76,7 @@ void CPageColor::OnFillColor()
     SetAll(chosen, {&theApp.m_crDateFill, &theApp.m_crDialFill, &theApp.m_crHourFill, &theApp.m_crMinuteFill,
                     &theApp.m_crSecondsFill});
     m_btnFillColor->SetColor(chosen);
-    theApp.m_bModified = 1;
-    Redraw();
+    theApp.SettingsChanged(ClockEffect::Redraw);
 }
 
 void CPageColor::OnLineColor()
@@ -96,8 +87,7 @@ void CPageColor::OnLineColor()
     SetAll(chosen, {&theApp.m_crDateFrame, &theApp.m_crDialFrame, &theApp.m_crHourFrame, &theApp.m_crMinuteFrame,
                     &theApp.m_crSecondsFrame});
     m_btnLineColor->SetColor(chosen);
-    theApp.m_bModified = 1;
-    Redraw();
+    theApp.SettingsChanged(ClockEffect::Redraw);
 }
 
 void CPageColor::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
@@ -105,11 +95,9 @@ void CPageColor::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
     if (pScrollBar == m_sliderOpacity && pages::ActsOn(nSBCode)) {
         const int opacity = m_sliderOpacity->GetPos() & 0xFF;
         if (opacity != theApp.m_nOpacity) {
-            // The window blends its current picture anew: no redraw.
-            if (IClockWindow* clock = theApp.m_pMainWnd)
-                clock->SetLayeredWindowAttributes(theApp.m_crClear, opacity);
             theApp.m_nOpacity = opacity;
-            theApp.m_bModified = 1;
+            // The window blends its current picture anew: no redraw.
+            theApp.SettingsChanged(ClockEffect::Layering);
         }
     }
     CPropertyPage::OnHScroll(nSBCode, nPos, pScrollBar);

@@ -86,5 +86,5 @@ void CPageDate::OnFontSelect()
     theApp.m_strFontFace = font.strFaceName;
     theApp.m_bFontItalic = BOOL(font.lfItalic);
     theApp.m_nFontWeight = font.lfWeight;
-    pages::SettingChanged();
+    theApp.SettingsChanged(ClockEffect::Redraw);
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "app/ClockApp.h"
-#include "app/ClockWindow.h"
 #include "config/PageHelpers.h"
 #include "config/SliderCtrl.h"
 #include "platform/MessageBox.h"
@@ -71,10 +70,8 @@ void CPageGeom::OnPosition(CSliderCtrl* slider, int& setting)
     const int pos = slider->GetPos();
     if (pos != setting) {
         setting = pos;
-        theApp.m_bModified = 1;
         // A failed move is neither undone nor reported.
-        if (IClockWindow* clock = theApp.m_pMainWnd)
-            clock->MoveClock(theApp.m_nLeft, theApp.m_nTop);
+        theApp.SettingsChanged(ClockEffect::Place);
     }
     FocusBack(slider);
 }
@@ -85,12 +82,10 @@ void CPageGeom::OnSize()
     const int old = theApp.m_nSize;
     if (pos != old) {
         theApp.m_nSize = pos;
-        theApp.m_bModified = 1;
         // The clock fits its shape and repaints itself when resized. After a
         // failure the slider keeps its place, so the next notification tries
         // again.
-        IClockWindow* clock = theApp.m_pMainWnd;
-        if (clock && !clock->ResizeClock(pos)) {
+        if (!theApp.SettingsChanged(ClockEffect::Size)) {
             theApp.m_nSize = old;
             AfxMessageBox(QStringLiteral("SetWindowPos failed!"));
         }
@@ -108,9 +103,7 @@ void CPageGeom::OnWidth()
     theApp.m_nDialWidth = pos;
     theApp.m_nMinuteWidth = pos;
     theApp.m_nSecondsWidth = pos;
-    theApp.m_bModified = 1;
-    if (IClockWindow* clock = theApp.m_pMainWnd)
-        clock->DrawClock();
+    theApp.SettingsChanged(ClockEffect::Redraw);
 }
 
 void CPageGeom::FocusBack(CSliderCtrl* slider)

@@ -1,7 +1,5 @@
 #include "config/PageHelpers.h"
 
-#include "app/ClockApp.h"
-#include "app/ClockWindow.h"
 #include "config/SliderCtrl.h"
 
 namespace pages {
@@ -19,13 +17,6 @@ bool ActsOn(int nSBCode)
     default:
         return false;
     }
-}
-
-void SettingChanged()
-{
-    theApp.m_bModified = 1;
-    if (theApp.m_pMainWnd)
-        theApp.m_pMainWnd->DrawClock();
 }
 
 } // namespace pages

@@ -1,6 +1,7 @@
 #pragma once
 // What every page that edits the settings shares: the slider codes it acts
-// on, the thickest line a slider offers, and the step after each change.
+// on and the thickest line a slider offers. (A change itself goes through
+// theApp.SettingsChanged.)
 
 namespace pages {
 
@@ -12,8 +13,5 @@ constexpr int kMaxLineWidth = 12;
 // TB_BOTTOM are left alone: the TB_ENDTRACK that follows each of them applies
 // the position.
 bool ActsOn(int nSBCode);
-
-// Marks the settings changed and redraws the clock, when there is one.
-void SettingChanged();
 
 } // namespace pages

@@ -4,7 +4,6 @@
 #include <QRadioButton>
 
 #include "app/ClockApp.h"
-#include "app/ClockWindow.h"
 #include "config/HyperLink.h"
 #include "platform/MessageBox.h"
 #include "res/Templates.h"
@@ -52,17 +51,12 @@ void CPageMisc::ShowStore()
 
 void CPageMisc::OnTopMost()
 {
-    IClockWindow* clock = theApp.m_pMainWnd;
     if (m_chkTopMost->isChecked() && theApp.m_bTopMost == 0) {
-        if (clock)
-            clock->SetTopMost(true);
         theApp.m_bTopMost = 1;
-        theApp.m_bModified = 1;
+        theApp.SettingsChanged(ClockEffect::TopMost);
     } else if (!m_chkTopMost->isChecked() && theApp.m_bTopMost == 1) {
-        if (clock)
-            clock->SetTopMost(false);
         theApp.m_bTopMost = 0;
-        theApp.m_bModified = 1;
+        theApp.SettingsChanged(ClockEffect::TopMost);
         // The clock may now cover the dialog: bring the dialog back in front.
         window()->raise();
         window()->activateWindow();
@@ -71,17 +65,12 @@ void CPageMisc::OnTopMost()
 
 void CPageMisc::OnTrayIcon()
 {
-    IClockWindow* clock = theApp.m_pMainWnd;
     if (m_chkTrayIcon->isChecked() && theApp.m_bTrayIcon == 0) {
-        if (clock)
-            clock->AddTrayIcon();
         theApp.m_bTrayIcon = 1;
-        theApp.m_bModified = 1;
+        theApp.SettingsChanged(ClockEffect::TrayIcon);
     } else if (!m_chkTrayIcon->isChecked() && theApp.m_bTrayIcon == 1) {
-        if (clock)
-            clock->RemoveTrayIcon();
         theApp.m_bTrayIcon = 0;
-        theApp.m_bModified = 1;
+        theApp.SettingsChanged(ClockEffect::TrayIcon);
     }
 }
 
@@ -92,7 +81,7 @@ void CPageMisc::OnIniFile()
     // The registry, still in force, records the switch; marked again after
     // the save, so that the next save fills the .ini file with everything.
     theApp.m_bIniFile = 1;
-    theApp.m_bModified = 1;
+    theApp.SettingsChanged(ClockEffect::None);
     theApp.SaveSettings();
     theApp.m_bModified = 1;
     if (!theApp.UseIniFile()) {
@@ -109,7 +98,7 @@ void CPageMisc::OnRegistry()
     // The .ini file, still in force, records the switch; the next save fills
     // the registry with everything.
     theApp.m_bIniFile = 0;
-    theApp.m_bModified = 1;
+    theApp.SettingsChanged(ClockEffect::None);
     theApp.SaveSettings();
     theApp.m_bModified = 1;
     theApp.UseRegistry();

@@ -82,7 +82,7 @@ void CPartPage::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)
         const int pos = m_sliderWidth->GetPos();
         if (pos != theApp.*m_part.width) {
             theApp.*m_part.width = pos;
-            pages::SettingChanged();
+            theApp.SettingsChanged(ClockEffect::Redraw);
         }
     }
     CPropertyPage::OnHScroll(nSBCode, nPos, pScrollBar);
@@ -95,7 +95,7 @@ void CPartPage::ChooseColor(COLORREF& setting, CColorButton* button)
         return;
     setting = chosen;
     button->SetColor(chosen);
-    pages::SettingChanged();
+    theApp.SettingsChanged(ClockEffect::Redraw);
 }
 
 bool CPartPage::FollowCheck(const QAbstractButton* box, BOOL& setting)
@@ -107,6 +107,6 @@ bool CPartPage::FollowCheck(const QAbstractButton* box, BOOL& setting)
         setting = 1;
     else
         return false;
-    pages::SettingChanged();
+    theApp.SettingsChanged(ClockEffect::Redraw);
     return true;
 }

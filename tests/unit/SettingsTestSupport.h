@@ -14,19 +14,20 @@
 
 #include "app/ClockApp.h"
 #include "app/Disk.h"
+#include "app/SettingsTable.h"
 
 namespace testsupport {
 
-// The stored keys, in the order a save writes them: 4 to 15 are colours, 16 a text.
-inline const QStringList kKeys =
-    QStringLiteral(
-        "Geometry/Left Geometry/Top Geometry/Size Color/Opacity Color/Clear Dial/Background Dial/Frame Dial/Fill "
-        "Seconds/Frame Seconds/Fill Minute/Frame Minute/Fill Hour/Frame Hour/Fill Date/Frame Date/Fill Font/Face "
-        "Font/Italic Font/Weight Dial/Width Seconds/Width Minute/Width Hour/Width Date/Width Seconds/Show Date/Show "
-        "Date/Month Date/Day Date/AMPM Dial/Show Misc/TopMost Date/Box Misc/IniFile Misc/TrayIcon")
-        .split(u' ');
+// "Section/Key" of every stored setting, in the table's order: the order a save writes them.
+inline const QStringList kKeys = [] {
+    QStringList keys;
+    for (const settings::Setting& s : settings::kSettings)
+        keys << QString::fromLatin1(s.section) + u'/' + QString::fromLatin1(s.key);
+    return keys;
+}();
 
-// The members behind kKeys, in the same order, as text (colours in hex).
+// The members behind kKeys, named one by one (so that a table entry with the
+// wrong member shows), in the same order, as text (colours in hex).
 inline QStringList Values(const CClockApp& a)
 {
     QStringList v;
@@ -41,6 +42,16 @@ inline QStringList Values(const CClockApp& a)
                   a.m_nDateWidth, a.m_bShowSeconds, a.m_bShowDate, a.m_bShowMonth, a.m_bShowDay, a.m_bShowAmPm,
                   a.m_bShowDial, a.m_bTopMost, a.m_bDateBox, a.m_bIniFile, a.m_bTrayIcon})
         v << QString::number(n);
+    return v;
+}
+
+// The values of the keys named, as Values gives them.
+inline QStringList ValuesOf(const CClockApp& a, const QStringList& keys)
+{
+    const QStringList all = Values(a);
+    QStringList v;
+    for (const QString& key : keys)
+        v << all.value(kKeys.indexOf(key), QStringLiteral("<no such key>"));
     return v;
 }
 

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <utility>
+#include <variant>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -74,44 +75,61 @@ private slots:
     {
         QTest::addColumn<QString>("colour");
         QTest::addColumn<QString>("width");
-        QTest::addColumn<QString>("loaded"); // frames, the other colours, widths
-        const auto row = [](const char* name, const char* colour, const char* width, const char* loaded) {
-            QTest::newRow(name) << QString(colour) << QString(width) << QString(loaded);
+        QTest::addColumn<QString>("frameLoaded"); // out of range: red
+        QTest::addColumn<QString>("otherLoaded"); // any other colour; out of range: white
+        QTest::addColumn<QString>("widthLoaded");
+        const auto row = [](const char* name, const char* colour, const char* width, const char* frame,
+                            const char* other, const char* widthLoaded) {
+            QTest::newRow(name) << QString(colour) << QString(width) << QString(frame) << QString(other)
+                                << QString(widthLoaded);
         };
-        row("above range", "1000000", "31", "ff ffffff 2");
-        row("32 bits", "ffffffff", "-1", "ff ffffff 2");
-        row("top of range, sign", "ffffff", "+30", "ffffff ffffff 30");
-        row("upper case, blanks", "FF", " \t0", "ff ff 0");
-        row("prefix, trailing text", "0x00fF00", "1px", "ff00 ff00 1");
-        row("no digit", "g12", "x1", "123 123 2");
-        row("empty", "", "", "123 123 2");
+        row("above range", "1000000", "31", "ff", "ffffff", "2");
+        row("32 bits", "ffffffff", "-1", "ff", "ffffff", "2");
+        row("top of range, sign", "ffffff", "+30", "ffffff", "ffffff", "30");
+        row("upper case, blanks", "FF", " \t0", "ff", "ff", "0");
+        row("prefix, trailing text", "0x00fF00", "1px", "ff00", "ff00", "1");
+        row("no digit", "g12", "x1", "123", "123", "2");
+        row("empty", "", "", "123", "123", "2");
     }
     void loadChecks()
     {
         QFETCH(QString, colour);
         QFETCH(QString, width);
-        QFETCH(QString, loaded);
-        const QList<int> checked{4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 19, 20, 21, 22, 23};
-        QStringList before, after;
-        for (int i : checked) {
-            before << kKeys[i] + (i < 16 ? "=123" : "=5");
-            after << kKeys[i] + '=' + (i < 16 ? colour : width);
+        QFETCH(QString, frameLoaded);
+        QFETCH(QString, otherLoaded);
+        QFETCH(QString, widthLoaded);
+        QStringList checked, before, after, want;
+        for (const settings::Setting& s : settings::kSettings) {
+            const QString key = QString::fromLatin1(s.section) + u'/' + QString::fromLatin1(s.key);
+            const bool isWidth = s.check == settings::LoadCheck::Width;
+            if (!isWidth && !std::holds_alternative<settings::ColorMember>(s.member))
+                continue;
+            checked << key;
+            before << key + (isWidth ? "=5" : "=123");
+            after << key + '=' + (isWidth ? width : colour);
+            want << key + ' '
+                        + (isWidth                                      ? widthLoaded
+                           : s.check == settings::LoadCheck::ColorOrRed ? frameLoaded
+                                                                        : otherLoaded);
         }
+        QCOMPARE(checked.size(), 12 + 5);
         QVERIFY(LoadIni(before) && LoadIni(after));
-        for (int i : checked) {
-            const QString want = loaded.split(u' ')[i > 18 ? 2 : kKeys[i].endsWith("Frame") ? 0 : 1];
-            QCOMPARE(kKeys[i] + ' ' + Values(theApp)[i], kKeys[i] + ' ' + want);
-        }
+        const QStringList loaded = ValuesOf(theApp, checked);
+        for (qsizetype i = 0; i < checked.size(); ++i)
+            QCOMPARE(checked[i] + ' ' + loaded[i], want[i]);
     }
 
     // Each key reaches its own member.
     void everyKeyLoaded()
     {
-        const QStringList colours = QStringLiteral("0 ff ff0000 1 12 123 1234 12345 abcdef 10 100 1000").split(u' ');
         QStringList values, entries;
-        for (int i = 0; i < 34; ++i) {
-            values << (i < 4 || i > 16 ? QString::number(i - 10) : i < 16 ? colours[i - 4] : QStringLiteral("Face"));
-            entries << kKeys[i] + '=' + values[i];
+        int n = 0;
+        for (const settings::Setting& s : settings::kSettings) {
+            ++n;
+            values << (std::holds_alternative<settings::ColorMember>(s.member)  ? QString::number(n * 0x10101, 16)
+                       : std::holds_alternative<settings::TextMember>(s.member) ? QStringLiteral("Face %1").arg(n)
+                                                                                : QString::number(n - 10));
+            entries << kKeys[n - 1] + '=' + values.back();
         }
         QVERIFY(LoadIni(entries));
         QCOMPARE(Values(theApp), values);
@@ -122,30 +140,39 @@ private slots:
         QTest::addColumn<QByteArray>("conf"); // the per-user store's file; null: none
         QTest::addColumn<QByteArray>("ini");  // null: none
         QTest::addColumn<QString>("medium");  // what is odd, and about which file
-        // m_bIniFile, per-user store in force, Top, m_bModified after loading; whether a save succeeds
-        QTest::addColumn<QString>("outcome");
+        // After loading:
+        QTest::addColumn<bool>("perUser"); // the per-user store is in force
+        QTest::addColumn<int>("iniFile");  // m_bIniFile
+        QTest::addColumn<int>("top");      // m_nTop
+        QTest::addColumn<int>("modified"); // m_bModified
+        // Then:
+        QTest::addColumn<bool>("saved");
         const QByteArray conf = "[Geometry]\nTop=11\n", ini = "[Geometry]\nTop=22\n", big(6000, ';');
         const QByteArray confSays0 = conf + "[Misc]\nIniFile=0\n", confSays1 = conf + "[Misc]\nIniFile=1\n";
-        const auto row = [](const char* name, const QByteArray& c, const QByteArray& i, const char* m, const char* o) {
-            QTest::newRow(name) << c << i << QString(m) << QString(o);
+        enum Store { Ini, PerUser };
+        enum Save { Fails, Saved };
+        const auto row = [](const char* name, const QByteArray& c, const QByteArray& i, const char* medium, Store store,
+                            int iniFile, int top, int modified, Save save) {
+            QTest::newRow(name) << c << i << QString(medium) << (store == PerUser) << iniFile << top << modified
+                                << (save == Saved);
         };
-        row("nothing stored", {}, {}, "", "1 0 0 0 saved");
-        row("nothing stored, narrow screen", {}, {}, "narrow", "1 0 0 0 saved");
-        row("ini file", conf, ini, "", "1 0 22 0 saved");
-        row("per-user store says per-user", confSays0, ini, "", "0 1 11 0 saved");
-        row("ini says per-user", confSays1, "[misc]\ninifile=0\n" + ini, "", "0 1 22 0 saved");
+        row("nothing stored", {}, {}, "", Ini, 1, 0, 0, Saved);
+        row("nothing stored, narrow screen", {}, {}, "narrow", Ini, 1, 0, 0, Saved);
+        row("ini file", conf, ini, "", Ini, 1, 22, 0, Saved);
+        row("per-user store says per-user", confSays0, ini, "", PerUser, 0, 11, 0, Saved);
+        row("ini says per-user", confSays1, "[misc]\ninifile=0\n" + ini, "", PerUser, 0, 22, 0, Saved);
         // The program's path with its extension made "ini", unless it has 1000 bytes or more.
-        row("path of 999 bytes", conf, ini, "999", "1 0 22 0 saved");
-        row("path of 1000, per-user says 1", confSays1, ini, "1000", "1 1 11 1 saved");
-        row("path of 1000, no value", conf, ini, "1000", "0 1 11 1 saved");
-        row("ini in a read-only folder", conf, ini, "read-only ini", "0 1 11 1 saved");
-        row("per-user, malformed lines", "noequals\n[Misc\n" + confSays0, ini, "", "0 1 11 0 saved");
-        row("ini, full disk", conf, big + '\n' + ini, "full ini", "1 0 22 0 failed");
-        row("per-user, full disk", big + '\n' + confSays0, ini, "full conf", "0 1 11 0 failed");
+        row("path of 999 bytes", conf, ini, "999", Ini, 1, 22, 0, Saved);
+        row("path of 1000, per-user says 1", confSays1, ini, "1000", PerUser, 1, 11, 1, Saved);
+        row("path of 1000, no value", conf, ini, "1000", PerUser, 0, 11, 1, Saved);
+        row("ini in a read-only folder", conf, ini, "read-only ini", PerUser, 0, 11, 1, Saved);
+        row("per-user, malformed lines", "noequals\n[Misc\n" + confSays0, ini, "", PerUser, 0, 11, 0, Saved);
+        row("ini, full disk", conf, big + '\n' + ini, "full ini", Ini, 1, 22, 0, Fails);
+        row("per-user, full disk", big + '\n' + confSays0, ini, "full conf", PerUser, 0, 11, 0, Fails);
         // What is not a file is never waited on: the other store takes over.
-        row("per-user is a FIFO", {}, ini, "fifo conf", "1 0 22 0 saved");
-        row("ini is a FIFO", conf, {}, "fifo ini", "0 1 11 1 saved");
-        row("ini links to a device", conf, {}, "device ini", "0 1 11 1 saved");
+        row("per-user is a FIFO", {}, ini, "fifo conf", Ini, 1, 22, 0, Saved);
+        row("ini is a FIFO", conf, {}, "fifo ini", PerUser, 0, 11, 1, Saved);
+        row("ini links to a device", conf, {}, "device ini", PerUser, 0, 11, 1, Saved);
     }
     // The store chosen at start-up, and a save to it, made only when m_bModified
     // is exactly 1: one that fails says so, keeps the old file byte for byte and
@@ -155,7 +182,11 @@ private slots:
         QFETCH(QByteArray, conf);
         QFETCH(QByteArray, ini);
         QFETCH(QString, medium);
-        QFETCH(QString, outcome);
+        QFETCH(bool, perUser);
+        QFETCH(int, iniFile);
+        QFETCH(int, top);
+        QFETCH(int, modified);
+        QFETCH(bool, saved);
         if (medium.startsWith("9") || medium.startsWith("1")) {
             QString folder = m_dir->path() + u'/' + QString(medium.toInt() - m_dir->path().size() - 15, u'v');
             for (qsizetype i = m_dir->path().size() + 200; i < folder.size(); i += 200)
@@ -188,13 +219,13 @@ private slots:
             theApp.SetScreenSize(QSize(768, 1024));
 
         theApp.ChooseStoreAndLoad();
-        const bool perUser = theApp.RegistryKey() == "Tessaline";
-        const bool saved = outcome.endsWith("saved");
-        const QString loaded = QStringLiteral("%1 %2 %3 ").arg(theApp.m_bIniFile).arg(perUser).arg(theApp.m_nTop);
-        QCOMPARE(loaded + QString::number(theApp.m_bModified), outcome.chopped(saved ? 6 : 7));
+        QCOMPARE(theApp.RegistryKey() == "Tessaline", perUser);
+        QCOMPARE(theApp.m_bIniFile, iniFile);
+        QCOMPARE(theApp.m_nTop, top);
+        QCOMPARE(theApp.m_bModified, modified);
         // Every other setting takes its default, and loading writes nothing.
         QStringList others = Values(theApp);
-        others.removeAt(32), others.removeAt(1);
+        others.removeAt(kKeys.indexOf("Misc/IniFile")), others.removeAt(kKeys.indexOf("Geometry/Top"));
         QCOMPARE(others.join(u' '), (medium == "narrow" ? "0 768" : "128 1024")
                                         + QStringLiteral(" 128 ffffff ffffff ff0000 ffffff ff0000 ffffff ff0000 ffffff "
                                                          "ff0000 ffffff ff0000 ffffff Impact 1 400 "
@@ -214,7 +245,7 @@ private slots:
         QCOMPARE(ReadAll(confPath) == confBefore, !saved || !perUser);
         QCOMPARE(ReadAll(m_ini) == iniBefore, !saved || perUser);
         theApp.LoadSettings();
-        QCOMPARE(theApp.m_nTop, saved ? -33 : outcome.section(u' ', 2, 2).toInt());
+        QCOMPARE(theApp.m_nTop, saved ? -33 : top);
     }
 
     // A settings file that failed to read at start is said so once, the clock
@@ -227,7 +258,8 @@ private slots:
         FailingDisk disk(LLONG_MAX, 0);
         theApp.SetDiskForTests(&disk);
         theApp.ChooseStoreAndLoad();
-        QCOMPARE(Values(theApp).mid(0, 5), QStringList({"128", "0", "1024", "128", "ffffff"}));
+        const QStringList read = {"Geometry/Left", "Geometry/Size", "Color/Clear"};
+        QCOMPARE(ValuesOf(theApp, read), QStringList({"128", "1024", "ffffff"}));
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages[0].startsWith("Error: Unable to read settings\n" + m_ini + ": Input/output error\n"));
 
@@ -250,7 +282,7 @@ private slots:
         theApp.ResetForTests();
         theApp.SetModulePath(m_dir->filePath(QStringLiteral("vitrodial")));
         theApp.ChooseStoreAndLoad();
-        QCOMPARE(Values(theApp).mid(0, 5), QStringList({"10", "0", "300", "128", "ff00"}));
+        QCOMPARE(ValuesOf(theApp, read), QStringList({"10", "300", "ff00"}));
     }
 };
 

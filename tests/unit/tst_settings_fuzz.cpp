@@ -100,8 +100,9 @@ private slots:
         };
         [[maybe_unused]] const long before = peakKiB();
         Load();
-        QCOMPARE(Values(theApp).mid(16, 8).join(u' ') + QStringLiteral(" %1").arg(theApp.m_nTop),
-                 QString(31, u'A') + " 1 400 2 2 2 5 2 7");
+        const QStringList keys = {"Font/Face",    "Font/Italic", "Font/Weight", "Dial/Width",  "Seconds/Width",
+                                  "Minute/Width", "Hour/Width",  "Date/Width",  "Geometry/Top"};
+        QCOMPARE(testsupport::ValuesOf(theApp, keys).join(u' '), QString(31, u'A') + " 1 400 2 2 2 5 2 7");
         theApp.m_nTop = -8;
         Save();
         Load();

@@ -175,21 +175,25 @@ class TestConfigDlg : public QObject {
 
 private slots:
     // Dialog units: x and width by a quarter, y and height by an eighth of
-    // the dialog font's base units.
+    // the dialog font's base units, here those of DejaVu Sans at 9 points.
     void controlsAtTheirTemplateRectangles()
     {
         const std::tuple<int, int, QRect> controls[] = {
-            {res::IDD_CONFIG, res::IDOK, {140, 167, 74, 16}},
-            {res::IDD_PAGE_GEOM, res::geometry::IDC_Y, {187, 13, 27, 113}},
-            {res::IDD_PAGE_MISC, res::misc::IDC_TRAYICON, {131, 73, 79, 47}},
-            {res::IDD_PAGE_HOUR, res::hour::IDC_WIDTH, {25, 97, 177, 22}}};
+            // template {140, 167, 74, 16}
+            {res::IDD_CONFIG, res::IDOK, {245, 292, 130, 28}},
+            // template {187, 13, 27, 113}
+            {res::IDD_PAGE_GEOM, res::geometry::IDC_Y, {327, 23, 47, 198}},
+            // template {131, 73, 79, 47}
+            {res::IDD_PAGE_MISC, res::misc::IDC_TRAYICON, {229, 128, 138, 82}},
+            // template {25, 97, 177, 22}
+            {res::IDD_PAGE_HOUR, res::hour::IDC_WIDTH, {44, 170, 310, 39}}};
         QWidget parent;
-        const CDialogBuilder builder(parent.font());
-        const DialogBaseUnits u = builder.Units();
-        for (const auto& [dialog, id, r] : controls)
-            QCOMPARE(builder.Build(&parent, *res::FindDialogTemplate(dialog)).value(id)->geometry(),
-                     QRect(MulDiv(r.x(), u.cx, 4), MulDiv(r.y(), u.cy, 8), MulDiv(r.width(), u.cx, 4),
-                           MulDiv(r.height(), u.cy, 8)));
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPointSize(9);
+        const CDialogBuilder builder(font);
+        QCOMPARE(QSize(builder.Units().cx, builder.Units().cy), QSize(7, 14));
+        for (const auto& [dialog, id, golden] : controls)
+            QCOMPARE(builder.Build(&parent, *res::FindDialogTemplate(dialog)).value(id)->geometry(), golden);
     }
 
     // Page keys from "Dismiss" (0), the tab strip (1) or a page's first control

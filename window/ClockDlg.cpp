@@ -20,6 +20,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Region.h"
 #include "platform/TimeChangeWatcher.h"
+#include "platform/TimeZoneWatcher.h"
 #include "platform/X11.h"
 #include "window/ModalSweep.h"
 #include "window/SecondTicker.h"
@@ -109,6 +110,8 @@ void CClockDlg::OnInitDialog()
         OnTimeChange();
         m_pTicker->Realign();
     });
+    m_pZoneWatch = std::make_unique<TimeZoneWatcher>();
+    connect(m_pZoneWatch.get(), &TimeZoneWatcher::zoneChanged, this, &CClockDlg::OnZoneChange);
     m_nTimerId = SetTimer(kTimerId);
 
     if (theApp.m_bTrayIcon) {
@@ -343,6 +346,12 @@ void CClockDlg::OnTimeChange()
     DrawClock();
 }
 
+void CClockDlg::OnZoneChange()
+{
+    m_timeLast = platform::Clock().Now();
+    DrawClock();
+}
+
 bool CClockDlg::AddTrayIcon() { return m_pTray->Add(); }
 
 bool CClockDlg::RemoveTrayIcon() { return m_pTray->Remove(); }
@@ -399,6 +408,7 @@ bool CClockDlg::DestroyWindow()
     m_pConfigDlg.reset();
     m_pFace.reset();
     m_pTimeWatch.reset();
+    m_pZoneWatch.reset();
     m_pCompositorWatch.reset();
     m_pAbove.reset();
     hide();

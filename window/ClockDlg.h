@@ -21,6 +21,7 @@ class ModalSweep;
 class QEventLoop;
 class SecondTicker;
 class TimeChangeWatcher;
+class TimeZoneWatcher;
 class TrayIcon;
 
 namespace platform::x11 {
@@ -79,6 +80,9 @@ public:
     void UpdateShape();
     void OnTimer();
     void OnTimeChange();
+    // The local zone changed: the same second may show another hour, or
+    // with a zone a half hour off, another minute.
+    void OnZoneChange();
     // WM_SIZE: the renderer is dropped and the shape fitted to m_nSize.
     void OnSize();
 
@@ -139,6 +143,7 @@ private:
     WindowShape m_shape;
     std::unique_ptr<SecondTicker> m_pTicker;
     std::unique_ptr<TimeChangeWatcher> m_pTimeWatch;
+    std::unique_ptr<TimeZoneWatcher> m_pZoneWatch;
     std::unique_ptr<TrayIcon> m_pTray;
     std::unique_ptr<platform::x11::SelectionWatch> m_pCompositorWatch;
     std::unique_ptr<platform::x11::AboveKeeper> m_pAbove;

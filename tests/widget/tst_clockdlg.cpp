@@ -48,10 +48,11 @@ private slots:
 
     // A tick draws when the shown time changed: the second, or with the
     // seconds hand hidden the minute; a setting of the clock when the second
-    // changed. Only these move the last time; a page's redraw does not.
+    // changed; a change of zone always, as the hours shown change within the
+    // second. Only these move the last time; a page's redraw does not.
     void drawsOnlyWhenTheShownTimeChanges_data()
     {
-        QTest::addColumn<int>("how"); // 0 a tick, 1 the clock set, 2 a page's redraw
+        QTest::addColumn<int>("how"); // 0 a tick, 1 the clock set, 2 a page's redraw, 3 the zone changed
         QTest::addColumn<bool>("showSeconds");
         QTest::addColumn<int>("last");
         QTest::addColumn<int>("now");
@@ -64,6 +65,8 @@ private slots:
         QTest::newRow("clock set, same second") << 1 << false << 0 << 0 << -1;
         QTest::newRow("clock set, next second") << 1 << false << 0 << 1 << 1;
         QTest::newRow("page redraw") << 2 << true << 0 << 1 << 0;
+        QTest::newRow("zone changed, same second") << 3 << false << 7 << 7 << 7;
+        QTest::newRow("zone changed, next second") << 3 << false << 7 << 8 << 8;
     }
     void drawsOnlyWhenTheShownTimeChanges()
     {
@@ -77,7 +80,7 @@ private slots:
         dlg.resize(200, 200);
         dlg.m_timeLast = kNoon + last;
         m_clock->now = kNoon + now;
-        how == 0 ? dlg.OnTimer() : how == 1 ? dlg.OnTimeChange() : dlg.DrawClock();
+        how == 0 ? dlg.OnTimer() : how == 1 ? dlg.OnTimeChange() : how == 2 ? dlg.DrawClock() : dlg.OnZoneChange();
         QCOMPARE(dlg.m_pFace != nullptr, drawnAt >= 0); // drawing makes the renderer
         // Kept when nothing is drawn, so the minute is compared with the face's.
         QCOMPARE(dlg.m_timeLast, kNoon + (drawnAt > 0 ? drawnAt : last));

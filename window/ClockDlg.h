@@ -125,9 +125,9 @@ private:
     // window, or back to the off-screen frame when a new one is refused.
     void UseServerSurface();
     void DropServerSurface();
-    // The window's side for a stored size m_nSize, which itself stays as it
-    // is: never larger than the largest screen nor the largest face drawn.
-    int WindowSide(int nSize) const;
+    // The window's geometry for a stored place and size, which themselves
+    // stay as they are: bounded to what the screens and X11 can take.
+    QRect WindowGeometry(int left, int top, int size) const;
     void FitShapeToPixels();
 
     bool m_bConfigCreated = false;

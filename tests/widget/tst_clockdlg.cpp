@@ -103,6 +103,48 @@ private slots:
         QCOMPARE(dlg.WindowRgn(), platform::CreateEllipticRgn(0, 0, side, side));
     }
 
+    // Any stored place and size, at start and through the pages' calls,
+    // gives a window of at least a pixel wholly within X11's 16-bit
+    // coordinates, and stays stored as it is; an ordinary one is taken as is.
+    void storedGeometryIsBounded_data()
+    {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("size");
+        QTest::newRow("ordinary") << -40 << 30 << 300;
+        QTest::newRow("smallest") << INT_MIN << INT_MIN << INT_MIN;
+        QTest::newRow("largest") << INT_MAX << INT_MAX << INT_MAX;
+        QTest::newRow("far place, ordinary size") << INT_MAX << INT_MIN << 200;
+        QTest::newRow("size -1") << 0 << 0 << -1;
+        QTest::newRow("size 0") << 0 << 0 << 0;
+        QTest::newRow("huge") << (1 << 30) << -(1 << 30) << (1 << 24);
+    }
+    void storedGeometryIsBounded()
+    {
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(int, size);
+        theApp.m_nLeft = left;
+        theApp.m_nTop = top;
+        theApp.m_nSize = size;
+        CClockDlg dlg;
+        theApp.m_pMainWnd = &dlg;
+        dlg.OnInitDialog();
+        for (const bool fromPages : {false, true}) {
+            if (fromPages) {
+                QVERIFY(dlg.MoveClock(left, top));
+                QVERIFY(dlg.ResizeClock(size));
+            }
+            const QRect geometry = dlg.geometry();
+            QVERIFY(QRect(-32768, -32768, 65536, 65536).contains(geometry) && !geometry.isEmpty());
+            QCOMPARE(geometry.width(), geometry.height());
+            if (QTest::currentDataTag() == QByteArray("ordinary"))
+                QCOMPARE(geometry, QRect(left, top, size, size));
+            QCOMPARE(QList<int>({theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize}), QList<int>({left, top, size}));
+        }
+        dlg.DestroyWindow();
+    }
+
     // Only the up-click of either button on icon 1 opens the dialog, while
     // the icon is on; a second click shows the same dialog again.
     void trayClicksOpenTheOneDialog_data()

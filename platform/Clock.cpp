@@ -1,6 +1,10 @@
 #include "platform/Clock.h"
 
 #include <chrono>
+#include <ctime>
+
+#include <QByteArray>
+#include <QtGlobal>
 
 namespace platform {
 namespace {
@@ -37,6 +41,23 @@ std::tm LocalTime(std::time_t t)
     std::tm tm{};
     localtime_r(&t, &tm);
     return tm;
+}
+
+void ReloadZone()
+{
+    // tzset() reads no file when TZ is the text it was, nor when the file
+    // stat()s as before (a replacement given the freed inode within one
+    // timestamp): gone through a rule that names no file first, it reads
+    // the file whatever it looks like.
+    const bool set = qEnvironmentVariableIsSet("TZ");
+    const QByteArray tz = qgetenv("TZ");
+    qputenv("TZ", "UTC0");
+    tzset();
+    if (set)
+        qputenv("TZ", tz);
+    else
+        qunsetenv("TZ");
+    tzset();
 }
 
 } // namespace platform

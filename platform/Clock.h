@@ -23,5 +23,8 @@ std::shared_ptr<const IClock> SetClock(std::shared_ptr<const IClock> clock);
 
 // Local time of t in the process's time zone (TZ applies).
 std::tm LocalTime(std::time_t t);
+// Makes LocalTime read the zone's file again, after it changed: the C
+// library otherwise keeps the zone it read first.
+void ReloadZone();
 
 } // namespace platform

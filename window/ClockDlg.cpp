@@ -20,6 +20,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Region.h"
 #include "platform/TimeChangeWatcher.h"
+#include "platform/TimeZoneWatcher.h"
 #include "platform/X11.h"
 #include "window/ModalSweep.h"
 #include "window/SecondTicker.h"
@@ -29,6 +30,8 @@ namespace {
 
 // The largest face in device pixels, as for the render tool: 256 MiB a frame.
 constexpr int kMaxSide = 8192;
+// X11 coordinates are 16-bit: positions from -32768, far edges up to 32768.
+constexpr int kCoordRange = 32768;
 
 QIcon ProgramIcon()
 {
@@ -94,8 +97,7 @@ void CClockDlg::OnInitDialog()
 
     ApplyLayering();
     UpdateShape();
-    const int side = WindowSide(theApp.m_nSize);
-    setGeometry(theApp.m_nLeft, theApp.m_nTop, side, side);
+    setGeometry(WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize));
     UseServerSurface();
     // The first frame exists before the window is mapped: without a
     // compositing manager its pixels make the window's shape.
@@ -109,6 +111,8 @@ void CClockDlg::OnInitDialog()
         OnTimeChange();
         m_pTicker->Realign();
     });
+    m_pZoneWatch = std::make_unique<TimeZoneWatcher>();
+    connect(m_pZoneWatch.get(), &TimeZoneWatcher::zoneChanged, this, &CClockDlg::OnZoneChange);
     m_nTimerId = SetTimer(kTimerId);
 
     if (theApp.m_bTrayIcon) {
@@ -153,16 +157,24 @@ void CClockDlg::HideNow()
     platform::x11::Sync();
 }
 
-int CClockDlg::WindowSide(int nSize) const
+QRect CClockDlg::WindowGeometry(int left, int top, int size) const
 {
-    // Stored sizes are not checked at load; what the window makes of them is
-    // bounded here, so that no value costs more memory or drawing than a
-    // clock as large as the largest screen, about what the default costs.
+    // Stored geometry is not checked at load; what the window makes of it is
+    // bounded here, and only here. The side is at least a pixel and at most
+    // the largest screen and the largest face, so that no value costs more
+    // memory or drawing than a clock as large as the largest screen, about
+    // what the default costs. The place keeps the whole window, in device
+    // pixels, within X11's coordinates: -32768 <= left, left + side <= 32768.
+    // Every edge, sum or scaling Qt and the window system then work out stays
+    // far inside an int and Qt's QWIDGETSIZE_MAX.
+    const qreal ratio = std::max(devicePixelRatioF(), qreal(1));
     int largest = 0;
     for (const QScreen* screen : QGuiApplication::screens())
         largest = std::max({largest, screen->geometry().width(), screen->geometry().height()});
-    const int cap = int(kMaxSide / std::max(devicePixelRatioF(), qreal(1)));
-    return std::min(nSize, largest > 0 ? std::min(largest, cap) : cap);
+    const int cap = int(kMaxSide / ratio);
+    const int side = std::clamp(size, 1, largest > 0 ? std::min(largest, cap) : cap);
+    const int range = int(kCoordRange / ratio);
+    return QRect(std::clamp(left, -range, range - side), std::clamp(top, -range, range - side), side, side);
 }
 
 QSize CClockDlg::DeviceSize() const { return size() * devicePixelRatioF(); }
@@ -285,15 +297,17 @@ void CClockDlg::OnCompositorChanged(bool running)
 
 bool CClockDlg::MoveClock(int x, int y)
 {
-    move(x, y);
-    return pos() == QPoint(x, y);
+    const QPoint place = WindowGeometry(x, y, width()).topLeft();
+    move(place);
+    return pos() == place;
 }
 
 bool CClockDlg::ResizeClock(int size)
 {
-    const int side = WindowSide(size);
-    resize(side, side);
-    return this->size() == QSize(side, side);
+    // Where the larger side would reach past the coordinates, it grows to the left or up.
+    const QRect geometry = WindowGeometry(x(), y(), size);
+    setGeometry(geometry);
+    return this->geometry() == geometry;
 }
 
 void CClockDlg::SetTopMost(bool topMost)
@@ -309,7 +323,7 @@ void CClockDlg::SetTopMost(bool topMost)
 
 void CClockDlg::UpdateShape()
 {
-    const int size = WindowSide(theApp.m_nSize);
+    const int size = WindowGeometry(x(), y(), theApp.m_nSize).width();
     const QRegion circle = platform::CreateEllipticRgn(0, 0, size, size);
     const int device = qRound(size * devicePixelRatioF());
     const QRegion deviceCircle = device == size ? circle : platform::CreateEllipticRgn(0, 0, device, device);
@@ -346,6 +360,12 @@ void CClockDlg::OnTimeChange()
     if (now == m_timeLast)
         return;
     m_timeLast = now;
+    DrawClock();
+}
+
+void CClockDlg::OnZoneChange()
+{
+    m_timeLast = platform::Clock().Now();
     DrawClock();
 }
 
@@ -405,6 +425,7 @@ bool CClockDlg::DestroyWindow()
     m_pConfigDlg.reset();
     m_pFace.reset();
     m_pTimeWatch.reset();
+    m_pZoneWatch.reset();
     m_pCompositorWatch.reset();
     m_pAbove.reset();
     hide();

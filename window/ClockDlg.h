@@ -21,6 +21,7 @@ class ModalSweep;
 class QEventLoop;
 class SecondTicker;
 class TimeChangeWatcher;
+class TimeZoneWatcher;
 class TrayIcon;
 
 namespace platform::x11 {
@@ -83,6 +84,9 @@ public:
     void UpdateShape();
     void OnTimer();
     void OnTimeChange();
+    // The local zone changed: the same second may show another hour, or
+    // with a zone a half hour off, another minute.
+    void OnZoneChange();
     // WM_SIZE: the renderer is dropped and the shape fitted to m_nSize.
     void OnSize();
 
@@ -125,9 +129,9 @@ private:
     // window, or back to the off-screen frame when a new one is refused.
     void UseServerSurface();
     void DropServerSurface();
-    // The window's side for a stored size m_nSize, which itself stays as it
-    // is: never larger than the largest screen nor the largest face drawn.
-    int WindowSide(int nSize) const;
+    // The window's geometry for a stored place and size, which themselves
+    // stay as they are: bounded to what the screens and X11 can take.
+    QRect WindowGeometry(int left, int top, int size) const;
     void FitShapeToPixels();
 
     bool m_bConfigCreated = false;
@@ -143,6 +147,7 @@ private:
     WindowShape m_shape;
     std::unique_ptr<SecondTicker> m_pTicker;
     std::unique_ptr<TimeChangeWatcher> m_pTimeWatch;
+    std::unique_ptr<TimeZoneWatcher> m_pZoneWatch;
     std::unique_ptr<TrayIcon> m_pTray;
     std::unique_ptr<platform::x11::SelectionWatch> m_pCompositorWatch;
     std::unique_ptr<platform::x11::AboveKeeper> m_pAbove;

@@ -48,10 +48,11 @@ private slots:
 
     // A tick draws when the shown time changed: the second, or with the
     // seconds hand hidden the minute; a setting of the clock when the second
-    // changed. Only these move the last time; a page's redraw does not.
+    // changed; a change of zone always, as the hours shown change within the
+    // second. Only these move the last time; a page's redraw does not.
     void drawsOnlyWhenTheShownTimeChanges_data()
     {
-        QTest::addColumn<int>("how"); // 0 a tick, 1 the clock set, 2 a page's redraw
+        QTest::addColumn<int>("how"); // 0 a tick, 1 the clock set, 2 a page's redraw, 3 the zone changed
         QTest::addColumn<bool>("showSeconds");
         QTest::addColumn<int>("last");
         QTest::addColumn<int>("now");
@@ -64,6 +65,8 @@ private slots:
         QTest::newRow("clock set, same second") << 1 << false << 0 << 0 << -1;
         QTest::newRow("clock set, next second") << 1 << false << 0 << 1 << 1;
         QTest::newRow("page redraw") << 2 << true << 0 << 1 << 0;
+        QTest::newRow("zone changed, same second") << 3 << false << 7 << 7 << 7;
+        QTest::newRow("zone changed, next second") << 3 << false << 7 << 8 << 8;
     }
     void drawsOnlyWhenTheShownTimeChanges()
     {
@@ -77,7 +80,7 @@ private slots:
         dlg.resize(200, 200);
         dlg.m_timeLast = kNoon + last;
         m_clock->now = kNoon + now;
-        how == 0 ? dlg.OnTimer() : how == 1 ? dlg.OnTimeChange() : dlg.DrawClock();
+        how == 0 ? dlg.OnTimer() : how == 1 ? dlg.OnTimeChange() : how == 2 ? dlg.DrawClock() : dlg.OnZoneChange();
         QCOMPARE(dlg.m_pFace != nullptr, drawnAt >= 0); // drawing makes the renderer
         // Kept when nothing is drawn, so the minute is compared with the face's.
         QCOMPARE(dlg.m_timeLast, kNoon + (drawnAt > 0 ? drawnAt : last));
@@ -98,6 +101,48 @@ private slots:
         const QSize screen = dlg.screen()->size();
         const int side = std::max(screen.width(), screen.height());
         QCOMPARE(dlg.WindowRgn(), platform::CreateEllipticRgn(0, 0, side, side));
+    }
+
+    // Any stored place and size, at start and through the pages' calls,
+    // gives a window of at least a pixel wholly within X11's 16-bit
+    // coordinates, and stays stored as it is; an ordinary one is taken as is.
+    void storedGeometryIsBounded_data()
+    {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("size");
+        QTest::newRow("ordinary") << -40 << 30 << 300;
+        QTest::newRow("smallest") << INT_MIN << INT_MIN << INT_MIN;
+        QTest::newRow("largest") << INT_MAX << INT_MAX << INT_MAX;
+        QTest::newRow("far place, ordinary size") << INT_MAX << INT_MIN << 200;
+        QTest::newRow("size -1") << 0 << 0 << -1;
+        QTest::newRow("size 0") << 0 << 0 << 0;
+        QTest::newRow("huge") << (1 << 30) << -(1 << 30) << (1 << 24);
+    }
+    void storedGeometryIsBounded()
+    {
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(int, size);
+        theApp.m_nLeft = left;
+        theApp.m_nTop = top;
+        theApp.m_nSize = size;
+        CClockDlg dlg;
+        theApp.m_pMainWnd = &dlg;
+        dlg.OnInitDialog();
+        for (const bool fromPages : {false, true}) {
+            if (fromPages) {
+                QVERIFY(dlg.MoveClock(left, top));
+                QVERIFY(dlg.ResizeClock(size));
+            }
+            const QRect geometry = dlg.geometry();
+            QVERIFY(QRect(-32768, -32768, 65536, 65536).contains(geometry) && !geometry.isEmpty());
+            QCOMPARE(geometry.width(), geometry.height());
+            if (QTest::currentDataTag() == QByteArray("ordinary"))
+                QCOMPARE(geometry, QRect(left, top, size, size));
+            QCOMPARE(QList<int>({theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize}), QList<int>({left, top, size}));
+        }
+        dlg.DestroyWindow();
     }
 
     // Only the up-click of either button on icon 1 opens the dialog, while

@@ -1,7 +1,8 @@
 // What the clock looks like on the screen: holes of the clear colour, the
 // blend at the opacity, nothing outside the circle, with and without a
 // compositor and at a device pixel ratio of 2 (twice as large, cut pixel by
-// pixel); the seconds hand moving in each.
+// pixel); the seconds hand moving in each; and the switch between blended and
+// shaped while the clock runs, as a compositor stops and starts again.
 
 #include <QTest>
 
@@ -88,6 +89,20 @@ private slots:
                  "the face did not change within seconds");
         QVERIFY(DifferingPixels(first, next, rect) < qint64(rect.width()) * rect.height() / 10);
         QCOMPARE(DifferingPixels(first, next, QRect(0, 0, 1280, rect.top())), 0);
+    }
+
+    void compositorComesAndGoes()
+    {
+        QVERIFY2(m_desktop.Ensure({"none", "picom", "trayer", ""}), qPrintable(m_desktop.ErrorString()));
+        IniFixture ini;
+        ini.Set("Color", "Opacity", 200).Set("Geometry", "Size", 300);
+        m_pClock = std::make_unique<ClockProcess>(m_desktop);
+        QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start());
+        for (const auto& [compositor, alpha] : {std::pair("", 200), {"none", -1}, {"picom", 200}}) {
+            QVERIFY2(!*compositor || m_desktop.Script({"compositor", compositor}), compositor);
+            const FaceReport report = WaitForFace(m_desktop, ini, alpha, QStringLiteral("after %1").arg(compositor));
+            QVERIFY2(report.failure.isEmpty(), qPrintable(report.failure));
+        }
     }
 };
 

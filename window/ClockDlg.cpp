@@ -113,6 +113,7 @@ void CClockDlg::OnInitDialog()
     });
     m_pZoneWatch = std::make_unique<TimeZoneWatcher>();
     connect(m_pZoneWatch.get(), &TimeZoneWatcher::zoneChanged, this, &CClockDlg::OnZoneChange);
+    m_pTicker->SetShowSeconds(theApp.m_bShowSeconds != 0);
     m_nTimerId = SetTimer(kTimerId);
 
     if (theApp.m_bTrayIcon) {
@@ -252,6 +253,8 @@ void CClockDlg::FitShapeToPixels()
 
 void CClockDlg::DrawClock()
 {
+    // Every change of settings comes through here: the ticker follows the seconds hand.
+    m_pTicker->SetShowSeconds(theApp.m_bShowSeconds != 0);
     const QRegion changed = RenderFrame();
     if (changed.isEmpty())
         return;

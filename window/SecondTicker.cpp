@@ -2,26 +2,19 @@
 
 #include "platform/Clock.h"
 
-SecondTicker::SecondTicker(QObject* parent) : QObject(parent)
+SecondTicker::SecondTicker(std::unique_ptr<platform::WakeupSource> source, QObject* parent)
+    : QObject(parent)
+    , m_pSource(source ? std::move(source) : platform::CreateWakeupSource())
 {
-    m_timerAlign.setSingleShot(true);
-    m_timerAlign.setTimerType(Qt::PreciseTimer);
-    m_timerPeriod.setInterval(kPeriodMs);
-    m_timerPeriod.setTimerType(Qt::PreciseTimer);
-    connect(&m_timerAlign, &QTimer::timeout, this, &SecondTicker::OnAligned);
-    connect(&m_timerPeriod, &QTimer::timeout, this, &SecondTicker::OnPeriod);
 }
 
-int SecondTicker::Lateness(long long nowMs)
+long long SecondTicker::NextTick(long long nowMs, bool showSeconds)
 {
-    const long long phase = (nowMs - kOffsetMs) % kPeriodMs;
-    return int(phase < 0 ? phase + kPeriodMs : phase);
-}
-
-int SecondTicker::DelayToNextSlot(long long nowMs)
-{
-    const int late = Lateness(nowMs);
-    return late == 0 ? 0 : kPeriodMs - late;
+    const long long period = showSeconds ? 1000 : 60000;
+    // Floor division: times before the epoch count too.
+    long long slot = nowMs - kOffsetMs;
+    slot -= ((slot % period) + period) % period;
+    return slot + period + kOffsetMs;
 }
 
 bool SecondTicker::Shows(std::time_t now, std::time_t last, bool showSeconds)
@@ -45,30 +38,27 @@ bool SecondTicker::Stop(unsigned id)
     if (id == 0 || id != m_nId)
         return false;
     m_nId = 0;
-    m_timerAlign.stop();
-    m_timerPeriod.stop();
+    m_pSource->Cancel();
     return true;
+}
+
+void SecondTicker::SetShowSeconds(bool showSeconds)
+{
+    if (showSeconds == m_bShowSeconds)
+        return;
+    m_bShowSeconds = showSeconds;
+    Realign();
 }
 
 void SecondTicker::Realign()
 {
-    if (!IsActive())
-        return;
-    m_timerPeriod.stop();
-    m_timerAlign.start(DelayToNextSlot(platform::Clock().NowMs()));
+    if (IsActive())
+        m_pSource->WakeAt(NextTick(platform::Clock().NowMs(), m_bShowSeconds), [this] { OnWake(); });
 }
 
-void SecondTicker::OnAligned()
+void SecondTicker::OnWake()
 {
-    m_timerPeriod.start();
-    emit tick();
-}
-
-void SecondTicker::OnPeriod()
-{
-    // A monotonic timer drifts from a slewed wall clock: start over at the
-    // next slot rather than let the ticks wander towards the second's end.
-    if (Lateness(platform::Clock().NowMs()) > kToleranceMs)
-        Realign();
+    // The next deadline first: a tick's drawing may take a while.
+    Realign();
     emit tick();
 }

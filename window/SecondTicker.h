@@ -1,26 +1,27 @@
 #pragma once
-// The clock window's timer: a tick every 500 ms, each falling just after a
-// whole second or half second of the wall clock, so that a new second is
-// drawn within a few milliseconds of its start rather than up to half a
-// second late. It realigns itself when a tick strays from its slot (the
-// wall clock is slewed or set, or the machine was busy).
+// The clock window's timer: one wakeup just after each whole second while the
+// seconds hand shows, else just after each whole minute, placed on the wall
+// clock so that a new second is drawn within a few milliseconds of its start
+// and an idle clock wakes no more often than its picture can change. The
+// deadlines are absolute times of the wall clock (see WakeupSource): after a
+// suspend or a setting of the clock the right time shows at once.
 
 #include <ctime>
+#include <memory>
 
 #include <QObject>
-#include <QTimer>
+
+#include "platform/WakeupSource.h"
 
 class SecondTicker : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kPeriodMs = 500;
     // How long after the whole second a tick falls: enough that a tick that
     // comes a little early still sees the new second.
     static constexpr int kOffsetMs = 15;
-    // How late a tick may be before the ticker realigns.
-    static constexpr int kToleranceMs = 40;
 
-    explicit SecondTicker(QObject* parent = nullptr);
+    // source: what wakes the ticker; null for the system's.
+    explicit SecondTicker(std::unique_ptr<platform::WakeupSource> source = nullptr, QObject* parent = nullptr);
 
     // Starts ticking under the identifier (non-zero); returns it, or 0 when
     // no timer could be started.
@@ -29,13 +30,13 @@ public:
     bool Stop(unsigned id);
     bool IsActive() const { return m_nId != 0; }
 
-    // Waits for the next slot before ticking again (after a clock change).
+    // Ticks every second while the seconds hand shows, else every minute.
+    void SetShowSeconds(bool showSeconds);
+    // Plans the next tick afresh from the wall clock (after a clock change).
     void Realign();
 
-    // Milliseconds from nowMs (since the epoch) to the next slot; 0 on a slot.
-    static int DelayToNextSlot(long long nowMs);
-    // Milliseconds since the last slot.
-    static int Lateness(long long nowMs);
+    // The wall-clock time (ms since the epoch) of the first tick after nowMs.
+    static long long NextTick(long long nowMs, bool showSeconds);
 
     // Whether a tick at `now` shows something the face drawn for `last` does
     // not: a new second, or only a new minute without the seconds hand.
@@ -45,10 +46,9 @@ signals:
     void tick();
 
 private:
-    void OnAligned();
-    void OnPeriod();
+    void OnWake();
 
     unsigned m_nId = 0;
-    QTimer m_timerAlign;
-    QTimer m_timerPeriod;
+    bool m_bShowSeconds = true;
+    std::unique_ptr<platform::WakeupSource> m_pSource;
 };

@@ -1,5 +1,5 @@
-// The clock's time: ticks placed just after each half second of the wall
-// clock, and the local zone followed while the clock runs (the file TZ names,
+// The clock's time: ticks placed on the wall clock just after each second or
+// minute the face shows, and the local zone followed while the clock runs (the file TZ names,
 // changed the ways zones are changed, is read again and reported each time).
 
 #include <QTemporaryDir>
@@ -8,6 +8,7 @@
 
 #include "platform/Clock.h"
 #include "platform/TimeZoneWatcher.h"
+#include "platform/WakeupSource.h"
 #include "window/SecondTicker.h"
 
 namespace {
@@ -42,16 +43,77 @@ class TestTime : public QObject {
     Q_OBJECT
 
 private slots:
-    void nextSlotIsJustAfterTheHalfSecond()
+    // The first tick after a time: just after the next whole second, or with
+    // the seconds hand hidden the next whole minute; before the epoch too.
+    void nextTick_data()
     {
-        const int offset = SecondTicker::kOffsetMs;
-        const long long second = 1733500000000LL;
-        // On the second, just past a slot, after the half second's slot, at the end of the second.
-        for (const auto& [msIntoSecond, delay] : {std::pair(0, offset), std::pair(offset + 1, 499),
-                                                  std::pair(500 + offset + 100, 400), std::pair(999, offset + 1)}) {
-            QCOMPARE(SecondTicker::DelayToNextSlot(second + msIntoSecond), delay);
-            QCOMPARE(SecondTicker::Lateness(second + msIntoSecond + delay), 0);
-        }
+        QTest::addColumn<long long>("nowMs");
+        QTest::addColumn<bool>("showSeconds");
+        QTest::addColumn<long long>("tickMs");
+        const long long minute = 1733500020000LL, k = SecondTicker::kOffsetMs; // a whole minute
+        QTest::newRow("on the second") << minute << true << minute + k;
+        QTest::newRow("on a tick") << minute + k << true << minute + 1000 + k;
+        QTest::newRow("end of the second") << minute + 999 << true << minute + 1000 + k;
+        QTest::newRow("minutes: within the minute") << minute + 30000 << false << minute + 60000 + k;
+        QTest::newRow("minutes: on a tick") << minute + k << false << minute + 60000 + k;
+        QTest::newRow("minutes: just before it") << minute - 1 << false << minute + k;
+        QTest::newRow("before the epoch") << -1500LL << true << -1000 + k;
+    }
+    void nextTick()
+    {
+        QFETCH(long long, nowMs);
+        QFETCH(bool, showSeconds);
+        QFETCH(long long, tickMs);
+        QCOMPARE(SecondTicker::NextTick(nowMs, showSeconds), tickMs);
+    }
+
+    // One deadline at a time on the wall clock: planned at the start, after
+    // each tick, when the seconds hand is switched, after a setting of the
+    // clock; gone at the stop.
+    void tickerPlansOnTheWallClock()
+    {
+        struct Clock final : platform::IClock {
+            std::time_t Now() const override { return std::time_t(ms / 1000); }
+            long long NowMs() const override { return ms; }
+            long long ms = 1733500020500LL; // half a second into a minute
+        };
+        struct Source final : platform::WakeupSource {
+            void WakeAt(long long wallMs, std::function<void()> w) override { at = wallMs, wake = std::move(w); }
+            void Cancel() override { at = -1, wake = nullptr; }
+            long long at = -1;
+            std::function<void()> wake;
+        };
+        const auto clock = std::make_shared<Clock>();
+        const std::shared_ptr<const platform::IClock> previous = platform::SetClock(clock);
+        auto owned = std::make_unique<Source>();
+        Source& source = *owned;
+        SecondTicker ticker(std::move(owned));
+        QSignalSpy ticks(&ticker, &SecondTicker::tick);
+        const long long minute = 1733500020000LL, k = SecondTicker::kOffsetMs;
+
+        QCOMPARE(ticker.Start(7), 7u);
+        QCOMPARE(source.at, minute + 1000 + k);
+        clock->ms = source.at + 2;
+        source.wake();
+        QCOMPARE(ticks.size(), 1);
+        QCOMPARE(source.at, minute + 2000 + k);
+        ticker.SetShowSeconds(false);
+        QCOMPARE(source.at, minute + 60000 + k);
+        clock->ms += 3 * 3600 * 1000 + 250; // the clock set three hours on
+        ticker.Realign();
+        QCOMPARE(source.at, minute + 3 * 3600 * 1000 + 60000 + k);
+        QVERIFY(ticker.Stop(7) && source.at == -1);
+        platform::SetClock(previous);
+    }
+
+    // The system's source wakes for a deadline that has already passed, as
+    // after a suspend that outlasted it.
+    void passedDeadlineWakesAtOnce()
+    {
+        const std::unique_ptr<platform::WakeupSource> source = platform::CreateWakeupSource();
+        bool woke = false;
+        source->WakeAt(platform::Clock().NowMs() - 60000, [&] { woke = true; });
+        QTRY_VERIFY(woke);
     }
 
     void cleanup()

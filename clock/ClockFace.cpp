@@ -6,12 +6,11 @@
 #include <limits>
 #include <string>
 
-#include <QPainter>
-
 #include "app/ClockApp.h"
 #include "platform/Clock.h"
 #include "platform/Font.h"
 #include "platform/Region.h"
+#include "platform/RegionSink.h"
 
 namespace {
 
@@ -79,14 +78,12 @@ CClockFace::CClockFace(int left, int top, int right, int bottom)
 
 CClockFace::~CClockFace() = default;
 
-void CClockFace::Draw(QPainter* pDC) { DrawAt(pDC, platform::Clock().Now()); }
+void CClockFace::Draw(platform::RegionSink& target) { DrawAt(target, platform::Clock().Now()); }
 
-void CClockFace::DrawAt(QPainter* pDC, std::time_t time)
+void CClockFace::DrawAt(platform::RegionSink& target, std::time_t time)
 {
-    if (!pDC || !pDC->isActive())
-        return;
     // Painted as built: no region outlives its painting.
-    Begin(pDC);
+    Begin(target);
     DrawDial();
     // A face too small to have a radius shows its background alone.
     if (m_nRadius > 0) {
@@ -96,11 +93,9 @@ void CClockFace::DrawAt(QPainter* pDC, std::time_t time)
     End();
 }
 
-QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
+QRegion CClockFace::DrawChanged(platform::RegionSink& target, std::time_t time, bool whole)
 {
-    if (!pDC || !pDC->isActive())
-        return {};
-    Begin(pDC);
+    Begin(target);
     // The hands first: where they were and where they are now decide what
     // has to be painted.
     std::vector<Element> hands;
@@ -154,14 +149,12 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
     return area;
 }
 
-void CClockFace::Begin(QPainter* pDC)
+void CClockFace::Begin(platform::RegionSink& target)
 {
-    m_pDC = pDC;
-    m_pDC->setRenderHint(QPainter::Antialiasing, false);
+    m_pTarget = &target;
     // Shapes are only built where they can reach the device; the margin keeps
     // frames along the device's edges as they would be without the clip.
-    m_rcDevice =
-        pDC->deviceTransform().inverted().mapRect(QRect(0, 0, pDC->device()->width(), pDC->device()->height()));
+    m_rcDevice = QRect(QPoint(), target.Size());
     const int margin = FrameMargin();
     m_rcClip = m_rcDevice.adjusted(-margin, -margin, margin, margin).intersected(platform::NoClip());
     m_pArea = nullptr;
@@ -172,7 +165,7 @@ void CClockFace::End()
 {
     m_pArea = nullptr;
     m_rcClip = platform::NoClip();
-    m_pDC = nullptr;
+    m_pTarget = nullptr;
 }
 
 void CClockFace::DrawHands(std::time_t time)
@@ -265,12 +258,12 @@ void CClockFace::PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, 
         m_pHands->push_back({rgn, fill, frame, width});
         return;
     }
-    if (!m_pDC || rgn.isEmpty())
+    if (!m_pTarget || rgn.isEmpty())
         return;
     if (!m_pArea) {
-        platform::FillRgn(*m_pDC, rgn, fill);
+        m_pTarget->FillRegion(rgn, fill);
         if (width != 0)
-            platform::FrameRgn(*m_pDC, rgn, frame, width, width);
+            m_pTarget->FillRegion(platform::FrameRegion(rgn, width, width), frame);
         return;
     }
     // Only the part of the area within the region's box can show it.
@@ -279,9 +272,9 @@ void CClockFace::PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, 
     if (clip.isEmpty())
         return;
     const QRegion near = clip.contains(box) ? rgn : rgn.intersected(clip);
-    platform::FillRgn(*m_pDC, near.intersected(*m_pArea), fill);
+    m_pTarget->FillRegion(near.intersected(*m_pArea), fill);
     if (width != 0)
-        platform::FillRgn(*m_pDC, platform::FrameRegion(near, width, width).intersected(*m_pArea), frame);
+        m_pTarget->FillRegion(platform::FrameRegion(near, width, width).intersected(*m_pArea), frame);
 }
 
 QString CClockFace::DateText(std::time_t t)
@@ -303,17 +296,13 @@ QString CClockFace::DateText(std::time_t t)
 
 void CClockFace::DrawDial()
 {
-    if (m_pArea) {
-        // Within the clip's range, so that the rectangle's width cannot overflow.
-        const QRect& c = m_rcClip;
-        const QRect face(QPoint(std::clamp(m_rcFace.left, c.left(), c.right() + 1),
-                                std::clamp(m_rcFace.top, c.top(), c.bottom() + 1)),
-                         QPoint(std::clamp(m_rcFace.right, c.left(), c.right() + 1) - 1,
-                                std::clamp(m_rcFace.bottom, c.top(), c.bottom() + 1) - 1));
-        platform::FillRgn(*m_pDC, m_pArea->intersected(face), theApp.m_crDialBackground);
-    } else {
-        platform::FillRect(*m_pDC, m_rcFace, theApp.m_crDialBackground);
-    }
+    // Within the clip's range, so that the rectangle's width cannot overflow.
+    const QRect& c = m_rcClip;
+    const QRect face(
+        QPoint(std::clamp(m_rcFace.left, c.left(), c.right() + 1), std::clamp(m_rcFace.top, c.top(), c.bottom() + 1)),
+        QPoint(std::clamp(m_rcFace.right, c.left(), c.right() + 1) - 1,
+               std::clamp(m_rcFace.bottom, c.top(), c.bottom() + 1) - 1));
+    m_pTarget->FillRegion(m_pArea ? m_pArea->intersected(face) : QRegion(face), theApp.m_crDialBackground);
     if (!theApp.m_bShowDial || m_nRadius <= 0)
         return;
     const COLORREF fill = theApp.m_crDialFill;

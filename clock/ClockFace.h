@@ -15,7 +15,9 @@
 
 #include "platform/WinTypes.h"
 
-class QPainter;
+namespace platform {
+class RegionSink;
+}
 
 // A vertex of a shape table, in units of the radius: u to the right of the
 // centre line, v from the 12 o'clock rim towards the centre.
@@ -32,16 +34,16 @@ public:
     CClockFace(int left, int top, int right, int bottom);
     virtual ~CClockFace();
 
-    // Draws the whole face for the current local time into dc.
-    void Draw(QPainter* pDC);
+    // Draws the whole face for the current local time into the target.
+    void Draw(platform::RegionSink& target);
     // Same, for a given time; Draw reads the clock once and calls this.
-    void DrawAt(QPainter* pDC, std::time_t time);
-    // Draws the face for the time into a device that holds this face's last
+    void DrawAt(platform::RegionSink& target, std::time_t time);
+    // Draws the face for the time into a target that holds this face's last
     // draw (unless `whole`), painting only where pixels can differ from it:
     // where a hand's shape changed and its frame's width around, or
     // everything after a change of settings, date text or device size.
     // Returns that area, a few rectangles in device pixels.
-    QRegion DrawChanged(QPainter* pDC, std::time_t time, bool whole);
+    QRegion DrawChanged(platform::RegionSink& target, std::time_t time, bool whole);
 
     // The hands' angles in degrees clockwise from 12 o'clock; the hour and
     // minute hands move on with every second.
@@ -72,7 +74,6 @@ public:
     int m_nCenterX = 0;
     int m_nCenterY = 0;
     int m_nRadius = 0;
-    QPainter* m_pDC = nullptr;
 
 protected:
     void DrawDial();
@@ -89,8 +90,8 @@ private:
         COLORREF frame;
         int width;
     };
-    // Where a draw starts and ends: the device, the clip, no area.
-    void Begin(QPainter* pDC);
+    // Where a draw starts and ends: the target, the clip, no area.
+    void Begin(platform::RegionSink& target);
     void End();
     void DrawHands(std::time_t time);
     // Where an element lying within `box`, framed `width` deep, is built: the
@@ -100,6 +101,8 @@ private:
     // Everything besides the hands' shapes that decides the pixels.
     QString SceneKey() const;
 
+    // The target while drawing.
+    platform::RegionSink* m_pTarget = nullptr;
     // Where shapes are built while drawing: the device and a margin wider than
     // any frame. Outside a draw nothing is clipped.
     QRect m_rcClip;

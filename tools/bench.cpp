@@ -29,7 +29,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QString>
 #include <QThread>
@@ -38,6 +38,7 @@
 #include "clock/ClockFace.h"
 #include "clock/LayeredImage.h"
 #include "platform/Clock.h"
+#include "platform/RegionSink.h"
 #include "window/LayeredSurface.h"
 #include "window/SecondTicker.h"
 #include "window/ServerSurface.h"
@@ -115,12 +116,10 @@ Figures Measure(int size, int frames)
 {
     QImage face(size, size, QImage::Format_RGB32);
     QImage layered(size, size, QImage::Format_ARGB32_Premultiplied);
+    platform::ImageSink sink(face);
     CClockFace clockFace(0, 0, size, size);
     const auto frame = [&] {
-        {
-            QPainter dc(&face);
-            clockFace.Draw(&dc);
-        }
+        clockFace.Draw(sink);
         ToLayered(face, layered, theApp.m_crClear, theApp.m_nOpacity);
     };
     return Time(frames, frame);
@@ -148,11 +147,8 @@ Figures MeasureImageTick(int size, int frames)
     return Time(frames, [&] {
         QImage& frame = surface.Frame(QSize(size, size));
         const bool whole = surface.Fresh();
-        QRegion changed;
-        {
-            QPainter dc(&frame);
-            changed = clockFace.DrawChanged(&dc, platform::Clock().Now(), whole);
-        }
+        platform::ImageSink sink(frame);
+        const QRegion changed = clockFace.DrawChanged(sink, platform::Clock().Now(), whole);
         surface.Commit(changed);
         surface.PaintInto(shown, changed);
     });

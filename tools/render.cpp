@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -20,6 +19,7 @@
 #include "clock/ClockFace.h"
 #include "clock/LayeredImage.h"
 #include "platform/Clock.h"
+#include "platform/RegionSink.h"
 
 namespace {
 
@@ -144,11 +144,8 @@ int main(int argc, char** argv)
         platform::SetClock(std::make_shared<FixedClock>(*opt.time));
 
     QImage face(size, size, QImage::Format_RGB32);
-    {
-        QPainter dc(&face);
-        CClockFace renderer(0, 0, size, size);
-        renderer.Draw(&dc);
-    }
+    platform::ImageSink sink(face);
+    CClockFace(0, 0, size, size).Draw(sink);
     const QImage image = opt.layered ? ToLayered(face, theApp.m_crClear, theApp.m_nOpacity) : face;
 
     // Written whole or not at all: a failed write leaves no half PNG behind.

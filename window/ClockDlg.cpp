@@ -19,6 +19,7 @@
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Region.h"
+#include "platform/RegionSink.h"
 #include "platform/TimeChangeWatcher.h"
 #include "platform/X11.h"
 #include "window/ModalSweep.h"
@@ -220,11 +221,8 @@ QRegion CClockDlg::RenderFrame()
         m_pFace = std::make_unique<CClockFace>(0, 0, client.width(), client.height());
     QImage& frame = m_surface.Frame(client);
     const bool whole = m_surface.Fresh();
-    QRegion changed;
-    {
-        QPainter dc(&frame);
-        changed = m_pFace->DrawChanged(&dc, platform::Clock().Now(), whole);
-    }
+    platform::ImageSink sink(frame);
+    const QRegion changed = m_pFace->DrawChanged(sink, platform::Clock().Now(), whole);
     if (whole || !changed.isEmpty())
         m_surface.Commit(changed);
     return changed;

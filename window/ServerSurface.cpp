@@ -2,13 +2,9 @@
 
 #include <utility>
 
-#include <QPainter>
-
 #include "clock/ClockFace.h"
 #include "clock/LayeredImage.h"
 #include "platform/Region.h"
-
-ServerSurface::ServerSurface() : m_device(*this) {}
 
 std::uint32_t ServerSurface::Pixel(COLORREF color, COLORREF crKey, int nAlpha, bool bBlend,
                                    const platform::x11::PixelFormat& format)
@@ -25,7 +21,6 @@ std::uint32_t ServerSurface::Pixel(COLORREF color, COLORREF crKey, int nAlpha, b
 bool ServerSurface::Create(unsigned long window, const QSize& size)
 {
     m_rcDevice = QRect(QPoint(), size);
-    m_device.SetSize(size);
     m_rgnOutside = QRegion(m_rcDevice).subtracted(platform::CreateEllipticRgn(0, 0, size.width(), size.height()));
     m_bWhole = true;
     return m_pixmap.Create(window, size);
@@ -46,11 +41,7 @@ QRegion ServerSurface::Draw(CClockFace& face, std::time_t time)
     const bool whole = std::exchange(m_bWhole, false);
     if (whole)
         m_rgnOpaque = QRegion();
-    QRegion changed;
-    {
-        QPainter dc(&m_device);
-        changed = face.DrawChanged(&dc, time, whole);
-    }
+    const QRegion changed = face.DrawChanged(*this, time, whole);
     // Nothing shows outside the circle, even where a compositor ignores the shape.
     const QRegion outside = changed.intersected(m_rgnOutside);
     if (!outside.isEmpty()) {

@@ -21,8 +21,6 @@ class CClockFace;
 
 class ServerSurface : public platform::RegionSink {
 public:
-    ServerSurface();
-
     // The pixel a colour is shown with: the key 0 (transparent), any other
     // colour premultiplied at the alpha when blended and the format has alpha,
     // opaque otherwise.
@@ -33,7 +31,7 @@ public:
     // The surface keeps the size either way (without a pixmap it draws nowhere
     // but still knows which pixels are clear).
     bool Create(unsigned long window, const QSize& size);
-    QSize Size() const { return m_rcDevice.size(); }
+    QSize Size() const override { return m_rcDevice.size(); }
 
     // Colour key, alpha (low 8 bits) and blending as for LayeredSurface;
     // true when the pixel values change, and the next draw is whole.
@@ -52,7 +50,6 @@ public:
 
 private:
     platform::x11::ServerPixmap m_pixmap;
-    platform::RegionSinkDevice m_device;
     QRect m_rcDevice;
     QRegion m_rgnOutside; // the device's pixels outside the circle
     Layering m_layering;

@@ -7,13 +7,14 @@
 #include <cmath>
 
 #include <QDateTime>
-#include <QPainter>
+#include <QImage>
 #include <QTest>
 
 #include "app/ClockApp.h"
 #include "clock/ClockFace.h"
 #include "clock/Shapes.h"
 #include "platform/Font.h"
+#include "platform/RegionSink.h"
 
 using namespace shapes;
 
@@ -36,11 +37,11 @@ std::time_t Utc(int year, int month, int day, int hour, int minute, int second)
 }
 
 // The whole face of this size at the time.
-QImage Face(int size, std::time_t t)
+QImage Face(int size, std::time_t t, QImage::Format format = QImage::Format_RGB32)
 {
-    QImage image(size, size, QImage::Format_RGB32);
-    QPainter dc(&image);
-    CClockFace(0, 0, size, size).DrawAt(&dc, t);
+    QImage image(size, size, format);
+    platform::ImageSink sink(image);
+    CClockFace(0, 0, size, size).DrawAt(sink, t);
     return image;
 }
 
@@ -156,6 +157,9 @@ private slots:
                 QCOMPARE(At(image, {130, 98 + i}), column[i]);
             QCOMPARE(At(image, {size / 2, size / 2}), kBackground);
         }
+        // An image of fewer bits a pixel gets the same face.
+        const std::time_t t = Utc(2023, 9, 6, 3, 0, 5);
+        QCOMPARE(Face(204, t, QImage::Format_RGB888).convertToFormat(QImage::Format_RGB32), Face(204, t));
     }
 
     // Weekday 1, month 2, AM/PM 4; italic adds a space for the last letter's lean.
@@ -229,16 +233,16 @@ private slots:
                     a.m_nSecondsWidth = a.m_nDateWidth = INT_MAX, a.m_nFontWeight = 1000000000,
                     a.m_strFontFace = QString(10000, QLatin1Char('W')), a.m_crHourFill = 0xFFFFFFFF;
                 QImage drawn(size, size, QImage::Format_RGB32);
-                QPainter dc(&drawn);
+                platform::ImageSink sink(drawn);
                 CClockFace face(0, 0, size, size);
                 std::time_t t = Utc(2023, 9, 6, 23, 59, 57);
-                face.DrawChanged(&dc, t, true);
+                face.DrawChanged(sink, t, true);
                 // 0 repeats the time; -1 changes a setting instead.
                 for (int step : {1, 0, 1, 1, 13, 1, 1, 14 * 60, 60, 1, -1, 3 * 3600, 1, 28, 1}) {
                     if (step < 0)
                         a.m_crDateFill = kHourFill, a.m_nHourWidth = 3;
                     t += std::max(step, 0);
-                    const QRegion area = face.DrawChanged(&dc, t, false);
+                    const QRegion area = face.DrawChanged(sink, t, false);
                     QVERIFY2(drawn == Face(size, t), qPrintable(QStringLiteral("%1/%2").arg(size).arg(variant)));
                     QVERIFY(step != 0 || area.isEmpty());
                 }
@@ -246,7 +250,7 @@ private slots:
                 for (const QRect& r : {QRect(QPoint(0, 0), QPoint(4, 4)), QRect(QPoint(50, 50), QPoint(-50, -50)),
                                        QRect(QPoint(INT_MIN, INT_MIN), QPoint(INT_MAX, INT_MAX))})
                     if (size == 120)
-                        CClockFace(r.left(), r.top(), r.right(), r.bottom()).DrawChanged(&dc, t, false);
+                        CClockFace(r.left(), r.top(), r.right(), r.bottom()).DrawChanged(sink, t, false);
             }
     }
 };

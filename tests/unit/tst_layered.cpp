@@ -10,6 +10,7 @@
 #include "app/ClockApp.h"
 #include "clock/ClockFace.h"
 #include "platform/Region.h"
+#include "platform/RegionSink.h"
 #include "window/LayeredSurface.h"
 #include "window/ServerSurface.h"
 
@@ -121,11 +122,8 @@ private slots:
                 for (int t : {0, 1, 2, 59, 60, 3600}) {
                     QImage& frame = scanned.Frame(QSize(size, size));
                     const bool whole = scanned.Fresh();
-                    QRegion changed;
-                    {
-                        QPainter dc(&frame);
-                        changed = imageFace.DrawChanged(&dc, noon + t, whole);
-                    }
+                    platform::ImageSink sink(frame);
+                    const QRegion changed = imageFace.DrawChanged(sink, noon + t, whole);
                     scanned.Commit(changed);
                     QCOMPARE(tracked.Draw(serverFace, noon + t), changed);
                     QVERIFY(tracked.OpaqueRegion().xored(scanned.OpaqueRegion()).isEmpty());

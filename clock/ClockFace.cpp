@@ -6,7 +6,6 @@
 #include <limits>
 #include <string>
 
-#include "app/ClockApp.h"
 #include "platform/Clock.h"
 #include "platform/Font.h"
 #include "platform/Region.h"
@@ -28,11 +27,10 @@ constexpr long long kWidestFrame = 1 << 16;
 
 // A frame lies within its width of a shape's edge, so shapes built this far
 // beyond the device are framed there as they would be whole.
-int FrameMargin()
+int FrameMargin(const FaceSettings& s)
 {
     long long widest = 0;
-    for (long long w :
-         {theApp.m_nDialWidth, theApp.m_nSecondsWidth, theApp.m_nMinuteWidth, theApp.m_nHourWidth, theApp.m_nDateWidth})
+    for (long long w : {s.m_nDialWidth, s.m_nSecondsWidth, s.m_nMinuteWidth, s.m_nHourWidth, s.m_nDateWidth})
         widest = std::max(widest, std::min(std::abs(w), kWidestFrame));
     return int(widest) + 2;
 }
@@ -78,12 +76,15 @@ CClockFace::CClockFace(int left, int top, int right, int bottom)
 
 CClockFace::~CClockFace() = default;
 
-void CClockFace::Draw(platform::RegionSink& target) { DrawAt(target, platform::Clock().Now()); }
+void CClockFace::Draw(platform::RegionSink& target, const FaceSettings& settings)
+{
+    DrawAt(target, settings, platform::Clock().Now());
+}
 
-void CClockFace::DrawAt(platform::RegionSink& target, std::time_t time)
+void CClockFace::DrawAt(platform::RegionSink& target, const FaceSettings& settings, std::time_t time)
 {
     // Painted as built: no region outlives its painting.
-    Begin(target);
+    Begin(target, settings);
     DrawDial();
     // A face too small to have a radius shows its background alone.
     if (m_nRadius > 0) {
@@ -93,9 +94,10 @@ void CClockFace::DrawAt(platform::RegionSink& target, std::time_t time)
     End();
 }
 
-QRegion CClockFace::DrawChanged(platform::RegionSink& target, std::time_t time, bool whole)
+QRegion CClockFace::DrawChanged(platform::RegionSink& target, const FaceSettings& settings, std::time_t time,
+                                bool whole)
 {
-    Begin(target);
+    Begin(target, settings);
     // The hands first: where they were and where they are now decide what
     // has to be painted.
     std::vector<Element> hands;
@@ -103,7 +105,7 @@ QRegion CClockFace::DrawChanged(platform::RegionSink& target, std::time_t time, 
     if (m_nRadius > 0)
         DrawHands(time);
     m_pHands = nullptr;
-    m_strDate = m_nRadius > 0 && theApp.m_bShowDate ? DateText(time) : QString();
+    m_strDate = m_nRadius > 0 && settings.m_bShowDate ? DateText(time, settings) : QString();
     const QString scene = SceneKey();
     QRegion area;
     if (whole || scene != m_strLastScene || hands.size() != m_lastHands.size()) {
@@ -149,13 +151,14 @@ QRegion CClockFace::DrawChanged(platform::RegionSink& target, std::time_t time, 
     return area;
 }
 
-void CClockFace::Begin(platform::RegionSink& target)
+void CClockFace::Begin(platform::RegionSink& target, const FaceSettings& settings)
 {
     m_pTarget = &target;
+    m_pSettings = &settings;
     // Shapes are only built where they can reach the device; the margin keeps
     // frames along the device's edges as they would be without the clip.
     m_rcDevice = QRect(QPoint(), target.Size());
-    const int margin = FrameMargin();
+    const int margin = FrameMargin(settings);
     m_rcClip = m_rcDevice.adjusted(-margin, -margin, margin, margin).intersected(platform::NoClip());
     m_pArea = nullptr;
     m_strDate.clear();
@@ -166,6 +169,7 @@ void CClockFace::End()
     m_pArea = nullptr;
     m_rcClip = platform::NoClip();
     m_pTarget = nullptr;
+    m_pSettings = nullptr;
 }
 
 void CClockFace::DrawHands(std::time_t time)
@@ -196,7 +200,7 @@ QRect CClockFace::BuildClip(const QRect& box, int width) const
 
 QString CClockFace::SceneKey() const
 {
-    const CClockApp& a = theApp;
+    const FaceSettings& a = *m_pSettings;
     const long long values[] = {m_rcDevice.left(),    m_rcDevice.top(), m_rcDevice.width(), m_rcDevice.height(),
                                 a.m_crDialBackground, a.m_crDialFill,   a.m_crDialFrame,    a.m_nDialWidth,
                                 a.m_bShowDial,        a.m_crDateFill,   a.m_crDateFrame,    a.m_nDateWidth,
@@ -277,16 +281,16 @@ void CClockFace::PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, 
         m_pTarget->FillRegion(platform::FrameRegion(near, width, width).intersected(*m_pArea), frame);
 }
 
-QString CClockFace::DateText(std::time_t t)
+QString CClockFace::DateText(std::time_t t, const FaceSettings& settings)
 {
     std::string format = " %d ";
-    if (theApp.m_bShowMonth)
+    if (settings.m_bShowMonth)
         format = " %b" + format;
-    if (theApp.m_bShowDay)
+    if (settings.m_bShowDay)
         format = " %a" + format;
-    if (theApp.m_bShowAmPm)
+    if (settings.m_bShowAmPm)
         format = " %p" + format;
-    if (theApp.m_bFontItalic)
+    if (settings.m_bFontItalic)
         format += " ";
     const std::tm tm = platform::LocalTime(t);
     char text[256];
@@ -296,18 +300,19 @@ QString CClockFace::DateText(std::time_t t)
 
 void CClockFace::DrawDial()
 {
+    const FaceSettings& s = *m_pSettings;
     // Within the clip's range, so that the rectangle's width cannot overflow.
     const QRect& c = m_rcClip;
     const QRect face(
         QPoint(std::clamp(m_rcFace.left, c.left(), c.right() + 1), std::clamp(m_rcFace.top, c.top(), c.bottom() + 1)),
         QPoint(std::clamp(m_rcFace.right, c.left(), c.right() + 1) - 1,
                std::clamp(m_rcFace.bottom, c.top(), c.bottom() + 1) - 1));
-    m_pTarget->FillRegion(m_pArea ? m_pArea->intersected(face) : QRegion(face), theApp.m_crDialBackground);
-    if (!theApp.m_bShowDial || m_nRadius <= 0)
+    m_pTarget->FillRegion(m_pArea ? m_pArea->intersected(face) : QRegion(face), s.m_crDialBackground);
+    if (!s.m_bShowDial || m_nRadius <= 0)
         return;
-    const COLORREF fill = theApp.m_crDialFill;
-    const COLORREF frame = theApp.m_crDialFrame;
-    const int width = theApp.m_nDialWidth;
+    const COLORREF fill = s.m_crDialFill;
+    const COLORREF frame = s.m_crDialFrame;
+    const int width = s.m_nDialWidth;
     const auto mark = [&](const ShapeVertex* table, int n, double angle) {
         const std::vector<QPoint> points = BuildPoints(table, n, angle);
         const QRect clip = m_pArea ? BuildClip(BoundingBox(points), width) : m_rcClip;
@@ -325,7 +330,7 @@ void CClockFace::DrawDial()
             mark(kHourMark, Count(kHourMark), i * 30.0);
     for (int i = 0; i < 4; ++i) {
         // The date line stands at 3 o'clock.
-        if (i == 1 && theApp.m_bShowDate)
+        if (i == 1 && s.m_bShowDate)
             continue;
         mark(kQuarterMark, Count(kQuarterMark), i * 90.0);
     }
@@ -333,16 +338,17 @@ void CClockFace::DrawDial()
 
 void CClockFace::DrawDate(std::time_t time)
 {
-    if (!theApp.m_bShowDate)
+    const FaceSettings& s = *m_pSettings;
+    if (!s.m_bShowDate)
         return;
-    const QString text = DateText(time);
+    const QString text = DateText(time, s);
     m_strDate = text;
 
     platform::LOGFONT lf;
     lf.lfHeight = DateFontHeight(m_nRadius);
-    lf.lfWeight = theApp.m_nFontWeight;
-    lf.lfItalic = theApp.m_bFontItalic ? 1 : 0;
-    platform::SetFaceName(lf, theApp.m_strFontFace);
+    lf.lfWeight = s.m_nFontWeight;
+    lf.lfItalic = s.m_bFontItalic ? 1 : 0;
+    platform::SetFaceName(lf, s.m_strFontFace);
     const QFont font = platform::CreateFontIndirect(lf);
 
     const QSize extent = platform::GetTextExtent(font, text);
@@ -350,24 +356,24 @@ void CClockFace::DrawDate(std::time_t time)
     const long long right = (long long)at.x() + extent.width();
     const long long bottom = (long long)at.y() + extent.height();
 
-    const QRect clip = BuildClip(platform::TextBounds(font, extent, at.x(), at.y()), theApp.m_nDateWidth);
+    const QRect clip = BuildClip(platform::TextBounds(font, extent, at.x(), at.y()), s.m_nDateWidth);
     if (clip.isEmpty())
         return;
     // The letters are many small shapes: only those within the frame's reach
     // of the area are worked out.
     QRegion near;
-    const long long reach = std::abs((long long)theApp.m_nDateWidth);
+    const long long reach = std::abs((long long)s.m_nDateWidth);
     const bool onlyNear = m_pArea && reach <= kWidestFrame;
     if (onlyNear)
         near = platform::BandCover().Add(*m_pArea, int(reach)).Region();
     QRegion rgn = platform::TextToRegion(font, text, at.x(), at.y(), clip, onlyNear ? &near : nullptr);
-    if (!theApp.m_bDateBox) {
+    if (!s.m_bDateBox) {
         // Take the box away again: the letters alone remain.
         const QRegion box =
             platform::CreateRectRgn(at.x(), at.y(), ClampToInt(right), ClampToInt(bottom)).intersected(clip);
         CombineRgn(rgn, rgn, box, CombineMode::Xor);
     }
-    PaintRegion(rgn, theApp.m_crDateFill, theApp.m_crDateFrame, theApp.m_nDateWidth);
+    PaintRegion(rgn, s.m_crDateFill, s.m_crDateFrame, s.m_nDateWidth);
 }
 
 int CClockFace::DateFontHeight(int radius) { return int(0.18 * radius); }
@@ -391,6 +397,7 @@ double CClockFace::SecondsAngle(int second) { return second * 6.0; }
 
 void CClockFace::DrawHourHand(int hour, int minute, int second)
 {
+    const FaceSettings& s = *m_pSettings;
     const double angle = HourAngle(hour, minute, second);
 
     QRegion hand = BuildShape(kHourHand, Count(kHourHand), angle);
@@ -398,22 +405,24 @@ void CClockFace::DrawHourHand(int hour, int minute, int second)
     CombineRgn(hand, hand, MakeDisc(0.028), CombineMode::Xor);
     if (m_nRadius > 275)
         CombineRgn(hand, hand, BuildShape(kHourWindow, Count(kHourWindow), angle), CombineMode::Xor);
-    PaintRegion(hand, theApp.m_crHourFill, theApp.m_crHourFrame, theApp.m_nHourWidth);
+    PaintRegion(hand, s.m_crHourFill, s.m_crHourFrame, s.m_nHourWidth);
 }
 
 void CClockFace::DrawMinuteHand(int minute, int second)
 {
+    const FaceSettings& s = *m_pSettings;
     const double angle = MinuteAngle(minute, second);
 
     QRegion hand = BuildShape(kMinuteHand, Count(kMinuteHand), angle);
     CombineRgn(hand, hand, MakeDisc(0.04), CombineMode::Or);
     CombineRgn(hand, hand, MakeDisc(0.023), CombineMode::Xor);
-    PaintRegion(hand, theApp.m_crMinuteFill, theApp.m_crMinuteFrame, theApp.m_nMinuteWidth);
+    PaintRegion(hand, s.m_crMinuteFill, s.m_crMinuteFrame, s.m_nMinuteWidth);
 }
 
 void CClockFace::DrawSecondsHand(int second)
 {
-    if (!theApp.m_bShowSeconds)
+    const FaceSettings& s = *m_pSettings;
+    if (!s.m_bShowSeconds)
         return;
     const double angle = SecondsAngle(second);
 
@@ -437,5 +446,5 @@ void CClockFace::DrawSecondsHand(int second)
         CombineRgn(hand, hand, disc(0.05), CombineMode::Or);
         CombineRgn(hand, hand, disc(0.035), CombineMode::Xor);
     }
-    PaintRegion(hand, theApp.m_crSecondsFill, theApp.m_crSecondsFrame, theApp.m_nSecondsWidth);
+    PaintRegion(hand, s.m_crSecondsFill, s.m_crSecondsFrame, s.m_nSecondsWidth);
 }

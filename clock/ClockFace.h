@@ -1,8 +1,8 @@
 #pragma once
 // The renderer: turns the current local time and the settings into filled and
-// framed regions. It reads the settings afresh and builds every region anew at
-// every draw; between draws it keeps only what it needs to know which pixels a
-// new draw can change.
+// framed regions. It is handed the settings and its target at every draw and
+// builds every region anew; between draws it keeps only what it needs to know
+// which pixels a new draw can change.
 
 #include <ctime>
 #include <vector>
@@ -13,6 +13,7 @@
 #include <QSize>
 #include <QString>
 
+#include "clock/FaceSettings.h"
 #include "platform/WinTypes.h"
 
 namespace platform {
@@ -35,15 +36,15 @@ public:
     virtual ~CClockFace();
 
     // Draws the whole face for the current local time into the target.
-    void Draw(platform::RegionSink& target);
+    void Draw(platform::RegionSink& target, const FaceSettings& settings);
     // Same, for a given time; Draw reads the clock once and calls this.
-    void DrawAt(platform::RegionSink& target, std::time_t time);
+    void DrawAt(platform::RegionSink& target, const FaceSettings& settings, std::time_t time);
     // Draws the face for the time into a target that holds this face's last
     // draw (unless `whole`), painting only where pixels can differ from it:
     // where a hand's shape changed and its frame's width around, or
     // everything after a change of settings, date text or device size.
     // Returns that area, a few rectangles in device pixels.
-    QRegion DrawChanged(platform::RegionSink& target, std::time_t time, bool whole);
+    QRegion DrawChanged(platform::RegionSink& target, const FaceSettings& settings, std::time_t time, bool whole);
 
     // The hands' angles in degrees clockwise from 12 o'clock; the hour and
     // minute hands move on with every second.
@@ -63,7 +64,7 @@ public:
     void PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, int width);
 
     // The date line's text for the local time of t, as the settings shape it.
-    static QString DateText(std::time_t t);
+    static QString DateText(std::time_t t, const FaceSettings& settings);
     // The date font's cell height for a face of this radius.
     static int DateFontHeight(int radius);
     // Top-left corner of a date text of this extent: right-aligned just inside
@@ -91,7 +92,7 @@ private:
         int width;
     };
     // Where a draw starts and ends: the target, the clip, no area.
-    void Begin(platform::RegionSink& target);
+    void Begin(platform::RegionSink& target, const FaceSettings& settings);
     void End();
     void DrawHands(std::time_t time);
     // Where an element lying within `box`, framed `width` deep, is built: the
@@ -101,8 +102,9 @@ private:
     // Everything besides the hands' shapes that decides the pixels.
     QString SceneKey() const;
 
-    // The target while drawing.
+    // The target and the settings while drawing.
     platform::RegionSink* m_pTarget = nullptr;
+    const FaceSettings* m_pSettings = nullptr;
     // Where shapes are built while drawing: the device and a margin wider than
     // any frame. Outside a draw nothing is clipped.
     QRect m_rcClip;

@@ -34,7 +34,6 @@
 #include <QString>
 #include <QThread>
 
-#include "app/ClockApp.h"
 #include "clock/ClockFace.h"
 #include "clock/LayeredImage.h"
 #include "platform/Clock.h"
@@ -56,37 +55,43 @@ private:
     mutable std::time_t m_next;
 };
 
-void EverythingOn()
+// The window's layering: white is the clear colour, the rest half opaque.
+constexpr COLORREF kClear = 0xFFFFFF;
+constexpr int kOpacity = 128;
+
+FaceSettings EverythingOn()
 {
-    theApp.m_nOpacity = 128;
-    theApp.m_crClear = 0xFFFFFF;
-    theApp.m_crDialBackground = 0xFFFFFF;
-    theApp.m_crDialFrame = 0xFF0000;
-    theApp.m_crDialFill = 0x00FFFF;
-    theApp.m_crSecondsFrame = 0x0000FF;
-    theApp.m_crSecondsFill = 0xFFFFFF;
-    theApp.m_crMinuteFrame = 0xFF0000;
-    theApp.m_crMinuteFill = 0xC0C0C0;
-    theApp.m_crHourFrame = 0xFF0000;
-    theApp.m_crHourFill = 0x808080;
-    theApp.m_crDateFrame = 0x008000;
-    theApp.m_crDateFill = 0xFFFFFF;
-    theApp.m_strFontFace = QStringLiteral("Impact");
-    theApp.m_bFontItalic = 1;
-    theApp.m_nFontWeight = 400;
-    theApp.m_nDialWidth = 2;
-    theApp.m_nSecondsWidth = 2;
-    theApp.m_nMinuteWidth = 2;
-    theApp.m_nHourWidth = 2;
-    theApp.m_nDateWidth = 2;
-    theApp.m_bShowDay = 1;
-    theApp.m_bShowMonth = 1;
-    theApp.m_bShowAmPm = 1;
-    theApp.m_bShowDate = 1;
-    theApp.m_bShowSeconds = 1;
-    theApp.m_bShowDial = 1;
-    theApp.m_bDateBox = 1;
+    FaceSettings s;
+    s.m_crDialBackground = 0xFFFFFF;
+    s.m_crDialFrame = 0xFF0000;
+    s.m_crDialFill = 0x00FFFF;
+    s.m_crSecondsFrame = 0x0000FF;
+    s.m_crSecondsFill = 0xFFFFFF;
+    s.m_crMinuteFrame = 0xFF0000;
+    s.m_crMinuteFill = 0xC0C0C0;
+    s.m_crHourFrame = 0xFF0000;
+    s.m_crHourFill = 0x808080;
+    s.m_crDateFrame = 0x008000;
+    s.m_crDateFill = 0xFFFFFF;
+    s.m_strFontFace = QStringLiteral("Impact");
+    s.m_bFontItalic = 1;
+    s.m_nFontWeight = 400;
+    s.m_nDialWidth = 2;
+    s.m_nSecondsWidth = 2;
+    s.m_nMinuteWidth = 2;
+    s.m_nHourWidth = 2;
+    s.m_nDateWidth = 2;
+    s.m_bShowDay = 1;
+    s.m_bShowMonth = 1;
+    s.m_bShowAmPm = 1;
+    s.m_bShowDate = 1;
+    s.m_bShowSeconds = 1;
+    s.m_bShowDial = 1;
+    s.m_bDateBox = 1;
+    return s;
 }
+
+const FaceSettings kEverything = EverythingOn();
 
 struct Figures {
     double median;
@@ -119,8 +124,8 @@ Figures Measure(int size, int frames)
     platform::ImageSink sink(face);
     CClockFace clockFace(0, 0, size, size);
     const auto frame = [&] {
-        clockFace.Draw(sink);
-        ToLayered(face, layered, theApp.m_crClear, theApp.m_nOpacity);
+        clockFace.Draw(sink, kEverything);
+        ToLayered(face, layered, kClear, kOpacity);
     };
     return Time(frames, frame);
 }
@@ -130,10 +135,10 @@ Figures Measure(int size, int frames)
 Figures MeasureTick(int size, int frames)
 {
     ServerSurface surface;
-    surface.SetAttributes(theApp.m_crClear, theApp.m_nOpacity, true);
+    surface.SetAttributes(kClear, kOpacity, true);
     surface.Create(0, QSize(size, size));
     CClockFace clockFace(0, 0, size, size);
-    return Time(frames, [&] { surface.Draw(clockFace, platform::Clock().Now()); });
+    return Time(frames, [&] { surface.Draw(clockFace, kEverything, platform::Clock().Now()); });
 }
 
 // As the window does it without X11: the face drawn where it changed into the
@@ -141,14 +146,14 @@ Figures MeasureTick(int size, int frames)
 Figures MeasureImageTick(int size, int frames)
 {
     LayeredSurface surface;
-    surface.SetAttributes(theApp.m_crClear, theApp.m_nOpacity, true);
+    surface.SetAttributes(kClear, kOpacity, true);
     QImage shown(size, size, QImage::Format_ARGB32_Premultiplied);
     CClockFace clockFace(0, 0, size, size);
     return Time(frames, [&] {
         QImage& frame = surface.Frame(QSize(size, size));
         const bool whole = surface.Fresh();
         platform::ImageSink sink(frame);
-        const QRegion changed = clockFace.DrawChanged(sink, platform::Clock().Now(), whole);
+        const QRegion changed = clockFace.DrawChanged(sink, kEverything, platform::Clock().Now(), whole);
         surface.Commit(changed);
         surface.PaintInto(shown, changed);
     });
@@ -224,7 +229,6 @@ int main(int argc, char** argv)
     }
 
     QGuiApplication app(argc, argv);
-    EverythingOn();
     // A day with long names and an afternoon hour: the widest date line.
     platform::SetClock(std::make_shared<SteppingClock>(std::time_t(1695826800)));
 

@@ -129,13 +129,14 @@ int main(int argc, char** argv)
         }
     }
 
-    theApp.SetScreenSize(kDefaultScreen);
-    theApp.m_bIniFile = 1;
+    CClockApp settings;
+    settings.SetScreenSize(kDefaultScreen);
+    settings.m_bIniFile = 1;
     // Without a file the empty device gives every key its default.
-    theApp.UseIniFileAt(opt.ini.isEmpty() ? QStringLiteral("/dev/null") : opt.ini);
-    theApp.LoadSettings();
+    settings.UseIniFileAt(opt.ini.isEmpty() ? QStringLiteral("/dev/null") : opt.ini);
+    settings.LoadSettings();
 
-    const int size = opt.size.value_or(theApp.m_nSize);
+    const int size = opt.size.value_or(settings.m_nSize);
     if (size < 1 || size > kMaxSize) {
         std::fprintf(stderr, "vitrodial-render: the stored size %d cannot be drawn; pass --size\n", size);
         return 1;
@@ -145,8 +146,8 @@ int main(int argc, char** argv)
 
     QImage face(size, size, QImage::Format_RGB32);
     platform::ImageSink sink(face);
-    CClockFace(0, 0, size, size).Draw(sink);
-    const QImage image = opt.layered ? ToLayered(face, theApp.m_crClear, theApp.m_nOpacity) : face;
+    CClockFace(0, 0, size, size).Draw(sink, FaceSettings::Of(settings));
+    const QImage image = opt.layered ? ToLayered(face, settings.m_crClear, settings.m_nOpacity) : face;
 
     // Written whole or not at all: a failed write leaves no half PNG behind.
     QSaveFile out(opt.out);

@@ -211,7 +211,7 @@ QRegion CClockDlg::RenderFrame()
         }
         if (!m_pFace)
             m_pFace = std::make_unique<CClockFace>(0, 0, client.width(), client.height());
-        return m_pServer->Draw(*m_pFace, platform::Clock().Now());
+        return m_pServer->Draw(*m_pFace, FaceSettings::Of(theApp), platform::Clock().Now());
     }
     if (m_pFace && m_surface.Size() != client) {
         // The ratio changed (another screen): the size did not.
@@ -222,7 +222,7 @@ QRegion CClockDlg::RenderFrame()
     QImage& frame = m_surface.Frame(client);
     const bool whole = m_surface.Fresh();
     platform::ImageSink sink(frame);
-    const QRegion changed = m_pFace->DrawChanged(sink, platform::Clock().Now(), whole);
+    const QRegion changed = m_pFace->DrawChanged(sink, FaceSettings::Of(theApp), platform::Clock().Now(), whole);
     if (whole || !changed.isEmpty())
         m_surface.Commit(changed);
     return changed;

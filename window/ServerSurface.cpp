@@ -34,14 +34,14 @@ bool ServerSurface::SetAttributes(COLORREF crKey, int nAlpha, bool bBlend)
     return true;
 }
 
-QRegion ServerSurface::Draw(CClockFace& face, std::time_t time)
+QRegion ServerSurface::Draw(CClockFace& face, const FaceSettings& settings, std::time_t time)
 {
     if (m_rcDevice.isEmpty())
         return {};
     const bool whole = std::exchange(m_bWhole, false);
     if (whole)
         m_rgnOpaque = QRegion();
-    const QRegion changed = face.DrawChanged(*this, time, whole);
+    const QRegion changed = face.DrawChanged(*this, settings, time, whole);
     // Nothing shows outside the circle, even where a compositor ignores the shape.
     const QRegion outside = changed.intersected(m_rgnOutside);
     if (!outside.isEmpty()) {

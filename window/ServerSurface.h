@@ -18,6 +18,7 @@
 #include "window/Layering.h"
 
 class CClockFace;
+struct FaceSettings;
 
 class ServerSurface : public platform::RegionSink {
 public:
@@ -39,7 +40,7 @@ public:
 
     // Draws the face for the time where it can have changed (everything after
     // a new size or attributes); returns that area, not yet shown.
-    QRegion Draw(CClockFace& face, std::time_t time);
+    QRegion Draw(CClockFace& face, const FaceSettings& settings, std::time_t time);
     // Shows that area (device pixels) of the last frame in the window.
     void Show(const QRegion& devicePixels);
 

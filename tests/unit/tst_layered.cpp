@@ -7,7 +7,6 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include "app/ClockApp.h"
 #include "clock/ClockFace.h"
 #include "platform/Region.h"
 #include "platform/RegionSink.h"
@@ -108,10 +107,10 @@ private slots:
     // scan of the same frames finds.
     void serverClearPixelsAreTheScannedOnes()
     {
-        theApp.ResetForTests();
-        theApp.m_bShowSeconds = 1;
+        FaceSettings settings;
+        settings.m_bShowSeconds = 1;
         const std::time_t noon = 1733486400; // 2024-12-06 12:00:00 UTC
-        for (COLORREF key : {theApp.m_crDialBackground, theApp.m_crHourFill, COLORREF(kClear)})
+        for (COLORREF key : {settings.m_crDialBackground, settings.m_crHourFill, COLORREF(kClear)})
             for (int size : {61, 320}) {
                 LayeredSurface scanned;
                 ServerSurface tracked;
@@ -123,9 +122,9 @@ private slots:
                     QImage& frame = scanned.Frame(QSize(size, size));
                     const bool whole = scanned.Fresh();
                     platform::ImageSink sink(frame);
-                    const QRegion changed = imageFace.DrawChanged(sink, noon + t, whole);
+                    const QRegion changed = imageFace.DrawChanged(sink, settings, noon + t, whole);
                     scanned.Commit(changed);
-                    QCOMPARE(tracked.Draw(serverFace, noon + t), changed);
+                    QCOMPARE(tracked.Draw(serverFace, settings, noon + t), changed);
                     QVERIFY(tracked.OpaqueRegion().xored(scanned.OpaqueRegion()).isEmpty());
                 }
             }

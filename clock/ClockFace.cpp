@@ -105,29 +105,27 @@ QRegion CClockFace::DrawChanged(platform::RegionSink& target, const FaceSettings
     if (m_nRadius > 0)
         DrawHands(time);
     m_pHands = nullptr;
-    m_strDate = m_nRadius > 0 && settings.m_bShowDate ? DateText(time, settings) : QString();
-    const QString scene = SceneKey();
+    Scene scene{m_rcDevice, settings, m_nRadius > 0 && settings.m_bShowDate ? DateText(time, settings) : QString()};
     QRegion area;
-    if (whole || scene != m_strLastScene || hands.size() != m_lastHands.size()) {
+    if (whole || !m_lastScene || !(*m_lastScene == scene)) {
         area = m_rcDevice;
     } else {
-        // Where a hand's pixels can differ, every layer is painted again, in
-        // bands of rows that are cheap to clip to and to send on. A hand that
-        // only moved differs where its shape did and, since a pixel is frame by
-        // the shape within the frame's width of it, that far around; one that
-        // changed its look differs anywhere within its shapes.
+        // The same scene makes the same hands in the same looks: where one
+        // moved, every layer is painted again, in bands of rows that are cheap
+        // to clip to and to send on. A hand differs where its shape did and,
+        // since a pixel is frame by the shape within the frame's width of it,
+        // that far around.
         platform::BandCover cover;
-        for (std::size_t i = 0; i < hands.size(); ++i) {
-            const Element& now = hands[i];
-            const Element& before = m_lastHands[i];
-            const bool restyled = now.fill != before.fill || now.frame != before.frame || now.width != before.width;
-            const long long reach = std::abs((long long)now.width);
-            if (!restyled && now.rgn == before.rgn)
+        for (std::size_t i = 0; i < hands.size() && i < m_lastHands.size(); ++i) {
+            const QRegion& now = hands[i].rgn;
+            const QRegion& before = m_lastHands[i].rgn;
+            const long long reach = std::abs((long long)hands[i].width);
+            if (now == before)
                 continue;
-            if (restyled || reach > kWidestFrame)
-                cover.Add(now.rgn).Add(before.rgn);
+            if (reach > kWidestFrame)
+                cover.Add(now).Add(before);
             else
-                cover.AddDifference(now.rgn, before.rgn, int(reach));
+                cover.AddDifference(now, before, int(reach));
         }
         area = cover.Region().intersected(m_rcDevice);
     }
@@ -146,7 +144,7 @@ QRegion CClockFace::DrawChanged(platform::RegionSink& target, const FaceSettings
             PaintRegion(hand.rgn, hand.fill, hand.frame, hand.width);
     }
     m_lastHands = std::move(hands);
-    m_strLastScene = scene;
+    m_lastScene = std::move(scene);
     End();
     return area;
 }
@@ -161,7 +159,6 @@ void CClockFace::Begin(platform::RegionSink& target, const FaceSettings& setting
     const int margin = FrameMargin(settings);
     m_rcClip = m_rcDevice.adjusted(-margin, -margin, margin, margin).intersected(platform::NoClip());
     m_pArea = nullptr;
-    m_strDate.clear();
 }
 
 void CClockFace::End()
@@ -196,20 +193,6 @@ QRect CClockFace::BuildClip(const QRect& box, int width) const
     if (reach > kWidestFrame)
         return m_rcClip;
     return meet.adjusted(-int(reach), -int(reach), int(reach), int(reach)).intersected(m_rcClip);
-}
-
-QString CClockFace::SceneKey() const
-{
-    const FaceSettings& a = *m_pSettings;
-    const long long values[] = {m_rcDevice.left(),    m_rcDevice.top(), m_rcDevice.width(), m_rcDevice.height(),
-                                a.m_crDialBackground, a.m_crDialFill,   a.m_crDialFrame,    a.m_nDialWidth,
-                                a.m_bShowDial,        a.m_crDateFill,   a.m_crDateFrame,    a.m_nDateWidth,
-                                a.m_bShowDate,        a.m_bDateBox,     a.m_bShowDay,       a.m_bShowMonth,
-                                a.m_bShowAmPm,        a.m_bFontItalic,  a.m_nFontWeight,    a.m_bShowSeconds};
-    QString key;
-    for (long long v : values)
-        key += QString::number(v) + QLatin1Char(',');
-    return key + a.m_strFontFace + QLatin1Char('|') + m_strDate;
 }
 
 void CClockFace::Rotate(double& x, double& y, double degrees)
@@ -342,7 +325,6 @@ void CClockFace::DrawDate(std::time_t time)
     if (!s.m_bShowDate)
         return;
     const QString text = DateText(time, s);
-    m_strDate = text;
 
     platform::LOGFONT lf;
     lf.lfHeight = DateFontHeight(m_nRadius);

@@ -5,6 +5,7 @@
 // which pixels a new draw can change.
 
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include <QPoint>
@@ -84,7 +85,8 @@ protected:
     void DrawSecondsHand(int second);
 
 private:
-    // A hand's region with its colours, kept to see where the next draw differs.
+    // A hand's region with its look: built first, painted last, and its region
+    // kept to see where the next draw differs.
     struct Element {
         QRegion rgn;
         COLORREF fill;
@@ -99,8 +101,18 @@ private:
     // whole clip, or while only an area is painted, the part of the area it
     // can show in widened by its frame's reach; empty when it cannot show.
     QRect BuildClip(const QRect& box, int width) const;
-    // Everything besides the hands' shapes that decides the pixels.
-    QString SceneKey() const;
+    // Everything besides the hands' shapes that decides the pixels: the
+    // device, the settings, whatever they are, and the date's text.
+    struct Scene {
+        QRect device;
+        FaceSettings settings;
+        QString date;
+
+        friend bool operator==(const Scene& a, const Scene& b)
+        {
+            return a.device == b.device && a.settings == b.settings && a.date == b.date;
+        }
+    };
 
     // The target and the settings while drawing.
     platform::RegionSink* m_pTarget = nullptr;
@@ -113,8 +125,7 @@ private:
     const QRegion* m_pArea = nullptr;
     // While the hands are built first: they are collected here, not painted.
     std::vector<Element>* m_pHands = nullptr;
-    QString m_strDate;
     // The hands and the scene of the last DrawChanged: what its device holds.
     std::vector<Element> m_lastHands;
-    QString m_strLastScene;
+    std::optional<Scene> m_lastScene;
 };

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QTest>
 
+#include "app/ClockApp.h"
+#include "app/SettingsTable.h"
 #include "clock/ClockFace.h"
 #include "clock/Shapes.h"
 #include "platform/Font.h"
@@ -56,6 +58,23 @@ QPoint OnAxis(const CClockFace& face, double v, double angle)
     double x = 0, y = v * face.m_nRadius - face.m_nRadius;
     CClockFace::Rotate(x, y, angle);
     return QPoint(int(std::floor(x + face.m_nCenterX)), int(std::floor(y + face.m_nCenterY)));
+}
+
+// Another value the stored setting may hold, as loading would keep it.
+void ChangeAlone(CClockApp& app, const settings::Setting& setting)
+{
+    if (const auto* text = std::get_if<settings::TextMember>(&setting.member)) {
+        QString& face = app.*(*text);
+        face = face == QLatin1String("DejaVu Serif") ? QStringLiteral("DejaVu Sans") : QStringLiteral("DejaVu Serif");
+    } else if (const auto* color = std::get_if<settings::ColorMember>(&setting.member)) {
+        app.*(*color) ^= 0x808080;
+    } else {
+        int& value = app.*std::get<settings::IntMember>(setting.member);
+        if (setting.check == settings::LoadCheck::Width)
+            value = (value + 3) % (settings::kMaxWidth + 1);
+        else
+            value = value == 0 || value == 1 ? 1 - value : value * 2;
+    }
 }
 
 bool DialNear(const QImage& image, QPoint p)
@@ -258,6 +277,32 @@ private slots:
                     if (size == 120)
                         CClockFace(r.left(), r.top(), r.right(), r.bottom()).DrawChanged(sink, a, t, false);
             }
+    }
+    // Every stored setting changed alone, the time kept: the next partial
+    // draw onto the last frame is the face drawn whole, and the pixels change
+    // exactly when a setting the face is given did.
+    void everySettingRedrawsWhatItChanges()
+    {
+        const int size = 604; // every element shows, the seconds hand with a fill
+        const std::time_t t = Utc(2023, 9, 27, 16, 7, 45);
+        for (const settings::Setting& setting : settings::kSettings) {
+            CClockApp app;
+            app.SetScreenSize(QSize(1280, 1024));
+            app.UseIniFileAt(QStringLiteral("/dev/null"));
+            app.LoadSettings();
+            QImage drawn(size, size, QImage::Format_RGB32);
+            platform::ImageSink sink(drawn);
+            CClockFace face(0, 0, size, size);
+            const FaceSettings before = FaceSettings::Of(app);
+            face.DrawChanged(sink, before, t, true);
+            const QImage last = drawn;
+            ChangeAlone(app, setting);
+            const FaceSettings after = FaceSettings::Of(app);
+            face.DrawChanged(sink, after, t, false);
+            const QImage whole = Face(after, size, t);
+            QVERIFY2(drawn == whole, setting.key);
+            QVERIFY2((whole != last) == (after != before), setting.key);
+        }
     }
 };
 

@@ -22,6 +22,7 @@
 #include "platform/RegionSink.h"
 #include "platform/TimeChangeWatcher.h"
 #include "platform/X11.h"
+#include "window/DevicePixels.h"
 #include "window/ModalSweep.h"
 #include "window/SecondTicker.h"
 #include "window/TrayIcon.h"
@@ -247,7 +248,7 @@ void CClockDlg::DrawClock()
     if (m_pServer)
         m_pServer->Show(changed);
     else
-        repaint(m_surface.ToLogical(changed));
+        repaint(pixels::ToLogical(changed, m_surface.DevicePixelRatio()));
 }
 
 void CClockDlg::SetLayeredWindowAttributes(COLORREF crKey, int nAlpha)
@@ -424,7 +425,8 @@ void CClockDlg::paintEvent(QPaintEvent* event)
         FitShapeToPixels();
     }
     if (m_pServer) {
-        m_pServer->Show(redraw ? QRegion(QRect(QPoint(), DeviceSize())) : m_surface.ToDevice(event->region()));
+        m_pServer->Show(redraw ? QRegion(QRect(QPoint(), DeviceSize()))
+                               : pixels::ToDevice(event->region(), m_surface.DevicePixelRatio()));
         return;
     }
     // Converted straight into the image the window system shows, when it
@@ -435,7 +437,7 @@ void CClockDlg::paintEvent(QPaintEvent* event)
         auto* shown = static_cast<QImage*>(device);
         if (shown->format() == QImage::Format_ARGB32_Premultiplied && shown->width() >= m_surface.Size().width()
             && shown->height() >= m_surface.Size().height()) {
-            m_surface.PaintInto(*shown, m_surface.ToDevice(event->region()));
+            m_surface.PaintInto(*shown, pixels::ToDevice(event->region(), m_surface.DevicePixelRatio()));
             return;
         }
     }

@@ -1,7 +1,6 @@
 #include "window/LayeredSurface.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -9,6 +8,7 @@
 
 #include "clock/LayeredImage.h"
 #include "platform/Region.h"
+#include "window/DevicePixels.h"
 
 namespace {
 
@@ -22,16 +22,6 @@ std::pair<int, int> InsideSpan(const QSize& size, int y, int left, int right)
     const auto span = platform::EllipseRowSpan(0, 0, size.width(), size.height(), y);
     const int first = std::clamp(span.first, left, right);
     return {first, std::clamp(span.second, first, right)};
-}
-
-// The smallest rectangle of whole pixels covering rect scaled by factor.
-QRect ScaledOut(const QRect& rect, qreal factor)
-{
-    const int left = int(std::floor(rect.left() * factor));
-    const int top = int(std::floor(rect.top() * factor));
-    const int right = int(std::ceil((rect.right() + 1) * factor));
-    const int bottom = int(std::ceil((rect.bottom() + 1) * factor));
-    return QRect(left, top, right - left, bottom - top);
 }
 
 } // namespace
@@ -135,29 +125,9 @@ void LayeredSurface::PaintInto(QImage& shown, const QRegion& devicePixels) const
         Convert(rect, bits, shown.bytesPerLine());
 }
 
-QRegion LayeredSurface::ToDevice(const QRegion& logical) const
-{
-    if (m_dRatio == 1.0)
-        return logical;
-    QRegion device;
-    for (const QRect& rect : logical)
-        device += ScaledOut(rect, m_dRatio);
-    return device;
-}
-
-QRegion LayeredSurface::ToLogical(const QRegion& devicePixels) const
-{
-    if (m_dRatio == 1.0)
-        return devicePixels;
-    QRegion logical;
-    for (const QRect& rect : devicePixels)
-        logical += ScaledOut(rect, 1.0 / m_dRatio);
-    return logical;
-}
-
 void LayeredSurface::Paint(QPainter& painter, const QRegion& region) const
 {
-    const QRegion device = ToDevice(region);
+    const QRegion device = pixels::ToDevice(region, m_dRatio);
     // In strips, so that a full paint needs no second window-sized image.
     for (const QRect& rect : device.intersected(m_imgFrame.rect())) {
         for (int top = rect.top(); top <= rect.bottom(); top += kStripRows) {

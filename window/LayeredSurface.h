@@ -26,9 +26,7 @@ public:
     // Device pixels per window pixel. The frame holds device pixels, so that
     // the face is drawn at the screen's full resolution and shown 1:1.
     void SetDevicePixelRatio(qreal ratio) { m_dRatio = ratio; }
-    // The window's area that covers an area of device pixels, and back.
-    QRegion ToLogical(const QRegion& devicePixels) const;
-    QRegion ToDevice(const QRegion& logical) const;
+    qreal DevicePixelRatio() const { return m_dRatio; }
 
     // The buffer (RGB32, device pixels) the next frame is drawn into,
     // reallocated for a new size; it holds the last frame until drawn over.

@@ -10,6 +10,7 @@
 #include "clock/ClockFace.h"
 #include "platform/Region.h"
 #include "platform/RegionSink.h"
+#include "window/DevicePixels.h"
 #include "window/LayeredSurface.h"
 #include "window/ServerSurface.h"
 
@@ -128,6 +129,28 @@ private slots:
                     QVERIFY(tracked.OpaqueRegion().xored(scanned.OpaqueRegion()).isEmpty());
                 }
             }
+    }
+
+    // A changed area in device pixels is repainted as the window's pixels that
+    // cover it, and a paint asks for the device pixels that cover its own.
+    void devicePixelsCoverBothWays()
+    {
+        const struct {
+            qreal ratio;
+            QRect area;
+            QRect device;  // ToDevice(area)
+            QRect logical; // ToLogical(area)
+        } rows[] = {
+            {1.0, QRect(3, 4, 5, 6), QRect(3, 4, 5, 6), QRect(3, 4, 5, 6)},
+            {2.0, QRect(3, 0, 2, 1), QRect(6, 0, 4, 2), QRect(1, 0, 2, 1)},
+            {1.5, QRect(1, 1, 1, 1), QRect(1, 1, 2, 2), QRect(0, 0, 2, 2)},
+            {1.25, QRect(5, 9, 4, 3), QRect(6, 11, 6, 4), QRect(4, 7, 4, 3)},
+        };
+        for (const auto& row : rows) {
+            QCOMPARE(pixels::ToDevice(row.area, row.ratio), QRegion(row.device));
+            QCOMPARE(pixels::ToLogical(row.area, row.ratio), QRegion(row.logical));
+            QVERIFY(pixels::ToDevice(pixels::ToLogical(row.area, row.ratio), row.ratio).contains(row.area));
+        }
     }
 
     // A diagonal stroke, a disc and a stray pixel: covered, in one rectangle per

@@ -134,9 +134,9 @@ Figures Measure(int size, int frames)
 // changed, each region handed over with its colour's pixel value.
 Figures MeasureTick(int size, int frames)
 {
-    ServerSurface surface;
+    ServerSurface surface(0);
     surface.SetAttributes(kClear, kOpacity, true);
-    surface.Create(0, QSize(size, size));
+    surface.SetSize(QSize(size, size), 1.0);
     CClockFace clockFace(0, 0, size, size);
     return Time(frames, [&] { surface.Draw(clockFace, kEverything, platform::Clock().Now()); });
 }
@@ -147,16 +147,11 @@ Figures MeasureImageTick(int size, int frames)
 {
     LayeredSurface surface;
     surface.SetAttributes(kClear, kOpacity, true);
+    surface.SetSize(QSize(size, size), 1.0);
     QImage shown(size, size, QImage::Format_ARGB32_Premultiplied);
     CClockFace clockFace(0, 0, size, size);
-    return Time(frames, [&] {
-        QImage& frame = surface.Frame(QSize(size, size));
-        const bool whole = surface.Fresh();
-        platform::ImageSink sink(frame);
-        const QRegion changed = clockFace.DrawChanged(sink, kEverything, platform::Clock().Now(), whole);
-        surface.Commit(changed);
-        surface.PaintInto(shown, changed);
-    });
+    return Time(frames,
+                [&] { surface.PaintInto(shown, surface.Draw(clockFace, kEverything, platform::Clock().Now())); });
 }
 
 // A tick of the half-second timer within the same minute, seconds hand off.

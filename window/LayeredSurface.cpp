@@ -4,10 +4,14 @@
 #include <utility>
 #include <vector>
 
+#include <QBackingStore>
 #include <QPainter>
+#include <QWidget>
 
+#include "clock/ClockFace.h"
 #include "clock/LayeredImage.h"
 #include "platform/Region.h"
+#include "platform/RegionSink.h"
 #include "window/DevicePixels.h"
 
 namespace {
@@ -34,14 +38,54 @@ bool LayeredSurface::SetAttributes(COLORREF crKey, int nAlpha, bool bBlend)
     return true;
 }
 
-QImage& LayeredSurface::Frame(const QSize& size)
+bool LayeredSurface::SetSize(const QSize& devicePixels, qreal ratio)
 {
-    if (m_imgFrame.size() != size) {
-        m_imgFrame = QImage(size, QImage::Format_RGB32);
+    m_dRatio = ratio;
+    if (m_imgFrame.size() != devicePixels) {
+        m_imgFrame = QImage(devicePixels, QImage::Format_RGB32);
         m_bFresh = true;
         m_rgnOpaque = QRegion();
     }
-    return m_imgFrame;
+    return true;
+}
+
+QRegion LayeredSurface::Draw(CClockFace& face, const FaceSettings& settings, std::time_t time)
+{
+    if (m_imgFrame.isNull())
+        return {};
+    const bool whole = m_bFresh;
+    platform::ImageSink sink(m_imgFrame);
+    const QRegion changed = face.DrawChanged(sink, settings, time, whole);
+    if (whole || !changed.isEmpty())
+        Commit(changed);
+    return changed;
+}
+
+void LayeredSurface::Show(const QRegion& devicePixels)
+{
+    if (m_pWindow)
+        m_pWindow->repaint(pixels::ToLogical(devicePixels, m_dRatio));
+}
+
+void LayeredSurface::Expose(const QRegion& devicePixels)
+{
+    if (!m_pWindow)
+        return;
+    // Converted straight into the image the window system shows, when it
+    // is one the conversion can write; through a painter otherwise.
+    QBackingStore* store = m_pWindow->backingStore();
+    QPaintDevice* device = store ? store->paintDevice() : nullptr;
+    if (device && device->devType() == QInternal::Image) {
+        auto* shown = static_cast<QImage*>(device);
+        if (shown->format() == QImage::Format_ARGB32_Premultiplied && shown->width() >= m_imgFrame.width()
+            && shown->height() >= m_imgFrame.height()) {
+            PaintInto(*shown, devicePixels);
+            return;
+        }
+    }
+    QPainter painter(m_pWindow);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    Paint(painter, devicePixels);
 }
 
 void LayeredSurface::Commit(const QRegion& changed)
@@ -125,11 +169,10 @@ void LayeredSurface::PaintInto(QImage& shown, const QRegion& devicePixels) const
         Convert(rect, bits, shown.bytesPerLine());
 }
 
-void LayeredSurface::Paint(QPainter& painter, const QRegion& region) const
+void LayeredSurface::Paint(QPainter& painter, const QRegion& devicePixels) const
 {
-    const QRegion device = pixels::ToDevice(region, m_dRatio);
     // In strips, so that a full paint needs no second window-sized image.
-    for (const QRect& rect : device.intersected(m_imgFrame.rect())) {
+    for (const QRect& rect : devicePixels.intersected(m_imgFrame.rect())) {
         for (int top = rect.top(); top <= rect.bottom(); top += kStripRows) {
             const QRect strip(rect.left(), top, rect.width(), std::min(kStripRows, rect.bottom() + 1 - top));
             QImage layered = Layered(strip);

@@ -18,12 +18,17 @@ std::uint32_t ServerSurface::Pixel(COLORREF color, COLORREF crKey, int nAlpha, b
     return format.FromArgb(argb);
 }
 
-bool ServerSurface::Create(unsigned long window, const QSize& size)
+bool ServerSurface::SetSize(const QSize& devicePixels, qreal ratio)
 {
-    m_rcDevice = QRect(QPoint(), size);
-    m_rgnOutside = QRegion(m_rcDevice).subtracted(platform::CreateEllipticRgn(0, 0, size.width(), size.height()));
+    m_dRatio = ratio;
+    if (devicePixels == m_rcDevice.size())
+        return m_bPixmap;
+    m_rcDevice = QRect(QPoint(), devicePixels);
+    m_rgnOutside =
+        QRegion(m_rcDevice).subtracted(platform::CreateEllipticRgn(0, 0, devicePixels.width(), devicePixels.height()));
     m_bWhole = true;
-    return m_pixmap.Create(window, size);
+    m_bPixmap = m_pixmap.Create(m_window, devicePixels);
+    return m_bPixmap;
 }
 
 bool ServerSurface::SetAttributes(COLORREF crKey, int nAlpha, bool bBlend)

@@ -9,7 +9,6 @@
 
 #include "clock/ClockFace.h"
 #include "platform/Region.h"
-#include "platform/RegionSink.h"
 #include "window/DevicePixels.h"
 #include "window/LayeredSurface.h"
 #include "window/ServerSurface.h"
@@ -48,7 +47,8 @@ private slots:
             for (int way : {0, 1, 2}) {
                 LayeredSurface surface;
                 surface.SetAttributes(kClear, opacity, way != 2);
-                QImage& face = surface.Frame(QSize(61, 47));
+                surface.SetSize(QSize(61, 47), 1.0);
+                QImage& face = surface.Frame();
                 face.fill(Qt::black);
                 surface.Commit(face.rect()); // a first frame, all opaque
                 DrawFace(face);
@@ -114,17 +114,14 @@ private slots:
         for (COLORREF key : {settings.m_crDialBackground, settings.m_crHourFill, COLORREF(kClear)})
             for (int size : {61, 320}) {
                 LayeredSurface scanned;
-                ServerSurface tracked;
+                ServerSurface tracked(0);
                 scanned.SetAttributes(key, 255, false);
                 tracked.SetAttributes(key, 255, false);
-                tracked.Create(0, QSize(size, size));
+                scanned.SetSize(QSize(size, size), 1.0);
+                tracked.SetSize(QSize(size, size), 1.0);
                 CClockFace imageFace(0, 0, size, size), serverFace(0, 0, size, size);
                 for (int t : {0, 1, 2, 59, 60, 3600}) {
-                    QImage& frame = scanned.Frame(QSize(size, size));
-                    const bool whole = scanned.Fresh();
-                    platform::ImageSink sink(frame);
-                    const QRegion changed = imageFace.DrawChanged(sink, settings, noon + t, whole);
-                    scanned.Commit(changed);
+                    const QRegion changed = scanned.Draw(imageFace, settings, noon + t);
                     QCOMPARE(tracked.Draw(serverFace, settings, noon + t), changed);
                     QVERIFY(tracked.OpaqueRegion().xored(scanned.OpaqueRegion()).isEmpty());
                 }

@@ -119,9 +119,9 @@ QRegion CClockFace::DrawChanged(platform::RegionSink& target, const FaceSettings
         for (std::size_t i = 0; i < hands.size() && i < m_lastHands.size(); ++i) {
             const QRegion& now = hands[i].rgn;
             const QRegion& before = m_lastHands[i].rgn;
-            const long long reach = std::abs((long long)hands[i].width);
             if (now == before)
                 continue;
+            const long long reach = std::abs((long long)hands[i].width);
             if (reach > kWidestFrame)
                 cover.Add(now).Add(before);
             else

@@ -6,12 +6,10 @@
 #include <limits>
 #include <string>
 
-#include <QPainter>
-
-#include "app/ClockApp.h"
 #include "platform/Clock.h"
 #include "platform/Font.h"
 #include "platform/Region.h"
+#include "platform/RegionSink.h"
 
 namespace {
 
@@ -29,11 +27,10 @@ constexpr long long kWidestFrame = 1 << 16;
 
 // A frame lies within its width of a shape's edge, so shapes built this far
 // beyond the device are framed there as they would be whole.
-int FrameMargin()
+int FrameMargin(const FaceSettings& s)
 {
     long long widest = 0;
-    for (long long w :
-         {theApp.m_nDialWidth, theApp.m_nSecondsWidth, theApp.m_nMinuteWidth, theApp.m_nHourWidth, theApp.m_nDateWidth})
+    for (long long w : {s.m_nDialWidth, s.m_nSecondsWidth, s.m_nMinuteWidth, s.m_nHourWidth, s.m_nDateWidth})
         widest = std::max(widest, std::min(std::abs(w), kWidestFrame));
     return int(widest) + 2;
 }
@@ -79,14 +76,15 @@ CClockFace::CClockFace(int left, int top, int right, int bottom)
 
 CClockFace::~CClockFace() = default;
 
-void CClockFace::Draw(QPainter* pDC) { DrawAt(pDC, platform::Clock().Now()); }
-
-void CClockFace::DrawAt(QPainter* pDC, std::time_t time)
+void CClockFace::Draw(platform::RegionSink& target, const FaceSettings& settings)
 {
-    if (!pDC || !pDC->isActive())
-        return;
+    DrawAt(target, settings, platform::Clock().Now());
+}
+
+void CClockFace::DrawAt(platform::RegionSink& target, const FaceSettings& settings, std::time_t time)
+{
     // Painted as built: no region outlives its painting.
-    Begin(pDC);
+    Begin(target, settings);
     DrawDial();
     // A face too small to have a radius shows its background alone.
     if (m_nRadius > 0) {
@@ -96,11 +94,10 @@ void CClockFace::DrawAt(QPainter* pDC, std::time_t time)
     End();
 }
 
-QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
+QRegion CClockFace::DrawChanged(platform::RegionSink& target, const FaceSettings& settings, std::time_t time,
+                                bool whole)
 {
-    if (!pDC || !pDC->isActive())
-        return {};
-    Begin(pDC);
+    Begin(target, settings);
     // The hands first: where they were and where they are now decide what
     // has to be painted.
     std::vector<Element> hands;
@@ -108,29 +105,27 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
     if (m_nRadius > 0)
         DrawHands(time);
     m_pHands = nullptr;
-    m_strDate = m_nRadius > 0 && theApp.m_bShowDate ? DateText(time) : QString();
-    const QString scene = SceneKey();
+    Scene scene{m_rcDevice, settings, m_nRadius > 0 && settings.m_bShowDate ? DateText(time, settings) : QString()};
     QRegion area;
-    if (whole || scene != m_strLastScene || hands.size() != m_lastHands.size()) {
+    if (whole || !m_lastScene || !(*m_lastScene == scene)) {
         area = m_rcDevice;
     } else {
-        // Where a hand's pixels can differ, every layer is painted again, in
-        // bands of rows that are cheap to clip to and to send on. A hand that
-        // only moved differs where its shape did and, since a pixel is frame by
-        // the shape within the frame's width of it, that far around; one that
-        // changed its look differs anywhere within its shapes.
+        // The same scene makes the same hands in the same looks: where one
+        // moved, every layer is painted again, in bands of rows that are cheap
+        // to clip to and to send on. A hand differs where its shape did and,
+        // since a pixel is frame by the shape within the frame's width of it,
+        // that far around.
         platform::BandCover cover;
-        for (std::size_t i = 0; i < hands.size(); ++i) {
-            const Element& now = hands[i];
-            const Element& before = m_lastHands[i];
-            const bool restyled = now.fill != before.fill || now.frame != before.frame || now.width != before.width;
-            const long long reach = std::abs((long long)now.width);
-            if (!restyled && now.rgn == before.rgn)
+        for (std::size_t i = 0; i < hands.size() && i < m_lastHands.size(); ++i) {
+            const QRegion& now = hands[i].rgn;
+            const QRegion& before = m_lastHands[i].rgn;
+            if (now == before)
                 continue;
-            if (restyled || reach > kWidestFrame)
-                cover.Add(now.rgn).Add(before.rgn);
+            const long long reach = std::abs((long long)hands[i].width);
+            if (reach > kWidestFrame)
+                cover.Add(now).Add(before);
             else
-                cover.AddDifference(now.rgn, before.rgn, int(reach));
+                cover.AddDifference(now, before, int(reach));
         }
         area = cover.Region().intersected(m_rcDevice);
     }
@@ -149,30 +144,29 @@ QRegion CClockFace::DrawChanged(QPainter* pDC, std::time_t time, bool whole)
             PaintRegion(hand.rgn, hand.fill, hand.frame, hand.width);
     }
     m_lastHands = std::move(hands);
-    m_strLastScene = scene;
+    m_lastScene = std::move(scene);
     End();
     return area;
 }
 
-void CClockFace::Begin(QPainter* pDC)
+void CClockFace::Begin(platform::RegionSink& target, const FaceSettings& settings)
 {
-    m_pDC = pDC;
-    m_pDC->setRenderHint(QPainter::Antialiasing, false);
+    m_pTarget = &target;
+    m_pSettings = &settings;
     // Shapes are only built where they can reach the device; the margin keeps
     // frames along the device's edges as they would be without the clip.
-    m_rcDevice =
-        pDC->deviceTransform().inverted().mapRect(QRect(0, 0, pDC->device()->width(), pDC->device()->height()));
-    const int margin = FrameMargin();
+    m_rcDevice = QRect(QPoint(), target.Size());
+    const int margin = FrameMargin(settings);
     m_rcClip = m_rcDevice.adjusted(-margin, -margin, margin, margin).intersected(platform::NoClip());
     m_pArea = nullptr;
-    m_strDate.clear();
 }
 
 void CClockFace::End()
 {
     m_pArea = nullptr;
     m_rcClip = platform::NoClip();
-    m_pDC = nullptr;
+    m_pTarget = nullptr;
+    m_pSettings = nullptr;
 }
 
 void CClockFace::DrawHands(std::time_t time)
@@ -199,20 +193,6 @@ QRect CClockFace::BuildClip(const QRect& box, int width) const
     if (reach > kWidestFrame)
         return m_rcClip;
     return meet.adjusted(-int(reach), -int(reach), int(reach), int(reach)).intersected(m_rcClip);
-}
-
-QString CClockFace::SceneKey() const
-{
-    const CClockApp& a = theApp;
-    const long long values[] = {m_rcDevice.left(),    m_rcDevice.top(), m_rcDevice.width(), m_rcDevice.height(),
-                                a.m_crDialBackground, a.m_crDialFill,   a.m_crDialFrame,    a.m_nDialWidth,
-                                a.m_bShowDial,        a.m_crDateFill,   a.m_crDateFrame,    a.m_nDateWidth,
-                                a.m_bShowDate,        a.m_bDateBox,     a.m_bShowDay,       a.m_bShowMonth,
-                                a.m_bShowAmPm,        a.m_bFontItalic,  a.m_nFontWeight,    a.m_bShowSeconds};
-    QString key;
-    for (long long v : values)
-        key += QString::number(v) + QLatin1Char(',');
-    return key + a.m_strFontFace + QLatin1Char('|') + m_strDate;
 }
 
 void CClockFace::Rotate(double& x, double& y, double degrees)
@@ -265,12 +245,12 @@ void CClockFace::PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, 
         m_pHands->push_back({rgn, fill, frame, width});
         return;
     }
-    if (!m_pDC || rgn.isEmpty())
+    if (!m_pTarget || rgn.isEmpty())
         return;
     if (!m_pArea) {
-        platform::FillRgn(*m_pDC, rgn, fill);
+        m_pTarget->FillRegion(rgn, fill);
         if (width != 0)
-            platform::FrameRgn(*m_pDC, rgn, frame, width, width);
+            m_pTarget->FillRegion(platform::FrameRegion(rgn, width, width), frame);
         return;
     }
     // Only the part of the area within the region's box can show it.
@@ -279,21 +259,21 @@ void CClockFace::PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, 
     if (clip.isEmpty())
         return;
     const QRegion near = clip.contains(box) ? rgn : rgn.intersected(clip);
-    platform::FillRgn(*m_pDC, near.intersected(*m_pArea), fill);
+    m_pTarget->FillRegion(near.intersected(*m_pArea), fill);
     if (width != 0)
-        platform::FillRgn(*m_pDC, platform::FrameRegion(near, width, width).intersected(*m_pArea), frame);
+        m_pTarget->FillRegion(platform::FrameRegion(near, width, width).intersected(*m_pArea), frame);
 }
 
-QString CClockFace::DateText(std::time_t t)
+QString CClockFace::DateText(std::time_t t, const FaceSettings& settings)
 {
     std::string format = " %d ";
-    if (theApp.m_bShowMonth)
+    if (settings.m_bShowMonth)
         format = " %b" + format;
-    if (theApp.m_bShowDay)
+    if (settings.m_bShowDay)
         format = " %a" + format;
-    if (theApp.m_bShowAmPm)
+    if (settings.m_bShowAmPm)
         format = " %p" + format;
-    if (theApp.m_bFontItalic)
+    if (settings.m_bFontItalic)
         format += " ";
     const std::tm tm = platform::LocalTime(t);
     char text[256];
@@ -303,22 +283,19 @@ QString CClockFace::DateText(std::time_t t)
 
 void CClockFace::DrawDial()
 {
-    if (m_pArea) {
-        // Within the clip's range, so that the rectangle's width cannot overflow.
-        const QRect& c = m_rcClip;
-        const QRect face(QPoint(std::clamp(m_rcFace.left, c.left(), c.right() + 1),
-                                std::clamp(m_rcFace.top, c.top(), c.bottom() + 1)),
-                         QPoint(std::clamp(m_rcFace.right, c.left(), c.right() + 1) - 1,
-                                std::clamp(m_rcFace.bottom, c.top(), c.bottom() + 1) - 1));
-        platform::FillRgn(*m_pDC, m_pArea->intersected(face), theApp.m_crDialBackground);
-    } else {
-        platform::FillRect(*m_pDC, m_rcFace, theApp.m_crDialBackground);
-    }
-    if (!theApp.m_bShowDial || m_nRadius <= 0)
+    const FaceSettings& s = *m_pSettings;
+    // Within the clip's range, so that the rectangle's width cannot overflow.
+    const QRect& c = m_rcClip;
+    const QRect face(
+        QPoint(std::clamp(m_rcFace.left, c.left(), c.right() + 1), std::clamp(m_rcFace.top, c.top(), c.bottom() + 1)),
+        QPoint(std::clamp(m_rcFace.right, c.left(), c.right() + 1) - 1,
+               std::clamp(m_rcFace.bottom, c.top(), c.bottom() + 1) - 1));
+    m_pTarget->FillRegion(m_pArea ? m_pArea->intersected(face) : QRegion(face), s.m_crDialBackground);
+    if (!s.m_bShowDial || m_nRadius <= 0)
         return;
-    const COLORREF fill = theApp.m_crDialFill;
-    const COLORREF frame = theApp.m_crDialFrame;
-    const int width = theApp.m_nDialWidth;
+    const COLORREF fill = s.m_crDialFill;
+    const COLORREF frame = s.m_crDialFrame;
+    const int width = s.m_nDialWidth;
     const auto mark = [&](const ShapeVertex* table, int n, double angle) {
         const std::vector<QPoint> points = BuildPoints(table, n, angle);
         const QRect clip = m_pArea ? BuildClip(BoundingBox(points), width) : m_rcClip;
@@ -336,7 +313,7 @@ void CClockFace::DrawDial()
             mark(kHourMark, Count(kHourMark), i * 30.0);
     for (int i = 0; i < 4; ++i) {
         // The date line stands at 3 o'clock.
-        if (i == 1 && theApp.m_bShowDate)
+        if (i == 1 && s.m_bShowDate)
             continue;
         mark(kQuarterMark, Count(kQuarterMark), i * 90.0);
     }
@@ -344,16 +321,16 @@ void CClockFace::DrawDial()
 
 void CClockFace::DrawDate(std::time_t time)
 {
-    if (!theApp.m_bShowDate)
+    const FaceSettings& s = *m_pSettings;
+    if (!s.m_bShowDate)
         return;
-    const QString text = DateText(time);
-    m_strDate = text;
+    const QString text = DateText(time, s);
 
     platform::LOGFONT lf;
     lf.lfHeight = DateFontHeight(m_nRadius);
-    lf.lfWeight = theApp.m_nFontWeight;
-    lf.lfItalic = theApp.m_bFontItalic ? 1 : 0;
-    platform::SetFaceName(lf, theApp.m_strFontFace);
+    lf.lfWeight = s.m_nFontWeight;
+    lf.lfItalic = s.m_bFontItalic ? 1 : 0;
+    platform::SetFaceName(lf, s.m_strFontFace);
     const QFont font = platform::CreateFontIndirect(lf);
 
     const QSize extent = platform::GetTextExtent(font, text);
@@ -361,24 +338,24 @@ void CClockFace::DrawDate(std::time_t time)
     const long long right = (long long)at.x() + extent.width();
     const long long bottom = (long long)at.y() + extent.height();
 
-    const QRect clip = BuildClip(platform::TextBounds(font, extent, at.x(), at.y()), theApp.m_nDateWidth);
+    const QRect clip = BuildClip(platform::TextBounds(font, extent, at.x(), at.y()), s.m_nDateWidth);
     if (clip.isEmpty())
         return;
     // The letters are many small shapes: only those within the frame's reach
     // of the area are worked out.
     QRegion near;
-    const long long reach = std::abs((long long)theApp.m_nDateWidth);
+    const long long reach = std::abs((long long)s.m_nDateWidth);
     const bool onlyNear = m_pArea && reach <= kWidestFrame;
     if (onlyNear)
         near = platform::BandCover().Add(*m_pArea, int(reach)).Region();
     QRegion rgn = platform::TextToRegion(font, text, at.x(), at.y(), clip, onlyNear ? &near : nullptr);
-    if (!theApp.m_bDateBox) {
+    if (!s.m_bDateBox) {
         // Take the box away again: the letters alone remain.
         const QRegion box =
             platform::CreateRectRgn(at.x(), at.y(), ClampToInt(right), ClampToInt(bottom)).intersected(clip);
         CombineRgn(rgn, rgn, box, CombineMode::Xor);
     }
-    PaintRegion(rgn, theApp.m_crDateFill, theApp.m_crDateFrame, theApp.m_nDateWidth);
+    PaintRegion(rgn, s.m_crDateFill, s.m_crDateFrame, s.m_nDateWidth);
 }
 
 int CClockFace::DateFontHeight(int radius) { return int(0.18 * radius); }
@@ -402,6 +379,7 @@ double CClockFace::SecondsAngle(int second) { return second * 6.0; }
 
 void CClockFace::DrawHourHand(int hour, int minute, int second)
 {
+    const FaceSettings& s = *m_pSettings;
     const double angle = HourAngle(hour, minute, second);
 
     QRegion hand = BuildShape(kHourHand, Count(kHourHand), angle);
@@ -409,22 +387,24 @@ void CClockFace::DrawHourHand(int hour, int minute, int second)
     CombineRgn(hand, hand, MakeDisc(0.028), CombineMode::Xor);
     if (m_nRadius > 275)
         CombineRgn(hand, hand, BuildShape(kHourWindow, Count(kHourWindow), angle), CombineMode::Xor);
-    PaintRegion(hand, theApp.m_crHourFill, theApp.m_crHourFrame, theApp.m_nHourWidth);
+    PaintRegion(hand, s.m_crHourFill, s.m_crHourFrame, s.m_nHourWidth);
 }
 
 void CClockFace::DrawMinuteHand(int minute, int second)
 {
+    const FaceSettings& s = *m_pSettings;
     const double angle = MinuteAngle(minute, second);
 
     QRegion hand = BuildShape(kMinuteHand, Count(kMinuteHand), angle);
     CombineRgn(hand, hand, MakeDisc(0.04), CombineMode::Or);
     CombineRgn(hand, hand, MakeDisc(0.023), CombineMode::Xor);
-    PaintRegion(hand, theApp.m_crMinuteFill, theApp.m_crMinuteFrame, theApp.m_nMinuteWidth);
+    PaintRegion(hand, s.m_crMinuteFill, s.m_crMinuteFrame, s.m_nMinuteWidth);
 }
 
 void CClockFace::DrawSecondsHand(int second)
 {
-    if (!theApp.m_bShowSeconds)
+    const FaceSettings& s = *m_pSettings;
+    if (!s.m_bShowSeconds)
         return;
     const double angle = SecondsAngle(second);
 
@@ -448,5 +428,5 @@ void CClockFace::DrawSecondsHand(int second)
         CombineRgn(hand, hand, disc(0.05), CombineMode::Or);
         CombineRgn(hand, hand, disc(0.035), CombineMode::Xor);
     }
-    PaintRegion(hand, theApp.m_crSecondsFill, theApp.m_crSecondsFrame, theApp.m_nSecondsWidth);
+    PaintRegion(hand, s.m_crSecondsFill, s.m_crSecondsFrame, s.m_nSecondsWidth);
 }

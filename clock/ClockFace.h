@@ -1,10 +1,11 @@
 #pragma once
 // The renderer: turns the current local time and the settings into filled and
-// framed regions. It reads the settings afresh and builds every region anew at
-// every draw; between draws it keeps only what it needs to know which pixels a
-// new draw can change.
+// framed regions. It is handed the settings and its target at every draw and
+// builds every region anew; between draws it keeps only what it needs to know
+// which pixels a new draw can change.
 
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include <QPoint>
@@ -13,9 +14,12 @@
 #include <QSize>
 #include <QString>
 
+#include "clock/FaceSettings.h"
 #include "platform/WinTypes.h"
 
-class QPainter;
+namespace platform {
+class RegionSink;
+}
 
 // A vertex of a shape table, in units of the radius: u to the right of the
 // centre line, v from the 12 o'clock rim towards the centre.
@@ -32,16 +36,16 @@ public:
     CClockFace(int left, int top, int right, int bottom);
     virtual ~CClockFace();
 
-    // Draws the whole face for the current local time into dc.
-    void Draw(QPainter* pDC);
+    // Draws the whole face for the current local time into the target.
+    void Draw(platform::RegionSink& target, const FaceSettings& settings);
     // Same, for a given time; Draw reads the clock once and calls this.
-    void DrawAt(QPainter* pDC, std::time_t time);
-    // Draws the face for the time into a device that holds this face's last
+    void DrawAt(platform::RegionSink& target, const FaceSettings& settings, std::time_t time);
+    // Draws the face for the time into a target that holds this face's last
     // draw (unless `whole`), painting only where pixels can differ from it:
     // where a hand's shape changed and its frame's width around, or
     // everything after a change of settings, date text or device size.
     // Returns that area, a few rectangles in device pixels.
-    QRegion DrawChanged(QPainter* pDC, std::time_t time, bool whole);
+    QRegion DrawChanged(platform::RegionSink& target, const FaceSettings& settings, std::time_t time, bool whole);
 
     // The hands' angles in degrees clockwise from 12 o'clock; the hour and
     // minute hands move on with every second.
@@ -61,7 +65,7 @@ public:
     void PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, int width);
 
     // The date line's text for the local time of t, as the settings shape it.
-    static QString DateText(std::time_t t);
+    static QString DateText(std::time_t t, const FaceSettings& settings);
     // The date font's cell height for a face of this radius.
     static int DateFontHeight(int radius);
     // Top-left corner of a date text of this extent: right-aligned just inside
@@ -72,7 +76,6 @@ public:
     int m_nCenterX = 0;
     int m_nCenterY = 0;
     int m_nRadius = 0;
-    QPainter* m_pDC = nullptr;
 
 protected:
     void DrawDial();
@@ -82,24 +85,38 @@ protected:
     void DrawSecondsHand(int second);
 
 private:
-    // A hand's region with its colours, kept to see where the next draw differs.
+    // A hand's region with its look: built first, painted last, and its region
+    // kept to see where the next draw differs.
     struct Element {
         QRegion rgn;
         COLORREF fill;
         COLORREF frame;
         int width;
     };
-    // Where a draw starts and ends: the device, the clip, no area.
-    void Begin(QPainter* pDC);
+    // Where a draw starts and ends: the target, the clip, no area.
+    void Begin(platform::RegionSink& target, const FaceSettings& settings);
     void End();
     void DrawHands(std::time_t time);
     // Where an element lying within `box`, framed `width` deep, is built: the
     // whole clip, or while only an area is painted, the part of the area it
     // can show in widened by its frame's reach; empty when it cannot show.
     QRect BuildClip(const QRect& box, int width) const;
-    // Everything besides the hands' shapes that decides the pixels.
-    QString SceneKey() const;
+    // Everything besides the hands' shapes that decides the pixels: the
+    // device, the settings, whatever they are, and the date's text.
+    struct Scene {
+        QRect device;
+        FaceSettings settings;
+        QString date;
 
+        friend bool operator==(const Scene& a, const Scene& b)
+        {
+            return a.device == b.device && a.settings == b.settings && a.date == b.date;
+        }
+    };
+
+    // The target and the settings while drawing.
+    platform::RegionSink* m_pTarget = nullptr;
+    const FaceSettings* m_pSettings = nullptr;
     // Where shapes are built while drawing: the device and a margin wider than
     // any frame. Outside a draw nothing is clipped.
     QRect m_rcClip;
@@ -108,8 +125,7 @@ private:
     const QRegion* m_pArea = nullptr;
     // While the hands are built first: they are collected here, not painted.
     std::vector<Element>* m_pHands = nullptr;
-    QString m_strDate;
     // The hands and the scene of the last DrawChanged: what its device holds.
     std::vector<Element> m_lastHands;
-    QString m_strLastScene;
+    std::optional<Scene> m_lastScene;
 };

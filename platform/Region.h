@@ -20,8 +20,6 @@
 
 #include "WinTypes.h"
 
-class QPainter;
-
 namespace platform {
 
 // A clip so large that it clips nothing a screen could show.
@@ -78,13 +76,8 @@ enum class CombineMode { Or, Xor, Diff, And };
 // dst = a (mode) b
 void CombineRgn(QRegion& dst, const QRegion& a, const QRegion& b, CombineMode mode);
 
-// Every pixel of the region painted with the colour, no antialiasing.
-void FillRgn(QPainter& dc, const QRegion& rgn, COLORREF color);
-// Every pixel of the rectangle (exclusive right and bottom edges).
-void FillRect(QPainter& dc, const RECT& rc, COLORREF color);
 // The region minus what stays inside it when shifted w left and right and h up
 // and down: a border w pixels wide on vertical edges, h high on horizontal ones.
 QRegion FrameRegion(const QRegion& rgn, int w, int h);
-void FrameRgn(QPainter& dc, const QRegion& rgn, COLORREF color, int w, int h);
 
 } // namespace platform

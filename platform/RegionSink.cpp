@@ -1,65 +1,52 @@
 #include "platform/RegionSink.h"
 
-#include <climits>
+#include <algorithm>
 
-#include <QPaintEngine>
+#include <QImage>
 #include <QPainter>
 
+#include "platform/Pixels.h"
+
 namespace platform {
-namespace {
 
-// Lets a painter begin and keep its state; everything it would draw itself is dropped.
-class NullPaintEngine : public QPaintEngine {
-public:
-    bool begin(QPaintDevice*) override { return true; }
-    bool end() override { return true; }
-    void updateState(const QPaintEngineState&) override {}
-    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-    Type type() const override { return User; }
-};
+QSize ImageSink::Size() const { return m_image.size(); }
 
-} // namespace
-
-RegionSink* RegionSink::Of(QPainter& dc)
+void ImageSink::FillRegion(const QRegion& rgn, COLORREF color)
 {
-    auto* device = dynamic_cast<RegionSinkDevice*>(dc.device());
-    return device ? &device->Sink() : nullptr;
-}
-
-RegionSinkDevice::RegionSinkDevice(RegionSink& sink) : m_sink(sink), m_pEngine(std::make_unique<NullPaintEngine>()) {}
-
-RegionSinkDevice::~RegionSinkDevice() = default;
-
-QPaintEngine* RegionSinkDevice::paintEngine() const { return m_pEngine.get(); }
-
-int RegionSinkDevice::metric(PaintDeviceMetric metric) const
-{
-    // One device pixel per pixel at the usual 96 dpi, 32 bits deep.
-    constexpr int kDpi = 96;
-    switch (metric) {
-    case PdmWidth:
-        return m_size.width();
-    case PdmHeight:
-        return m_size.height();
-    case PdmWidthMM:
-        return m_size.width() * 254 / (kDpi * 10);
-    case PdmHeightMM:
-        return m_size.height() * 254 / (kDpi * 10);
-    case PdmNumColors:
-        return INT_MAX;
-    case PdmDepth:
-        return 32;
-    case PdmDpiX:
-    case PdmDpiY:
-    case PdmPhysicalDpiX:
-    case PdmPhysicalDpiY:
-        return kDpi;
-    case PdmDevicePixelRatio:
-        return 1;
-    case PdmDevicePixelRatioScaled:
-        return int(devicePixelRatioFScale());
-    default:
-        return QPaintDevice::metric(metric);
+    switch (m_image.format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        break;
+    default: {
+        QPainter dc(&m_image);
+        dc.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : rgn)
+            dc.fillRect(r, ToQColor(color));
+        return;
+    }
+    }
+    if (rgn.isEmpty())
+        return;
+    uchar* bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    const int width = m_image.width();
+    const int height = m_image.height();
+    const QRgb pixel = ToQRgb(color);
+    for (const QRect& r : rgn) {
+        const int left = std::max(r.left(), 0);
+        const int right = int(std::min<long long>(r.right() + 1LL, width));
+        const int top = std::max(r.top(), 0);
+        const int bottom = int(std::min<long long>(r.bottom() + 1LL, height));
+        if (left >= right || top >= bottom)
+            continue;
+        if (left == 0 && right == width && stride == qsizetype(width) * 4) {
+            // Whole rows, one after the other: one run.
+            FillPixels(reinterpret_cast<QRgb*>(bits + top * stride), std::ptrdiff_t(width) * (bottom - top), pixel);
+            continue;
+        }
+        for (int y = top; y < bottom; ++y)
+            FillPixels(reinterpret_cast<QRgb*>(bits + y * stride) + left, right - left, pixel);
     }
 }
 

@@ -1,50 +1,39 @@
 #pragma once
-// A target for filled regions that is not an image: the renderer paints only
-// regions of one colour, so a painter begun on a RegionSinkDevice hands each of
-// them on whole (FillRgn, FillRect), for a drawing surface elsewhere (the X
-// server) to fill. The painter itself draws nothing there.
+// Where the renderer's pixels go. It paints only whole regions of one colour,
+// so a target needs no more than its size and a fill: an image in memory
+// (ImageSink), a drawing surface elsewhere (the X server), or whatever a
+// window system draws with.
 
-#include <memory>
-
-#include <QPaintDevice>
 #include <QRegion>
 #include <QSize>
 
 #include "platform/WinTypes.h"
 
-class QPainter;
+class QImage;
 
 namespace platform {
 
 class RegionSink {
 public:
     virtual ~RegionSink() = default;
-    // Every pixel of the region (device pixels) in the colour.
+    // The target's pixels: from (0, 0) to this size, one per device pixel.
+    virtual QSize Size() const = 0;
+    // Every pixel of the region in the colour; pixels outside the target are
+    // left alone.
     virtual void FillRegion(const QRegion& rgn, COLORREF color) = 0;
-
-    // The sink a painter paints into, or nullptr when its device is any other.
-    static RegionSink* Of(QPainter& dc);
 };
 
-// A paint device of a given size whose fills go to a sink. A painter on it
-// reports the size and an untransformed device, as on an image.
-class RegionSinkDevice : public QPaintDevice {
+// Fills written straight into an image's pixels (32 bits a pixel; an image of
+// any other format is painted through a QPainter).
+class ImageSink final : public RegionSink {
 public:
-    explicit RegionSinkDevice(RegionSink& sink);
-    ~RegionSinkDevice() override;
+    explicit ImageSink(QImage& image) : m_image(image) {}
 
-    void SetSize(const QSize& size) { m_size = size; }
-    RegionSink& Sink() const { return m_sink; }
-
-    QPaintEngine* paintEngine() const override;
-
-protected:
-    int metric(PaintDeviceMetric metric) const override;
+    QSize Size() const override;
+    void FillRegion(const QRegion& rgn, COLORREF color) override;
 
 private:
-    RegionSink& m_sink;
-    QSize m_size;
-    std::unique_ptr<QPaintEngine> m_pEngine;
+    QImage& m_image;
 };
 
 } // namespace platform

@@ -29,15 +29,15 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QString>
 #include <QThread>
 
-#include "app/ClockApp.h"
 #include "clock/ClockFace.h"
 #include "clock/LayeredImage.h"
 #include "platform/Clock.h"
+#include "platform/RegionSink.h"
 #include "window/LayeredSurface.h"
 #include "window/SecondTicker.h"
 #include "window/ServerSurface.h"
@@ -55,37 +55,43 @@ private:
     mutable std::time_t m_next;
 };
 
-void EverythingOn()
+// The window's layering: white is the clear colour, the rest half opaque.
+constexpr COLORREF kClear = 0xFFFFFF;
+constexpr int kOpacity = 128;
+
+FaceSettings EverythingOn()
 {
-    theApp.m_nOpacity = 128;
-    theApp.m_crClear = 0xFFFFFF;
-    theApp.m_crDialBackground = 0xFFFFFF;
-    theApp.m_crDialFrame = 0xFF0000;
-    theApp.m_crDialFill = 0x00FFFF;
-    theApp.m_crSecondsFrame = 0x0000FF;
-    theApp.m_crSecondsFill = 0xFFFFFF;
-    theApp.m_crMinuteFrame = 0xFF0000;
-    theApp.m_crMinuteFill = 0xC0C0C0;
-    theApp.m_crHourFrame = 0xFF0000;
-    theApp.m_crHourFill = 0x808080;
-    theApp.m_crDateFrame = 0x008000;
-    theApp.m_crDateFill = 0xFFFFFF;
-    theApp.m_strFontFace = QStringLiteral("Impact");
-    theApp.m_bFontItalic = 1;
-    theApp.m_nFontWeight = 400;
-    theApp.m_nDialWidth = 2;
-    theApp.m_nSecondsWidth = 2;
-    theApp.m_nMinuteWidth = 2;
-    theApp.m_nHourWidth = 2;
-    theApp.m_nDateWidth = 2;
-    theApp.m_bShowDay = 1;
-    theApp.m_bShowMonth = 1;
-    theApp.m_bShowAmPm = 1;
-    theApp.m_bShowDate = 1;
-    theApp.m_bShowSeconds = 1;
-    theApp.m_bShowDial = 1;
-    theApp.m_bDateBox = 1;
+    FaceSettings s;
+    s.m_crDialBackground = 0xFFFFFF;
+    s.m_crDialFrame = 0xFF0000;
+    s.m_crDialFill = 0x00FFFF;
+    s.m_crSecondsFrame = 0x0000FF;
+    s.m_crSecondsFill = 0xFFFFFF;
+    s.m_crMinuteFrame = 0xFF0000;
+    s.m_crMinuteFill = 0xC0C0C0;
+    s.m_crHourFrame = 0xFF0000;
+    s.m_crHourFill = 0x808080;
+    s.m_crDateFrame = 0x008000;
+    s.m_crDateFill = 0xFFFFFF;
+    s.m_strFontFace = QStringLiteral("Impact");
+    s.m_bFontItalic = 1;
+    s.m_nFontWeight = 400;
+    s.m_nDialWidth = 2;
+    s.m_nSecondsWidth = 2;
+    s.m_nMinuteWidth = 2;
+    s.m_nHourWidth = 2;
+    s.m_nDateWidth = 2;
+    s.m_bShowDay = 1;
+    s.m_bShowMonth = 1;
+    s.m_bShowAmPm = 1;
+    s.m_bShowDate = 1;
+    s.m_bShowSeconds = 1;
+    s.m_bShowDial = 1;
+    s.m_bDateBox = 1;
+    return s;
 }
+
+const FaceSettings kEverything = EverythingOn();
 
 struct Figures {
     double median;
@@ -115,13 +121,11 @@ Figures Measure(int size, int frames)
 {
     QImage face(size, size, QImage::Format_RGB32);
     QImage layered(size, size, QImage::Format_ARGB32_Premultiplied);
+    platform::ImageSink sink(face);
     CClockFace clockFace(0, 0, size, size);
     const auto frame = [&] {
-        {
-            QPainter dc(&face);
-            clockFace.Draw(&dc);
-        }
-        ToLayered(face, layered, theApp.m_crClear, theApp.m_nOpacity);
+        clockFace.Draw(sink, kEverything);
+        ToLayered(face, layered, kClear, kOpacity);
     };
     return Time(frames, frame);
 }
@@ -130,11 +134,11 @@ Figures Measure(int size, int frames)
 // changed, each region handed over with its colour's pixel value.
 Figures MeasureTick(int size, int frames)
 {
-    ServerSurface surface;
-    surface.SetAttributes(theApp.m_crClear, theApp.m_nOpacity, true);
-    surface.Create(0, QSize(size, size));
+    ServerSurface surface(0);
+    surface.SetAttributes(kClear, kOpacity, true);
+    surface.SetSize(QSize(size, size), 1.0);
     CClockFace clockFace(0, 0, size, size);
-    return Time(frames, [&] { surface.Draw(clockFace, platform::Clock().Now()); });
+    return Time(frames, [&] { surface.Draw(clockFace, kEverything, platform::Clock().Now()); });
 }
 
 // As the window does it without X11: the face drawn where it changed into the
@@ -142,20 +146,12 @@ Figures MeasureTick(int size, int frames)
 Figures MeasureImageTick(int size, int frames)
 {
     LayeredSurface surface;
-    surface.SetAttributes(theApp.m_crClear, theApp.m_nOpacity, true);
+    surface.SetAttributes(kClear, kOpacity, true);
+    surface.SetSize(QSize(size, size), 1.0);
     QImage shown(size, size, QImage::Format_ARGB32_Premultiplied);
     CClockFace clockFace(0, 0, size, size);
-    return Time(frames, [&] {
-        QImage& frame = surface.Frame(QSize(size, size));
-        const bool whole = surface.Fresh();
-        QRegion changed;
-        {
-            QPainter dc(&frame);
-            changed = clockFace.DrawChanged(&dc, platform::Clock().Now(), whole);
-        }
-        surface.Commit(changed);
-        surface.PaintInto(shown, changed);
-    });
+    return Time(frames,
+                [&] { surface.PaintInto(shown, surface.Draw(clockFace, kEverything, platform::Clock().Now())); });
 }
 
 // A tick of the half-second timer within the same minute, seconds hand off.
@@ -228,7 +224,6 @@ int main(int argc, char** argv)
     }
 
     QGuiApplication app(argc, argv);
-    EverythingOn();
     // A day with long names and an afternoon hour: the widest date line.
     platform::SetClock(std::make_shared<SteppingClock>(std::time_t(1695826800)));
 

@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -20,6 +19,7 @@
 #include "clock/ClockFace.h"
 #include "clock/LayeredImage.h"
 #include "platform/Clock.h"
+#include "platform/RegionSink.h"
 
 namespace {
 
@@ -129,13 +129,14 @@ int main(int argc, char** argv)
         }
     }
 
-    theApp.SetScreenSize(kDefaultScreen);
-    theApp.m_bIniFile = 1;
+    CClockApp settings;
+    settings.SetScreenSize(kDefaultScreen);
+    settings.m_bIniFile = 1;
     // Without a file the empty device gives every key its default.
-    theApp.UseIniFileAt(opt.ini.isEmpty() ? QStringLiteral("/dev/null") : opt.ini);
-    theApp.LoadSettings();
+    settings.UseIniFileAt(opt.ini.isEmpty() ? QStringLiteral("/dev/null") : opt.ini);
+    settings.LoadSettings();
 
-    const int size = opt.size.value_or(theApp.m_nSize);
+    const int size = opt.size.value_or(settings.m_nSize);
     if (size < 1 || size > kMaxSize) {
         std::fprintf(stderr, "vitrodial-render: the stored size %d cannot be drawn; pass --size\n", size);
         return 1;
@@ -144,12 +145,9 @@ int main(int argc, char** argv)
         platform::SetClock(std::make_shared<FixedClock>(*opt.time));
 
     QImage face(size, size, QImage::Format_RGB32);
-    {
-        QPainter dc(&face);
-        CClockFace renderer(0, 0, size, size);
-        renderer.Draw(&dc);
-    }
-    const QImage image = opt.layered ? ToLayered(face, theApp.m_crClear, theApp.m_nOpacity) : face;
+    platform::ImageSink sink(face);
+    CClockFace(0, 0, size, size).Draw(sink, FaceSettings::Of(settings));
+    const QImage image = opt.layered ? ToLayered(face, settings.m_crClear, settings.m_nOpacity) : face;
 
     // Written whole or not at all: a failed write leaves no half PNG behind.
     QSaveFile out(opt.out);

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 
-#include <QBackingStore>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPaintEvent>
-#include <QPainter>
 #include <QScreen>
 #include <QWindow>
 
@@ -22,8 +20,11 @@
 #include "platform/TimeChangeWatcher.h"
 #include "platform/TimeZoneWatcher.h"
 #include "platform/X11.h"
+#include "window/DevicePixels.h"
+#include "window/LayeredSurface.h"
 #include "window/ModalSweep.h"
 #include "window/SecondTicker.h"
+#include "window/ServerSurface.h"
 #include "window/TrayIcon.h"
 
 namespace {
@@ -61,6 +62,7 @@ CClockDlg::CClockDlg(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
                           | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus)
     , m_timeLast(platform::Clock().Now())
+    , m_pSurface(std::make_unique<LayeredSurface>(this))
     , m_shape(this)
     , m_pTicker(std::make_unique<SecondTicker>())
     , m_pTray(std::make_unique<TrayIcon>(ProgramIcon()))
@@ -180,28 +182,26 @@ QRect CClockDlg::WindowGeometry(int left, int top, int size) const
 
 QSize CClockDlg::DeviceSize() const { return size() * devicePixelRatioF(); }
 
-QSize CClockDlg::FrameSize() const { return m_pServer ? m_pServer->Size() : m_surface.Size(); }
-
 void CClockDlg::UseServerSurface()
 {
     if (!platform::x11::IsAvailable())
         return;
-    auto server = std::make_unique<ServerSurface>();
-    if (!server->Create(winId(), DeviceSize()))
-        return;
-    server->SetAttributes(m_surface.Key(), m_surface.Alpha(), m_bComposited);
-    m_pServer = std::move(server);
-    // Qt paints nothing itself, and so allocates no image for the window.
-    setAttribute(Qt::WA_PaintOnScreen);
-    setAttribute(Qt::WA_NoSystemBackground);
+    auto server = std::make_unique<ServerSurface>(winId());
+    if (server->SetSize(DeviceSize(), devicePixelRatioF()))
+        UseSurface(std::move(server));
 }
 
-void CClockDlg::DropServerSurface()
+void CClockDlg::UseSurface(std::unique_ptr<ClockSurface> surface)
 {
-    m_pServer.reset();
+    m_pSurface = std::move(surface);
+    // The face's last draw is on the surface that went.
     m_pFace.reset();
-    setAttribute(Qt::WA_PaintOnScreen, false);
-    setAttribute(Qt::WA_NoSystemBackground, false);
+    m_pSurface->SetAttributes(theApp.m_crClear, theApp.m_nOpacity & 0xFF, m_bComposited);
+    // Qt paints nothing itself for a surface that draws elsewhere, and so
+    // allocates no image for the window.
+    const bool elsewhere = !m_pSurface->UsesBackingStore();
+    setAttribute(Qt::WA_PaintOnScreen, elsewhere);
+    setAttribute(Qt::WA_NoSystemBackground, elsewhere);
     update();
 }
 
@@ -212,35 +212,16 @@ QRegion CClockDlg::RenderFrame()
     const QSize client = DeviceSize();
     if (client.isEmpty())
         return {};
-    m_surface.SetDevicePixelRatio(devicePixelRatioF());
-    if (m_pServer) {
-        if (m_pServer->Size() != client) {
-            m_pFace.reset();
-            if (!m_pServer->Create(winId(), client)) {
-                DropServerSurface();
-                return RenderFrame();
-            }
-        }
-        if (!m_pFace)
-            m_pFace = std::make_unique<CClockFace>(0, 0, client.width(), client.height());
-        return m_pServer->Draw(*m_pFace, platform::Clock().Now());
-    }
-    if (m_pFace && m_surface.Size() != client) {
-        // The ratio changed (another screen): the size did not.
+    if (m_pSurface->Size() != client)
         m_pFace.reset();
+    if (!m_pSurface->SetSize(client, devicePixelRatioF())) {
+        // Refused by the window system: drawn into an image from now on.
+        UseSurface(std::make_unique<LayeredSurface>(this));
+        m_pSurface->SetSize(client, devicePixelRatioF());
     }
     if (!m_pFace)
         m_pFace = std::make_unique<CClockFace>(0, 0, client.width(), client.height());
-    QImage& frame = m_surface.Frame(client);
-    const bool whole = m_surface.Fresh();
-    QRegion changed;
-    {
-        QPainter dc(&frame);
-        changed = m_pFace->DrawChanged(&dc, platform::Clock().Now(), whole);
-    }
-    if (whole || !changed.isEmpty())
-        m_surface.Commit(changed);
-    return changed;
+    return m_pSurface->Draw(*m_pFace, FaceSettings::Of(theApp), platform::Clock().Now());
 }
 
 void CClockDlg::FitShapeToPixels()
@@ -248,7 +229,7 @@ void CClockDlg::FitShapeToPixels()
     if (m_bComposited)
         m_shape.SetVisiblePixels(std::nullopt);
     else
-        m_shape.SetVisiblePixels(m_pServer ? m_pServer->OpaqueRegion() : m_surface.OpaqueRegion());
+        m_shape.SetVisiblePixels(m_pSurface->OpaqueRegion());
 }
 
 void CClockDlg::DrawClock()
@@ -261,31 +242,18 @@ void CClockDlg::DrawClock()
     // Blended, the shape does not depend on the pixels.
     if (!m_bComposited)
         FitShapeToPixels();
-    if (m_pServer)
-        m_pServer->Show(changed);
-    else
-        repaint(m_surface.ToLogical(changed));
+    m_pSurface->Show(changed);
 }
 
 void CClockDlg::SetLayeredWindowAttributes(COLORREF crKey, int nAlpha)
 {
-    const bool changed = m_surface.SetAttributes(crKey, nAlpha, m_bComposited);
-    if (m_pServer) {
-        // Every pixel value changes: the frame is drawn again.
-        if (m_pServer->SetAttributes(crKey, nAlpha, m_bComposited)) {
-            const QRegion drawn = RenderFrame();
-            FitShapeToPixels();
-            if (m_pServer)
-                m_pServer->Show(drawn);
-        }
-        return;
-    }
-    if (!changed)
+    // Before the first frame there is nothing to show anew.
+    if (!m_pSurface->SetAttributes(crKey, nAlpha, m_bComposited) || m_pSurface->Size().isEmpty())
         return;
     // Every visible pixel changes with the key or the alpha.
+    RenderFrame();
     FitShapeToPixels();
-    if (isVisible())
-        repaint();
+    m_pSurface->Show(QRect(QPoint(), m_pSurface->Size()));
 }
 
 void CClockDlg::ApplyLayering() { SetLayeredWindowAttributes(theApp.m_crClear, theApp.m_nOpacity & 0xFF); }
@@ -295,7 +263,7 @@ void CClockDlg::OnCompositorChanged(bool running)
     if (running == m_bComposited)
         return;
     m_bComposited = running;
-    SetLayeredWindowAttributes(m_surface.Key(), m_surface.Alpha());
+    ApplyLayering();
 }
 
 bool CClockDlg::MoveClock(int x, int y)
@@ -432,50 +400,37 @@ bool CClockDlg::DestroyWindow()
     m_pCompositorWatch.reset();
     m_pAbove.reset();
     hide();
-    m_pServer.reset();
+    // The X server's pixmap goes with the window.
+    UseSurface(std::make_unique<LayeredSurface>(this));
     if (theApp.m_pMainWnd == this)
         theApp.m_pMainWnd = nullptr;
     destroy();
     return true;
 }
 
-QPaintEngine* CClockDlg::paintEngine() const { return m_pServer ? nullptr : QWidget::paintEngine(); }
+QPaintEngine* CClockDlg::paintEngine() const
+{
+    return m_pSurface->UsesBackingStore() ? QWidget::paintEngine() : nullptr;
+}
 
 void CClockDlg::paintEvent(QPaintEvent* event)
 {
     // Paints show the last frame; a frame of another size is drawn afresh.
-    const bool redraw = FrameSize() != DeviceSize();
+    const bool redraw = m_pSurface->Size() != DeviceSize();
     if (redraw) {
         RenderFrame();
         FitShapeToPixels();
     }
-    if (m_pServer) {
-        m_pServer->Show(redraw ? QRegion(QRect(QPoint(), DeviceSize())) : m_surface.ToDevice(event->region()));
-        return;
-    }
-    // Converted straight into the image the window system shows, when it
-    // is one the conversion can write; through a painter otherwise.
-    QBackingStore* store = backingStore();
-    QPaintDevice* device = store ? store->paintDevice() : nullptr;
-    if (device && device->devType() == QInternal::Image) {
-        auto* shown = static_cast<QImage*>(device);
-        if (shown->format() == QImage::Format_ARGB32_Premultiplied && shown->width() >= m_surface.Size().width()
-            && shown->height() >= m_surface.Size().height()) {
-            m_surface.PaintInto(*shown, m_surface.ToDevice(event->region()));
-            return;
-        }
-    }
-    QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    m_surface.Paint(painter, event->region());
+    m_pSurface->Expose(redraw ? QRegion(QRect(QPoint(), DeviceSize()))
+                              : pixels::ToDevice(event->region(), m_pSurface->DevicePixelRatio()));
 }
 
 void CClockDlg::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     OnSize();
-    // Drawn on the server, the frame is not kept by Qt: a new size is drawn here.
-    if (m_pServer && isVisible() && m_pServer->Size() != DeviceSize())
+    // Qt keeps no image of a window drawn elsewhere: a new size is drawn here.
+    if (!m_pSurface->UsesBackingStore() && isVisible() && m_pSurface->Size() != DeviceSize())
         DrawClock();
 }
 

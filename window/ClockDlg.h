@@ -11,11 +11,10 @@
 
 #include "app/ClockWindow.h"
 #include "platform/WinTypes.h"
-#include "window/LayeredSurface.h"
-#include "window/ServerSurface.h"
 #include "window/WindowShape.h"
 
 class CClockFace;
+class ClockSurface;
 class CConfigDlg;
 class ModalSweep;
 class QEventLoop;
@@ -48,9 +47,10 @@ public:
     // current time and shows it at once.
     void DrawClock();
 
-    // Colour key m_crClear and alpha = low 8 bits of m_nOpacity, applied to the
-    // window; the pages call it after changing either.
+    // Colour key and alpha (low 8 bits) applied to the window; the pages call
+    // it as they change m_crClear or m_nOpacity.
     void SetLayeredWindowAttributes(COLORREF crKey, int nAlpha);
+    // The layering of the settings (m_crClear, m_nOpacity) and the compositor.
     void ApplyLayering();
 
     // Window placement for the pages: move, resize (false on failure) and the
@@ -101,8 +101,13 @@ public:
     // The window region (empty: none) and what the window system shows.
     const QRegion& WindowRgn() const { return m_shape.WindowRgn(); }
     int WindowRgnSets() const { return m_shape.WindowRgnSets(); }
-    const LayeredSurface& Surface() const { return m_surface; }
     bool TrayIconShown() const;
+
+    // What the window draws on and shows from: the X server's where it can
+    // have a pixmap, else an image. A new one takes the layering of the
+    // settings; the window falls back to an image when a size is refused.
+    void UseSurface(std::unique_ptr<ClockSurface> surface);
+    const ClockSurface& Surface() const { return *m_pSurface; }
 
     std::unique_ptr<CConfigDlg> m_pConfigDlg;
     unsigned m_nTimerId = 0;
@@ -110,7 +115,8 @@ public:
     std::time_t m_timeLast = 0;
 
 protected:
-    // None while the face is drawn on the X server: Qt then keeps no image of the window.
+    // None while the surface draws on the window system's side: Qt then keeps
+    // no image of the window.
     QPaintEngine* paintEngine() const override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -118,17 +124,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // Draws the whole face into the off-screen frame; returns the area that
-    // differs from the frame before.
+    // Draws the face for the current time into the surface's frame, at the
+    // window's size; returns the area that differs from the frame before.
     QRegion RenderFrame();
     // The window's size in device pixels, the size of every frame.
     QSize DeviceSize() const;
-    // The size of the frame last drawn, wherever it is kept.
-    QSize FrameSize() const;
-    // Moves the drawing to the X server when it can have a pixmap for the
-    // window, or back to the off-screen frame when a new one is refused.
+    // Moves the drawing to the X server when it can have a pixmap for the window.
     void UseServerSurface();
-    void DropServerSurface();
     // The window's geometry for a stored place and size, which themselves
     // stay as they are: bounded to what the screens and X11 can take.
     QRect WindowGeometry(int left, int top, int size) const;
@@ -141,9 +143,8 @@ private:
     bool m_bQuit = false;
     QEventLoop* m_pLoop = nullptr;
     std::unique_ptr<ModalSweep> m_pSweep;
-    LayeredSurface m_surface;
-    // On X11, where the frame is drawn instead of m_surface's image.
-    std::unique_ptr<ServerSurface> m_pServer;
+    // Never null.
+    std::unique_ptr<ClockSurface> m_pSurface;
     WindowShape m_shape;
     std::unique_ptr<SecondTicker> m_pTicker;
     std::unique_ptr<TimeChangeWatcher> m_pTimeWatch;

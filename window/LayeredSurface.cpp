@@ -1,14 +1,18 @@
 #include "window/LayeredSurface.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 #include <vector>
 
+#include <QBackingStore>
 #include <QPainter>
+#include <QWidget>
 
+#include "clock/ClockFace.h"
 #include "clock/LayeredImage.h"
 #include "platform/Region.h"
+#include "platform/RegionSink.h"
+#include "window/DevicePixels.h"
 
 namespace {
 
@@ -24,16 +28,6 @@ std::pair<int, int> InsideSpan(const QSize& size, int y, int left, int right)
     return {first, std::clamp(span.second, first, right)};
 }
 
-// The smallest rectangle of whole pixels covering rect scaled by factor.
-QRect ScaledOut(const QRect& rect, qreal factor)
-{
-    const int left = int(std::floor(rect.left() * factor));
-    const int top = int(std::floor(rect.top() * factor));
-    const int right = int(std::ceil((rect.right() + 1) * factor));
-    const int bottom = int(std::ceil((rect.bottom() + 1) * factor));
-    return QRect(left, top, right - left, bottom - top);
-}
-
 } // namespace
 
 bool LayeredSurface::SetAttributes(COLORREF crKey, int nAlpha, bool bBlend)
@@ -44,14 +38,54 @@ bool LayeredSurface::SetAttributes(COLORREF crKey, int nAlpha, bool bBlend)
     return true;
 }
 
-QImage& LayeredSurface::Frame(const QSize& size)
+bool LayeredSurface::SetSize(const QSize& devicePixels, qreal ratio)
 {
-    if (m_imgFrame.size() != size) {
-        m_imgFrame = QImage(size, QImage::Format_RGB32);
+    m_dRatio = ratio;
+    if (m_imgFrame.size() != devicePixels) {
+        m_imgFrame = QImage(devicePixels, QImage::Format_RGB32);
         m_bFresh = true;
         m_rgnOpaque = QRegion();
     }
-    return m_imgFrame;
+    return true;
+}
+
+QRegion LayeredSurface::Draw(CClockFace& face, const FaceSettings& settings, std::time_t time)
+{
+    if (m_imgFrame.isNull())
+        return {};
+    const bool whole = m_bFresh;
+    platform::ImageSink sink(m_imgFrame);
+    const QRegion changed = face.DrawChanged(sink, settings, time, whole);
+    if (whole || !changed.isEmpty())
+        Commit(changed);
+    return changed;
+}
+
+void LayeredSurface::Show(const QRegion& devicePixels)
+{
+    if (m_pWindow)
+        m_pWindow->repaint(pixels::ToLogical(devicePixels, m_dRatio));
+}
+
+void LayeredSurface::Expose(const QRegion& devicePixels)
+{
+    if (!m_pWindow)
+        return;
+    // Converted straight into the image the window system shows, when it
+    // is one the conversion can write; through a painter otherwise.
+    QBackingStore* store = m_pWindow->backingStore();
+    QPaintDevice* device = store ? store->paintDevice() : nullptr;
+    if (device && device->devType() == QInternal::Image) {
+        auto* shown = static_cast<QImage*>(device);
+        if (shown->format() == QImage::Format_ARGB32_Premultiplied && shown->width() >= m_imgFrame.width()
+            && shown->height() >= m_imgFrame.height()) {
+            PaintInto(*shown, devicePixels);
+            return;
+        }
+    }
+    QPainter painter(m_pWindow);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    Paint(painter, devicePixels);
 }
 
 void LayeredSurface::Commit(const QRegion& changed)
@@ -135,31 +169,10 @@ void LayeredSurface::PaintInto(QImage& shown, const QRegion& devicePixels) const
         Convert(rect, bits, shown.bytesPerLine());
 }
 
-QRegion LayeredSurface::ToDevice(const QRegion& logical) const
+void LayeredSurface::Paint(QPainter& painter, const QRegion& devicePixels) const
 {
-    if (m_dRatio == 1.0)
-        return logical;
-    QRegion device;
-    for (const QRect& rect : logical)
-        device += ScaledOut(rect, m_dRatio);
-    return device;
-}
-
-QRegion LayeredSurface::ToLogical(const QRegion& devicePixels) const
-{
-    if (m_dRatio == 1.0)
-        return devicePixels;
-    QRegion logical;
-    for (const QRect& rect : devicePixels)
-        logical += ScaledOut(rect, 1.0 / m_dRatio);
-    return logical;
-}
-
-void LayeredSurface::Paint(QPainter& painter, const QRegion& region) const
-{
-    const QRegion device = ToDevice(region);
     // In strips, so that a full paint needs no second window-sized image.
-    for (const QRect& rect : device.intersected(m_imgFrame.rect())) {
+    for (const QRect& rect : devicePixels.intersected(m_imgFrame.rect())) {
         for (int top = rect.top(); top <= rect.bottom(); top += kStripRows) {
             const QRect strip(rect.left(), top, rect.width(), std::min(kStripRows, rect.bottom() + 1 - top));
             QImage layered = Layered(strip);

@@ -1,54 +1,51 @@
 #pragma once
-// What the clock window shows: the face drawn off screen, turned at paint time
-// into premultiplied ARGB (the clear colour fully transparent, the rest at the
-// window's alpha, nothing outside the circle). Only the area a new frame
-// changed is converted and sent to the X server.
+// The clock window's surface where Qt shows the window from an image (off
+// X11, or where the X server refuses a pixmap): the face drawn off screen,
+// turned at paint time into premultiplied ARGB (the clear colour fully
+// transparent, the rest at the window's alpha, nothing outside the circle).
+// Only the area a new frame changed is converted and sent on.
 
 #include <QImage>
 #include <QRegion>
 #include <QSize>
 
 #include "platform/WinTypes.h"
+#include "window/ClockSurface.h"
 #include "window/Layering.h"
 
 class QPainter;
+class QWidget;
 
-class LayeredSurface {
+class LayeredSurface final : public ClockSurface {
 public:
-    // Colour key and alpha (low 8 bits used). Without blending (no compositing
-    // manager) every non-clear pixel is opaque, and the clear ones are cut out
-    // of the window's shape instead (OpaqueRegion). Returns true when what the
-    // window shows changes with them.
-    bool SetAttributes(COLORREF crKey, int nAlpha, bool bBlend);
-    COLORREF Key() const { return m_layering.crKey; }
-    int Alpha() const { return m_layering.nAlpha; }
+    // The window it shows in; none for a surface that is only drawn and converted.
+    explicit LayeredSurface(QWidget* window = nullptr) : m_pWindow(window) {}
 
-    // Device pixels per window pixel. The frame holds device pixels, so that
-    // the face is drawn at the screen's full resolution and shown 1:1.
-    void SetDevicePixelRatio(qreal ratio) { m_dRatio = ratio; }
-    // The window's area that covers an area of device pixels, and back.
-    QRegion ToLogical(const QRegion& devicePixels) const;
-    QRegion ToDevice(const QRegion& logical) const;
+    // The frame holds device pixels, so that the face is drawn at the
+    // screen's full resolution and shown 1:1. A frame of a new size is
+    // reallocated; it holds the last frame until drawn over.
+    bool SetSize(const QSize& devicePixels, qreal ratio) override;
+    QSize Size() const override { return m_imgFrame.size(); }
+    qreal DevicePixelRatio() const override { return m_dRatio; }
 
-    // The buffer (RGB32, device pixels) the next frame is drawn into,
-    // reallocated for a new size; it holds the last frame until drawn over.
-    QImage& Frame(const QSize& size);
-    // True while Frame() holds no committed frame: the next must be drawn whole.
-    bool Fresh() const { return m_bFresh; }
-    // Takes the frame drawn into Frame(), which differs from the one before
-    // only inside `changed`.
+    bool SetAttributes(COLORREF crKey, int nAlpha, bool bBlend) override;
+
+    QRegion Draw(CClockFace& face, const FaceSettings& settings, std::time_t time) override;
+    // Repaints the window over the area, which converts it there.
+    void Show(const QRegion& devicePixels) override;
+    void Expose(const QRegion& devicePixels) override;
+
+    const QRegion& OpaqueRegion() const override { return m_rgnOpaque; }
+    bool UsesBackingStore() const override { return true; }
+
+    // The frame (RGB32) itself, and taking a frame drawn into it that differs
+    // from the one before only inside `changed`.
+    QImage& Frame() { return m_imgFrame; }
     void Commit(const QRegion& changed);
 
-    const QImage& Current() const { return m_imgFrame; }
-    QSize Size() const { return m_imgFrame.size(); }
-
-    // The pixels that are not transparent, kept only without blending.
-    const QRegion& OpaqueRegion() const { return m_rgnOpaque; }
-
-    // Paints the region (in the painter's logical coordinates) of the current
-    // frame, converted, replacing what was there, each frame pixel on one
-    // device pixel.
-    void Paint(QPainter& painter, const QRegion& region) const;
+    // Paints the area (device pixels) of the current frame, converted,
+    // replacing what was there, each frame pixel on one device pixel.
+    void Paint(QPainter& painter, const QRegion& devicePixels) const;
     // Converts the area (device pixels) straight into the image the window
     // shows (ARGB32 premultiplied, device pixels, at least the frame's size).
     void PaintInto(QImage& shown, const QRegion& devicePixels) const;
@@ -61,6 +58,7 @@ private:
     // the frame's pixel (0, 0) in the target).
     void Convert(const QRect& rect, uchar* to, qsizetype stride) const;
 
+    QWidget* m_pWindow;
     Layering m_layering;
     qreal m_dRatio = 1.0;
     QImage m_imgFrame;

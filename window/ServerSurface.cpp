@@ -2,13 +2,9 @@
 
 #include <utility>
 
-#include <QPainter>
-
 #include "clock/ClockFace.h"
 #include "clock/LayeredImage.h"
 #include "platform/Region.h"
-
-ServerSurface::ServerSurface() : m_device(*this) {}
 
 std::uint32_t ServerSurface::Pixel(COLORREF color, COLORREF crKey, int nAlpha, bool bBlend,
                                    const platform::x11::PixelFormat& format)
@@ -22,13 +18,17 @@ std::uint32_t ServerSurface::Pixel(COLORREF color, COLORREF crKey, int nAlpha, b
     return format.FromArgb(argb);
 }
 
-bool ServerSurface::Create(unsigned long window, const QSize& size)
+bool ServerSurface::SetSize(const QSize& devicePixels, qreal ratio)
 {
-    m_rcDevice = QRect(QPoint(), size);
-    m_device.SetSize(size);
-    m_rgnOutside = QRegion(m_rcDevice).subtracted(platform::CreateEllipticRgn(0, 0, size.width(), size.height()));
+    m_dRatio = ratio;
+    if (devicePixels == m_rcDevice.size())
+        return m_bPixmap;
+    m_rcDevice = QRect(QPoint(), devicePixels);
+    m_rgnOutside =
+        QRegion(m_rcDevice).subtracted(platform::CreateEllipticRgn(0, 0, devicePixels.width(), devicePixels.height()));
     m_bWhole = true;
-    return m_pixmap.Create(window, size);
+    m_bPixmap = m_pixmap.Create(m_window, devicePixels);
+    return m_bPixmap;
 }
 
 bool ServerSurface::SetAttributes(COLORREF crKey, int nAlpha, bool bBlend)
@@ -39,18 +39,14 @@ bool ServerSurface::SetAttributes(COLORREF crKey, int nAlpha, bool bBlend)
     return true;
 }
 
-QRegion ServerSurface::Draw(CClockFace& face, std::time_t time)
+QRegion ServerSurface::Draw(CClockFace& face, const FaceSettings& settings, std::time_t time)
 {
     if (m_rcDevice.isEmpty())
         return {};
     const bool whole = std::exchange(m_bWhole, false);
     if (whole)
         m_rgnOpaque = QRegion();
-    QRegion changed;
-    {
-        QPainter dc(&m_device);
-        changed = face.DrawChanged(&dc, time, whole);
-    }
+    const QRegion changed = face.DrawChanged(*this, settings, time, whole);
     // Nothing shows outside the circle, even where a compositor ignores the shape.
     const QRegion outside = changed.intersected(m_rgnOutside);
     if (!outside.isEmpty()) {

@@ -1,9 +1,9 @@
 #pragma once
-// What the clock window shows, drawn on the X server: the renderer's regions
-// are filled into a server pixmap with one pixel value per colour (the clear
-// colour fully transparent, the rest at the window's alpha, nothing outside the
-// circle), and only the area a new frame changed is copied to the window. The
-// client keeps no image of the face.
+// The clock window's surface on X11, drawn on the X server: the renderer's
+// regions are filled into a server pixmap with one pixel value per colour (the
+// clear colour fully transparent, the rest at the window's alpha, nothing
+// outside the circle), and only the area a new frame changed is copied to the
+// window. The client keeps no image of the face, and Qt none of the window.
 
 #include <cstdint>
 #include <ctime>
@@ -15,13 +15,14 @@
 #include "platform/RegionSink.h"
 #include "platform/ServerPixmap.h"
 #include "platform/WinTypes.h"
+#include "window/ClockSurface.h"
 #include "window/Layering.h"
 
-class CClockFace;
-
-class ServerSurface : public platform::RegionSink {
+class ServerSurface final : public ClockSurface, private platform::RegionSink {
 public:
-    ServerSurface();
+    // The X window shown in (0 for none: drawn nowhere, the clear pixels still
+    // known).
+    explicit ServerSurface(unsigned long window) : m_window(window) {}
 
     // The pixel a colour is shown with: the key 0 (transparent), any other
     // colour premultiplied at the alpha when blended and the format has alpha,
@@ -29,31 +30,31 @@ public:
     static std::uint32_t Pixel(COLORREF color, COLORREF crKey, int nAlpha, bool bBlend,
                                const platform::x11::PixelFormat& format);
 
-    // A pixmap of this size for the window; false when the server refuses it.
-    // The surface keeps the size either way (without a pixmap it draws nowhere
-    // but still knows which pixels are clear).
-    bool Create(unsigned long window, const QSize& size);
-    QSize Size() const { return m_rcDevice.size(); }
+    // A new size asks the server for a pixmap of it: false when refused. The
+    // surface keeps the size either way.
+    bool SetSize(const QSize& devicePixels, qreal ratio) override;
+    QSize Size() const override { return m_rcDevice.size(); }
+    qreal DevicePixelRatio() const override { return m_dRatio; }
 
-    // Colour key, alpha (low 8 bits) and blending as for LayeredSurface;
-    // true when the pixel values change, and the next draw is whole.
-    bool SetAttributes(COLORREF crKey, int nAlpha, bool bBlend);
+    // Every pixel value changes with them: the next draw is whole.
+    bool SetAttributes(COLORREF crKey, int nAlpha, bool bBlend) override;
 
-    // Draws the face for the time where it can have changed (everything after
-    // a new size or attributes); returns that area, not yet shown.
-    QRegion Draw(CClockFace& face, std::time_t time);
-    // Shows that area (device pixels) of the last frame in the window.
-    void Show(const QRegion& devicePixels);
+    QRegion Draw(CClockFace& face, const FaceSettings& settings, std::time_t time) override;
+    // Both copy the area from the pixmap to the window.
+    void Show(const QRegion& devicePixels) override;
+    void Expose(const QRegion& devicePixels) override { Show(devicePixels); }
 
-    // The pixels that are not transparent, kept only without blending.
-    const QRegion& OpaqueRegion() const { return m_rgnOpaque; }
-
-    void FillRegion(const QRegion& rgn, COLORREF color) override;
+    const QRegion& OpaqueRegion() const override { return m_rgnOpaque; }
+    bool UsesBackingStore() const override { return false; }
 
 private:
+    void FillRegion(const QRegion& rgn, COLORREF color) override;
+
+    unsigned long m_window;
     platform::x11::ServerPixmap m_pixmap;
-    platform::RegionSinkDevice m_device;
+    bool m_bPixmap = false;
     QRect m_rcDevice;
+    qreal m_dRatio = 1.0;
     QRegion m_rgnOutside; // the device's pixels outside the circle
     Layering m_layering;
     bool m_bWhole = true;

@@ -7,13 +7,15 @@
 #include <cmath>
 
 #include <QDateTime>
-#include <QPainter>
+#include <QImage>
 #include <QTest>
 
 #include "app/ClockApp.h"
+#include "app/SettingsTable.h"
 #include "clock/ClockFace.h"
 #include "clock/Shapes.h"
 #include "platform/Font.h"
+#include "platform/RegionSink.h"
 
 using namespace shapes;
 
@@ -36,11 +38,11 @@ std::time_t Utc(int year, int month, int day, int hour, int minute, int second)
 }
 
 // The whole face of this size at the time.
-QImage Face(int size, std::time_t t)
+QImage Face(const FaceSettings& settings, int size, std::time_t t, QImage::Format format = QImage::Format_RGB32)
 {
-    QImage image(size, size, QImage::Format_RGB32);
-    QPainter dc(&image);
-    CClockFace(0, 0, size, size).DrawAt(&dc, t);
+    QImage image(size, size, format);
+    platform::ImageSink sink(image);
+    CClockFace(0, 0, size, size).DrawAt(sink, settings, t);
     return image;
 }
 
@@ -58,6 +60,23 @@ QPoint OnAxis(const CClockFace& face, double v, double angle)
     return QPoint(int(std::floor(x + face.m_nCenterX)), int(std::floor(y + face.m_nCenterY)));
 }
 
+// Another value the stored setting may hold, as loading would keep it.
+void ChangeAlone(CClockApp& app, const settings::Setting& setting)
+{
+    if (const auto* text = std::get_if<settings::TextMember>(&setting.member)) {
+        QString& face = app.*(*text);
+        face = face == QLatin1String("DejaVu Serif") ? QStringLiteral("DejaVu Sans") : QStringLiteral("DejaVu Serif");
+    } else if (const auto* color = std::get_if<settings::ColorMember>(&setting.member)) {
+        app.*(*color) ^= 0x808080;
+    } else {
+        int& value = app.*std::get<settings::IntMember>(setting.member);
+        if (setting.check == settings::LoadCheck::Width)
+            value = (value + 3) % (settings::kMaxWidth + 1);
+        else
+            value = value == 0 || value == 1 ? 1 - value : value * 2;
+    }
+}
+
 bool DialNear(const QImage& image, QPoint p)
 {
     for (const QPoint d : {QPoint(0, 0), QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)})
@@ -70,6 +89,9 @@ bool DialNear(const QImage& image, QPoint p)
 
 class TestClockFace : public QObject {
     Q_OBJECT
+
+    FaceSettings m_settings;
+
 private slots:
     void initTestCase()
     {
@@ -79,7 +101,7 @@ private slots:
     }
     void init()
     {
-        CClockApp& a = theApp;
+        FaceSettings& a = m_settings = FaceSettings();
         a.m_crDialBackground = kBackground, a.m_crDialFill = kDialFill, a.m_crDialFrame = kDialFrame;
         a.m_crHourFill = kHourFill, a.m_crHourFrame = kHourFrame, a.m_crSecondsFrame = kSecondsFrame;
         a.m_crDateFill = kDateFill, a.m_crDateFrame = kDateFrame, a.m_strFontFace = QStringLiteral("Impact");
@@ -138,9 +160,9 @@ private slots:
         for (const auto& [size, showDate, ticks, large] :
              {std::tuple(204, false, 0, false), std::tuple(305, true, 0, false), std::tuple(306, false, 48, false),
               std::tuple(555, true, 48, false), std::tuple(556, true, 48, true)}) {
-            theApp.m_bShowDate = showDate;
+            m_settings.m_bShowDate = showDate;
             const CClockFace face(0, 0, size, size);
-            const QImage image = Face(size, Utc(2023, 9, 6, 3, 0, 5));
+            const QImage image = Face(m_settings, size, Utc(2023, 9, 6, 3, 0, 5));
             int found = 0;
             for (int i = 0; i < 60; ++i)
                 found += i % 5 != 0 && DialNear(image, OnAxis(face, 0.012, i * 6.0));
@@ -156,6 +178,10 @@ private slots:
                 QCOMPARE(At(image, {130, 98 + i}), column[i]);
             QCOMPARE(At(image, {size / 2, size / 2}), kBackground);
         }
+        // An image of fewer bits a pixel gets the same face.
+        const std::time_t t = Utc(2023, 9, 6, 3, 0, 5);
+        QCOMPARE(Face(m_settings, 204, t, QImage::Format_RGB888).convertToFormat(QImage::Format_RGB32),
+                 Face(m_settings, 204, t));
     }
 
     // Weekday 1, month 2, AM/PM 4; italic adds a space for the last letter's lean.
@@ -165,22 +191,24 @@ private slots:
              {std::tuple(0, 15, " 06 "), std::tuple(1, 15, " Wed 06 "), std::tuple(2, 15, " Sep 06 "),
               std::tuple(7, 3, " AM Wed Sep 06 ")})
             for (int italic : {0, 1}) {
-                theApp.m_bShowDay = options & 1, theApp.m_bShowMonth = options & 2, theApp.m_bShowAmPm = options & 4;
-                theApp.m_bFontItalic = italic;
-                QCOMPARE(CClockFace::DateText(Utc(2023, 9, 6, hour, 4, 5)), expected + QString(italic, ' '));
+                m_settings.m_bShowDay = options & 1, m_settings.m_bShowMonth = options & 2,
+                m_settings.m_bShowAmPm = options & 4;
+                m_settings.m_bFontItalic = italic;
+                QCOMPARE(CClockFace::DateText(Utc(2023, 9, 6, hour, 4, 5), m_settings),
+                         expected + QString(italic, ' '));
             }
 
         // The boxed form is the box with the letters cut out, the plain form the
         // letters alone: inside the box exactly one of them paints each pixel. A
         // positive font height is the whole cell: the tallest font that fits it.
         // At nine the hands and their hubs keep left of the box.
-        theApp.m_bShowDial = theApp.m_bShowSeconds = theApp.m_bShowAmPm = theApp.m_bShowMonth = 0;
+        m_settings.m_bShowDial = m_settings.m_bShowSeconds = m_settings.m_bShowAmPm = m_settings.m_bShowMonth = 0;
         const std::time_t t = Utc(2023, 9, 6, 9, 0, 0);
         platform::LOGFONT lf;
         lf.lfHeight = CClockFace::DateFontHeight(200), lf.lfItalic = 1;
-        platform::SetFaceName(lf, theApp.m_strFontFace);
+        platform::SetFaceName(lf, m_settings.m_strFontFace);
         const QFont font = platform::CreateFontIndirect(lf);
-        const QSize extent = platform::GetTextExtent(font, CClockFace::DateText(t));
+        const QSize extent = platform::GetTextExtent(font, CClockFace::DateText(t, m_settings));
         QVERIFY(extent.height() <= lf.lfHeight && extent.height() >= lf.lfHeight - 2);
         // Leaning letters reach out of their box, never out of the bounds a
         // clipped draw goes by.
@@ -189,10 +217,10 @@ private slots:
         QVERIFY(!QRect(QPoint(9, 9), leaning).contains(ink) && platform::TextBounds(font, leaning, 9, 9).contains(ink));
         const QRect box(CClockFace(0, 0, 404, 404).DatePosition(extent), extent);
         QVERIFY(box.left() > 214);
-        theApp.m_bDateBox = 1;
-        const QImage boxed = Face(404, t);
-        theApp.m_bDateBox = 0;
-        const QImage letters = Face(404, t);
+        m_settings.m_bDateBox = 1;
+        const QImage boxed = Face(m_settings, 404, t);
+        m_settings.m_bDateBox = 0;
+        const QImage letters = Face(m_settings, 404, t);
         int fill = 0;
         for (int y = 0; y < 404; ++y)
             for (int x = 214; x < 404; ++x) {
@@ -214,7 +242,7 @@ private slots:
         for (int size : {120, 306, 604, 760})
             for (int variant : {0, 1, 2, 3, 4, 5}) {
                 init();
-                CClockApp& a = theApp;
+                FaceSettings& a = m_settings;
                 if (variant == 1)
                     a.m_bDateBox = a.m_bShowMonth = 1, a.m_nHourWidth = a.m_nMinuteWidth = a.m_nSecondsWidth = 5;
                 if (variant == 2)
@@ -229,25 +257,52 @@ private slots:
                     a.m_nSecondsWidth = a.m_nDateWidth = INT_MAX, a.m_nFontWeight = 1000000000,
                     a.m_strFontFace = QString(10000, QLatin1Char('W')), a.m_crHourFill = 0xFFFFFFFF;
                 QImage drawn(size, size, QImage::Format_RGB32);
-                QPainter dc(&drawn);
+                platform::ImageSink sink(drawn);
                 CClockFace face(0, 0, size, size);
                 std::time_t t = Utc(2023, 9, 6, 23, 59, 57);
-                face.DrawChanged(&dc, t, true);
+                face.DrawChanged(sink, a, t, true);
                 // 0 repeats the time; -1 changes a setting instead.
                 for (int step : {1, 0, 1, 1, 13, 1, 1, 14 * 60, 60, 1, -1, 3 * 3600, 1, 28, 1}) {
                     if (step < 0)
                         a.m_crDateFill = kHourFill, a.m_nHourWidth = 3;
                     t += std::max(step, 0);
-                    const QRegion area = face.DrawChanged(&dc, t, false);
-                    QVERIFY2(drawn == Face(size, t), qPrintable(QStringLiteral("%1/%2").arg(size).arg(variant)));
+                    const QRegion area = face.DrawChanged(sink, a, t, false);
+                    QVERIFY2(drawn == Face(m_settings, size, t),
+                             qPrintable(QStringLiteral("%1/%2").arg(size).arg(variant)));
                     QVERIFY(step != 0 || area.isEmpty());
                 }
                 // Faces of absurd rectangles draw without a crash.
                 for (const QRect& r : {QRect(QPoint(0, 0), QPoint(4, 4)), QRect(QPoint(50, 50), QPoint(-50, -50)),
                                        QRect(QPoint(INT_MIN, INT_MIN), QPoint(INT_MAX, INT_MAX))})
                     if (size == 120)
-                        CClockFace(r.left(), r.top(), r.right(), r.bottom()).DrawChanged(&dc, t, false);
+                        CClockFace(r.left(), r.top(), r.right(), r.bottom()).DrawChanged(sink, a, t, false);
             }
+    }
+    // Every stored setting changed alone, the time kept: the next partial
+    // draw onto the last frame is the face drawn whole, and the pixels change
+    // exactly when a setting the face is given did.
+    void everySettingRedrawsWhatItChanges()
+    {
+        const int size = 604; // every element shows, the seconds hand with a fill
+        const std::time_t t = Utc(2023, 9, 27, 16, 7, 45);
+        for (const settings::Setting& setting : settings::kSettings) {
+            CClockApp app;
+            app.SetScreenSize(QSize(1280, 1024));
+            app.UseIniFileAt(QStringLiteral("/dev/null"));
+            app.LoadSettings();
+            QImage drawn(size, size, QImage::Format_RGB32);
+            platform::ImageSink sink(drawn);
+            CClockFace face(0, 0, size, size);
+            const FaceSettings before = FaceSettings::Of(app);
+            face.DrawChanged(sink, before, t, true);
+            const QImage last = drawn;
+            ChangeAlone(app, setting);
+            const FaceSettings after = FaceSettings::Of(app);
+            face.DrawChanged(sink, after, t, false);
+            const QImage whole = Face(after, size, t);
+            QVERIFY2(drawn == whole, setting.key);
+            QVERIFY2((whole != last) == (after != before), setting.key);
+        }
     }
 };
 

@@ -7,9 +7,9 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include "app/ClockApp.h"
 #include "clock/ClockFace.h"
 #include "platform/Region.h"
+#include "window/DevicePixels.h"
 #include "window/LayeredSurface.h"
 #include "window/ServerSurface.h"
 
@@ -47,7 +47,8 @@ private slots:
             for (int way : {0, 1, 2}) {
                 LayeredSurface surface;
                 surface.SetAttributes(kClear, opacity, way != 2);
-                QImage& face = surface.Frame(QSize(61, 47));
+                surface.SetSize(QSize(61, 47), 1.0);
+                QImage& face = surface.Frame();
                 face.fill(Qt::black);
                 surface.Commit(face.rect()); // a first frame, all opaque
                 DrawFace(face);
@@ -107,30 +108,46 @@ private slots:
     // scan of the same frames finds.
     void serverClearPixelsAreTheScannedOnes()
     {
-        theApp.ResetForTests();
-        theApp.m_bShowSeconds = 1;
+        FaceSettings settings;
+        settings.m_bShowSeconds = 1;
         const std::time_t noon = 1733486400; // 2024-12-06 12:00:00 UTC
-        for (COLORREF key : {theApp.m_crDialBackground, theApp.m_crHourFill, COLORREF(kClear)})
+        for (COLORREF key : {settings.m_crDialBackground, settings.m_crHourFill, COLORREF(kClear)})
             for (int size : {61, 320}) {
                 LayeredSurface scanned;
-                ServerSurface tracked;
+                ServerSurface tracked(0);
                 scanned.SetAttributes(key, 255, false);
                 tracked.SetAttributes(key, 255, false);
-                tracked.Create(0, QSize(size, size));
+                scanned.SetSize(QSize(size, size), 1.0);
+                tracked.SetSize(QSize(size, size), 1.0);
                 CClockFace imageFace(0, 0, size, size), serverFace(0, 0, size, size);
                 for (int t : {0, 1, 2, 59, 60, 3600}) {
-                    QImage& frame = scanned.Frame(QSize(size, size));
-                    const bool whole = scanned.Fresh();
-                    QRegion changed;
-                    {
-                        QPainter dc(&frame);
-                        changed = imageFace.DrawChanged(&dc, noon + t, whole);
-                    }
-                    scanned.Commit(changed);
-                    QCOMPARE(tracked.Draw(serverFace, noon + t), changed);
+                    const QRegion changed = scanned.Draw(imageFace, settings, noon + t);
+                    QCOMPARE(tracked.Draw(serverFace, settings, noon + t), changed);
                     QVERIFY(tracked.OpaqueRegion().xored(scanned.OpaqueRegion()).isEmpty());
                 }
             }
+    }
+
+    // A changed area in device pixels is repainted as the window's pixels that
+    // cover it, and a paint asks for the device pixels that cover its own.
+    void devicePixelsCoverBothWays()
+    {
+        const struct {
+            qreal ratio;
+            QRect area;
+            QRect device;  // ToDevice(area)
+            QRect logical; // ToLogical(area)
+        } rows[] = {
+            {1.0, QRect(3, 4, 5, 6), QRect(3, 4, 5, 6), QRect(3, 4, 5, 6)},
+            {2.0, QRect(3, 0, 2, 1), QRect(6, 0, 4, 2), QRect(1, 0, 2, 1)},
+            {1.5, QRect(1, 1, 1, 1), QRect(1, 1, 2, 2), QRect(0, 0, 2, 2)},
+            {1.25, QRect(5, 9, 4, 3), QRect(6, 11, 6, 4), QRect(4, 7, 4, 3)},
+        };
+        for (const auto& row : rows) {
+            QCOMPARE(pixels::ToDevice(row.area, row.ratio), QRegion(row.device));
+            QCOMPARE(pixels::ToLogical(row.area, row.ratio), QRegion(row.logical));
+            QVERIFY(pixels::ToDevice(pixels::ToLogical(row.area, row.ratio), row.ratio).contains(row.area));
+        }
     }
 
     // A diagonal stroke, a disc and a stray pixel: covered, in one rectangle per

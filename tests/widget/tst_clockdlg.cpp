@@ -1,5 +1,5 @@
-// The clock window: when it redraws, its circle, the notification icon's
-// clicks, and the order of things at shutdown. (A quit through a modal loop
+// The clock window: when it redraws, its circle, its surface and layering,
+// the notification icon's clicks, and the order of things at shutdown. (A quit through a modal loop
 // is proved on the real program, by a start that closes the clock.)
 
 #include <QDateTime>
@@ -13,6 +13,8 @@
 #include "platform/Clock.h"
 #include "platform/Region.h"
 #include "window/ClockDlg.h"
+#include "window/ClockSurface.h"
+#include "window/LayeredSurface.h"
 #include "window/TrayIcon.h"
 
 namespace {
@@ -21,6 +23,46 @@ struct SettableClock final : platform::IClock {
     std::time_t Now() const override { return now; }
     long long NowMs() const override { return now * 1000LL; }
     std::time_t now = 0;
+};
+
+// What the window asked of a stand-in surface, kept beyond its life.
+struct SurfaceCalls {
+    std::tuple<COLORREF, int, bool> layering;
+    int draws = 0;
+};
+
+// A surface that draws nothing and, when told to, refuses every size.
+class StandInSurface final : public ClockSurface {
+public:
+    StandInSurface(SurfaceCalls& calls, bool refuse) : m_calls(calls), m_bRefuse(refuse) {}
+    bool SetSize(const QSize& size, qreal ratio) override
+    {
+        m_size = size, m_ratio = ratio;
+        return !m_bRefuse;
+    }
+    QSize Size() const override { return m_size; }
+    qreal DevicePixelRatio() const override { return m_ratio; }
+    bool SetAttributes(COLORREF crKey, int nAlpha, bool bBlend) override
+    {
+        m_calls.layering = {crKey, nAlpha, bBlend};
+        return true;
+    }
+    QRegion Draw(CClockFace&, const FaceSettings&, std::time_t) override
+    {
+        ++m_calls.draws;
+        return QRect(QPoint(), m_size);
+    }
+    void Show(const QRegion&) override {}
+    void Expose(const QRegion&) override {}
+    const QRegion& OpaqueRegion() const override { return m_opaque; }
+    bool UsesBackingStore() const override { return true; }
+
+private:
+    SurfaceCalls& m_calls;
+    bool m_bRefuse;
+    QSize m_size;
+    qreal m_ratio = 1.0;
+    QRegion m_opaque;
 };
 
 // Noon, local time; the rows count seconds from it.
@@ -143,6 +185,40 @@ private slots:
             QCOMPARE(QList<int>({theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize}), QList<int>({left, top, size}));
         }
         dlg.DestroyWindow();
+    }
+
+    // A surface that refuses the window's size gives way to an image, which
+    // draws the face.
+    void refusedSurfaceGivesWayToAnImage()
+    {
+        CClockDlg dlg;
+        dlg.resize(200, 200);
+        SurfaceCalls calls;
+        dlg.UseSurface(std::make_unique<StandInSurface>(calls, true));
+        dlg.DrawClock();
+        QCOMPARE(calls.draws, 0);
+        const auto* image = dynamic_cast<const LayeredSurface*>(&dlg.Surface());
+        QVERIFY(image && image->Size() == QSize(200, 200) && dlg.m_pFace);
+    }
+
+    // The layering is the settings': a new surface takes it from them, and so
+    // does a compositor starting or stopping, whatever a page applied before
+    // storing it. A new layering is drawn anew.
+    void layeringComesFromTheSettings()
+    {
+        theApp.m_crClear = 0x123456, theApp.m_nOpacity = 0x1C0;
+        CClockDlg dlg;
+        dlg.resize(200, 200);
+        SurfaceCalls calls;
+        dlg.UseSurface(std::make_unique<StandInSurface>(calls, false));
+        QCOMPARE(calls.layering, std::make_tuple(COLORREF(0x123456), 0xC0, true));
+        dlg.DrawClock();
+        dlg.SetLayeredWindowAttributes(0x654321, 7);
+        QCOMPARE(calls.layering, std::make_tuple(COLORREF(0x654321), 7, true));
+        QCOMPARE(calls.draws, 2);
+        theApp.m_crClear = 0xABCDEF, theApp.m_nOpacity = 9;
+        dlg.OnCompositorChanged(false);
+        QCOMPARE(calls.layering, std::make_tuple(COLORREF(0xABCDEF), 9, false));
     }
 
     // Only the up-click of either button on icon 1 opens the dialog, while

@@ -178,6 +178,17 @@ private slots:
                 QCOMPARE(At(image, {130, 98 + i}), column[i]);
             QCOMPARE(At(image, {size / 2, size / 2}), kBackground);
         }
+        // Between whole hours the hour hand has gone on by its share of the
+        // minutes and seconds: half way to four at 03:30, a quarter and a bit
+        // on from eleven at 23:15:30.
+        const CClockFace face(0, 0, 204, 204);
+        for (const auto& [hour, minute, second, angle] :
+             {std::tuple(3, 30, 0, 105.0), std::tuple(23, 15, 30, 337.75), std::tuple(9, 20, 30, 280.25)}) {
+            const QImage image = Face(m_settings, 204, Utc(2023, 9, 6, hour, minute, second));
+            QCOMPARE(At(image, OnAxis(face, 0.4, angle)), COLORREF(kHourFill));
+            QCOMPARE(At(image, OnAxis(face, 0.4, angle + 12)) == kHourFill, false);
+            QCOMPARE(At(image, OnAxis(face, 0.4, angle - 12)) == kHourFill, false);
+        }
         // An image of fewer bits a pixel gets the same face.
         const std::time_t t = Utc(2023, 9, 6, 3, 0, 5);
         QCOMPARE(Face(m_settings, 204, t, QImage::Format_RGB888).convertToFormat(QImage::Format_RGB32),

@@ -1,32 +1,15 @@
 #include "platform/ServerPixmap.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <memory>
 #include <vector>
 
-#include <QGuiApplication>
-
-#include <xcb/xcb.h>
+#include "platform/XcbConnection.h"
 
 namespace platform::x11 {
 namespace {
 
 // Well below the smallest request size a server must take, in rectangles.
 constexpr std::size_t kRectsPerRequest = 8000;
-
-xcb_connection_t* Connection()
-{
-    if (!qGuiApp)
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-template <typename T> std::unique_ptr<T, decltype(&std::free)> MakeReply(T* reply)
-{
-    return std::unique_ptr<T, decltype(&std::free)>(reply, &std::free);
-}
 
 // The visual's channel masks, found among the server's screens.
 bool FindVisual(xcb_connection_t* c, xcb_visualid_t id, PixelFormat& format)
@@ -104,8 +87,8 @@ bool ServerPixmap::Create(unsigned long window, const QSize& size)
     if (!c || !window || size.isEmpty() || size.width() > 0x7FFF || size.height() > 0x7FFF)
         return false;
     const auto w = xcb_window_t(window);
-    auto geometry = MakeReply(xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr));
-    auto attributes = MakeReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
+    auto geometry = Own(xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr));
+    auto attributes = Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
     PixelFormat format;
     if (!geometry || !attributes || !FindVisual(c, attributes->visual, format))
         return false;
@@ -113,13 +96,13 @@ bool ServerPixmap::Create(unsigned long window, const QSize& size)
 
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
     if (auto error =
-            MakeReply(xcb_request_check(c, xcb_create_pixmap_checked(c, geometry->depth, pixmap, w,
-                                                                     uint16_t(size.width()), uint16_t(size.height())))))
+            Own(xcb_request_check(c, xcb_create_pixmap_checked(c, geometry->depth, pixmap, w, uint16_t(size.width()),
+                                                               uint16_t(size.height())))))
         return false;
     const xcb_gcontext_t gc = xcb_generate_id(c);
     // Copies to the window need no notice of what they could not copy.
     const uint32_t values[] = {0, 0};
-    if (auto error = MakeReply(xcb_request_check(
+    if (auto error = Own(xcb_request_check(
             c, xcb_create_gc_checked(c, gc, pixmap, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, values)))) {
         xcb_free_pixmap(c, pixmap);
         return false;

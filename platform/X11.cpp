@@ -1,67 +1,17 @@
 #include "platform/X11.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <utility>
 #include <vector>
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 #include <xcb/shape.h>
-#include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
+#include "platform/XcbConnection.h"
+
 namespace platform::x11 {
-namespace {
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T> Reply<T> MakeReply(T* reply) { return Reply<T>(reply, &std::free); }
-
-xcb_connection_t* Connection()
-{
-    if (!qGuiApp)
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-// The screen number of the display name, as xcb_connect reads it (":0.1" is 1).
-int ScreenNumber()
-{
-    const QByteArray display = qgetenv("DISPLAY");
-    const int colon = display.lastIndexOf(':');
-    const int dot = display.indexOf('.', colon < 0 ? 0 : colon);
-    return dot < 0 ? 0 : display.mid(dot + 1).toInt();
-}
-
-xcb_screen_t* DefaultScreen(xcb_connection_t* c)
-{
-    int wanted = ScreenNumber();
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    xcb_screen_t* first = it.rem ? it.data : nullptr;
-    for (; it.rem; --wanted, xcb_screen_next(&it))
-        if (wanted == 0)
-            return it.data;
-    return first;
-}
-
-xcb_window_t Root(xcb_connection_t* c)
-{
-    xcb_screen_t* screen = DefaultScreen(c);
-    return screen ? screen->root : xcb_window_t(XCB_WINDOW_NONE);
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name)
-{
-    auto reply = MakeReply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-} // namespace
 
 bool IsAvailable() { return Connection() != nullptr; }
 
@@ -72,16 +22,15 @@ bool SelectionOwned(const QByteArray& selection)
     xcb_connection_t* c = Connection();
     if (!c)
         return false;
-    auto reply = MakeReply(
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, Atom(c, selection.constData())), nullptr));
+    auto reply =
+        Own(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, Atom(c, selection.constData())), nullptr));
     return reply && reply->owner != XCB_WINDOW_NONE;
 }
 
 void Sync()
 {
-    // Any request with a reply would do; this one costs the server nothing.
     if (xcb_connection_t* c = Connection())
-        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        RoundTrip(c);
 }
 
 void SetShape(unsigned long window, const QRegion& devicePixels)
@@ -112,10 +61,10 @@ SelectionWatch::SelectionWatch(const QByteArray& selection, QObject* parent) : Q
         return;
     m_atom = Atom(c, selection.constData());
     m_bOwned = SelectionOwned(selection);
-    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_xfixes_id);
-    if (!ext || !ext->present)
+    const xcb_query_extension_reply_t* ext = Extension(c, &xcb_xfixes_id);
+    if (!ext)
         return;
-    auto version = MakeReply(xcb_xfixes_query_version_reply(
+    auto version = Own(xcb_xfixes_query_version_reply(
         c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
     if (!version)
         return;
@@ -160,7 +109,7 @@ AboveKeeper::AboveKeeper(unsigned long window, QObject* parent) : QObject(parent
     if (!c || !window)
         return;
     // Added to whatever Qt listens to on the root, never in place of it.
-    auto attributes = MakeReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, Root(c)), nullptr));
+    auto attributes = Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, Root(c)), nullptr));
     const uint32_t mask = (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, Root(c), XCB_CW_EVENT_MASK, &mask);
     xcb_flush(c);
@@ -211,7 +160,7 @@ void AboveKeeper::Restack()
     xcb_connection_t* c = Connection();
     if (!c || !m_window)
         return;
-    auto tree = MakeReply(xcb_query_tree_reply(c, xcb_query_tree(c, Root(c)), nullptr));
+    auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, Root(c)), nullptr));
     if (!tree)
         return;
     // Children come bottom first. Windows no manager handles (menus,
@@ -220,7 +169,7 @@ void AboveKeeper::Restack()
     const int count = xcb_query_tree_children_length(tree.get());
     const int own = int(std::find(children, children + count, xcb_window_t(m_window)) - children);
     auto managed = [c](xcb_window_t w) {
-        auto a = MakeReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
+        auto a = Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
         return a && a->map_state == XCB_MAP_STATE_VIEWABLE && !a->override_redirect;
     };
     uint32_t values[2] = {XCB_WINDOW_NONE, XCB_STACK_MODE_ABOVE};

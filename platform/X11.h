@@ -3,7 +3,8 @@
 // manager running, keeping a window above the others, a window's shape,
 // notice of a selection changing hands, and waiting until the server has
 // handled what was sent. With ServerPixmap (drawing on the
-// server), the only place that talks to libxcb.
+// server) and the helper both use (XcbConnection.h), the only place that talks
+// to libxcb.
 // Everything here does nothing (or answers "no") when the program does not
 // run on X11, so callers need no platform checks of their own.
 

@@ -95,15 +95,16 @@ bool ServerPixmap::Create(unsigned long window, const QSize& size)
     format.depth = geometry->depth;
 
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
-    if (auto error =
-            Own(xcb_request_check(c, xcb_create_pixmap_checked(c, geometry->depth, pixmap, w, uint16_t(size.width()),
-                                                               uint16_t(size.height())))))
+    if (!CheckNow(
+            c,
+            xcb_create_pixmap_checked(c, geometry->depth, pixmap, w, uint16_t(size.width()), uint16_t(size.height())),
+            "CreatePixmap"))
         return false;
     const xcb_gcontext_t gc = xcb_generate_id(c);
     // Copies to the window need no notice of what they could not copy.
     const uint32_t values[] = {0, 0};
-    if (auto error = Own(xcb_request_check(
-            c, xcb_create_gc_checked(c, gc, pixmap, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, values)))) {
+    if (!CheckNow(c, xcb_create_gc_checked(c, gc, pixmap, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, values),
+                  "CreateGC")) {
         xcb_free_pixmap(c, pixmap);
         return false;
     }
@@ -125,12 +126,14 @@ void ServerPixmap::Fill(const QRegion& rgn, std::uint32_t pixel)
     if (rects.empty())
         return;
     if (pixel != m_foreground) {
-        xcb_change_gc(c, m_gc, XCB_GC_FOREGROUND, &pixel);
+        Check(c, xcb_change_gc_checked(c, m_gc, XCB_GC_FOREGROUND, &pixel), "ChangeGC");
         m_foreground = pixel;
     }
     for (std::size_t i = 0; i < rects.size(); i += kRectsPerRequest)
-        xcb_poly_fill_rectangle(c, m_pixmap, m_gc, uint32_t(std::min(kRectsPerRequest, rects.size() - i)),
-                                rects.data() + i);
+        Check(c,
+              xcb_poly_fill_rectangle_checked(c, m_pixmap, m_gc, uint32_t(std::min(kRectsPerRequest, rects.size() - i)),
+                                              rects.data() + i),
+              "PolyFillRectangle");
 }
 
 void ServerPixmap::CopyToWindow(const QRegion& rgn)
@@ -139,8 +142,10 @@ void ServerPixmap::CopyToWindow(const QRegion& rgn)
     if (!c || !m_pixmap)
         return;
     for (const xcb_rectangle_t& r : Inside(rgn, m_size))
-        xcb_copy_area(c, m_pixmap, xcb_window_t(m_window), m_gc, r.x, r.y, r.x, r.y, r.width, r.height);
-    xcb_flush(c);
+        Check(c,
+              xcb_copy_area_checked(c, m_pixmap, xcb_window_t(m_window), m_gc, r.x, r.y, r.x, r.y, r.width, r.height),
+              "CopyArea");
+    Flush(c);
 }
 
 } // namespace platform::x11

@@ -40,7 +40,8 @@ void SetShape(unsigned long window, const QRegion& devicePixels)
         return;
     const auto w = xcb_window_t(window);
     if (devicePixels.isEmpty()) {
-        xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, w, 0, 0, XCB_PIXMAP_NONE);
+        Check(c, xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, w, 0, 0, XCB_PIXMAP_NONE),
+              "ShapeMask");
     } else {
         std::vector<xcb_rectangle_t> rects;
         rects.reserve(std::size_t(devicePixels.rectCount()));
@@ -48,10 +49,12 @@ void SetShape(unsigned long window, const QRegion& devicePixels)
             rects.push_back({int16_t(r.x()), int16_t(r.y()), uint16_t(r.width()), uint16_t(r.height())});
         // QRegion keeps its rectangles in y-x bands, which lets the server
         // skip sorting them.
-        xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED, w, 0, 0,
-                             uint32_t(rects.size()), rects.data());
+        Check(c,
+              xcb_shape_rectangles_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED, w,
+                                           0, 0, uint32_t(rects.size()), rects.data()),
+              "ShapeRectangles");
     }
-    xcb_flush(c);
+    Flush(c);
 }
 
 SelectionWatch::SelectionWatch(const QByteArray& selection, QObject* parent) : QObject(parent)
@@ -69,11 +72,13 @@ SelectionWatch::SelectionWatch(const QByteArray& selection, QObject* parent) : Q
     if (!version)
         return;
     m_nFirstEvent = ext->first_event;
-    xcb_xfixes_select_selection_input(c, Root(c), m_atom,
-                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
-                                          | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
-                                          | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
-    xcb_flush(c);
+    Check(c,
+          xcb_xfixes_select_selection_input_checked(c, Root(c), m_atom,
+                                                    XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                                                        | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                                                        | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE),
+          "XFixesSelectSelectionInput");
+    Flush(c);
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
@@ -111,8 +116,8 @@ AboveKeeper::AboveKeeper(unsigned long window, QObject* parent) : QObject(parent
     // Added to whatever Qt listens to on the root, never in place of it.
     auto attributes = Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, Root(c)), nullptr));
     const uint32_t mask = (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(c, Root(c), XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(c);
+    Check(c, xcb_change_window_attributes_checked(c, Root(c), XCB_CW_EVENT_MASK, &mask), "ChangeWindowAttributes");
+    Flush(c);
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_bFiltering = true;
 }
@@ -177,7 +182,8 @@ void AboveKeeper::Restack()
         // Above every managed window.
         if (std::none_of(children + std::min(own + 1, count), children + count, managed))
             return;
-        xcb_configure_window(c, xcb_window_t(m_window), XCB_CONFIG_WINDOW_STACK_MODE, &values[1]);
+        Check(c, xcb_configure_window_checked(c, xcb_window_t(m_window), XCB_CONFIG_WINDOW_STACK_MODE, &values[1]),
+              "ConfigureWindow");
     } else {
         // Stacked as if managed: a managed window that was just mapped or
         // raised (the manager put it below the clock, not knowing it) goes
@@ -188,10 +194,12 @@ void AboveKeeper::Restack()
             return;
         values[0] = *lowest;
         values[1] = XCB_STACK_MODE_BELOW;
-        xcb_configure_window(c, xcb_window_t(m_window), XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE,
-                             values);
+        Check(c,
+              xcb_configure_window_checked(c, xcb_window_t(m_window),
+                                           XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values),
+              "ConfigureWindow");
     }
-    xcb_flush(c);
+    Flush(c);
 }
 
 } // namespace platform::x11

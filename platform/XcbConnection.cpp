@@ -1,18 +1,30 @@
 #include "platform/XcbConnection.h"
 
 #include <cstring>
+#include <deque>
 
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QHash>
+#include <QSet>
+
+#include <xcb/xcbext.h>
 
 namespace platform::x11 {
 namespace {
+
+struct PendingCheck {
+    unsigned sequence;
+    const char* request;
+};
 
 // What is kept of one connection: Qt makes one per application object.
 struct State {
     xcb_connection_t* connection = nullptr;
     QHash<QByteArray, xcb_atom_t> atoms;
+    std::deque<PendingCheck> pending; // oldest first
+    // A request with a reply went out after the last pending check.
+    bool fenced = false;
 };
 
 State g_state;
@@ -29,6 +41,33 @@ State& StateOf(xcb_connection_t* c)
         g_state.connection = c;
     }
     return g_state;
+}
+
+void Report(const char* request, const xcb_generic_error_t& error)
+{
+    // A failing request usually fails again on every frame or event.
+    static QSet<QByteArray> s_reported;
+    if (s_reported.contains(request))
+        return;
+    s_reported.insert(request);
+    qWarning("X11 request %s failed with error %d (resource 0x%x); later failures of it are not reported", request,
+             int(error.error_code), unsigned(error.resource_id));
+}
+
+void Collect(xcb_connection_t* c, State& state)
+{
+    while (!state.pending.empty()) {
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        // The server answers in order: when one is not in, nor are the later ones.
+        if (!xcb_poll_for_reply(c, state.pending.front().sequence, &reply, &error))
+            return;
+        std::free(reply);
+        const Reply<xcb_generic_error_t> owned(error);
+        if (owned)
+            Report(state.pending.front().request, *owned);
+        state.pending.pop_front();
+    }
 }
 
 } // namespace
@@ -85,10 +124,41 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name)
     return reply->atom;
 }
 
+void Check(xcb_connection_t* c, xcb_void_cookie_t cookie, const char* request)
+{
+    State& state = StateOf(c);
+    state.pending.push_back({cookie.sequence, request});
+    state.fenced = false;
+}
+
+bool CheckNow(xcb_connection_t* c, xcb_void_cookie_t cookie, const char* request)
+{
+    const Reply<xcb_generic_error_t> error(xcb_request_check(c, cookie));
+    if (error)
+        Report(request, *error);
+    // Every request before this one is answered too.
+    Collect(c, StateOf(c));
+    return !error;
+}
+
+void Flush(xcb_connection_t* c)
+{
+    State& state = StateOf(c);
+    Collect(c, state);
+    if (!state.pending.empty() && !state.fenced) {
+        // A request that succeeds sends nothing back; the reply to a later
+        // one tells that it is done. Nobody waits for that reply.
+        xcb_discard_reply(c, xcb_get_input_focus(c).sequence);
+        state.fenced = true;
+    }
+    xcb_flush(c);
+}
+
 void RoundTrip(xcb_connection_t* c)
 {
     // Any request with a reply would do; this one costs the server nothing.
     Own(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    Collect(c, StateOf(c));
 }
 
 } // namespace platform::x11

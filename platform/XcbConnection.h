@@ -1,7 +1,8 @@
 #pragma once
 // What the platform's xcb code shares (X11.cpp, ServerPixmap.cpp): Qt's
-// connection, replies that free themselves and atoms asked of the server
-// once. Not for use outside the platform library.
+// connection, replies that free themselves, atoms asked of the server once,
+// and requests whose failures are logged instead of lost among Qt's events.
+// Not for use outside the platform library.
 
 #include <cstdlib>
 #include <memory>
@@ -31,7 +32,16 @@ const xcb_query_extension_reply_t* Extension(xcb_connection_t* c, xcb_extension_
 // The atom of a name; the server is asked once per name and connection.
 xcb_atom_t Atom(xcb_connection_t* c, const char* name);
 
-// Returns once the server has handled every request sent before.
+// Takes a request sent _checked; a failure is logged once its answer is in
+// (one warning per request name, with the X error code). Never waits.
+void Check(xcb_connection_t* c, xcb_void_cookie_t cookie, const char* request);
+// The same, waiting for the answer: true when the request succeeded.
+bool CheckNow(xcb_connection_t* c, xcb_void_cookie_t cookie, const char* request);
+// Sends everything asked so far, and logs the failures of checked requests
+// that the server has answered by now.
+void Flush(xcb_connection_t* c);
+// Returns once the server has handled every request sent before, with the
+// failures among them logged.
 void RoundTrip(xcb_connection_t* c);
 
 } // namespace platform::x11

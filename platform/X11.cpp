@@ -38,6 +38,12 @@ void SetShape(unsigned long window, const QRegion& devicePixels)
     xcb_connection_t* c = Connection();
     if (!c || !window)
         return;
+    if (!Extension(c, &xcb_shape_id)) {
+        static bool s_told = false;
+        if (!std::exchange(s_told, true))
+            qWarning("The X server has no SHAPE extension: windows keep their whole rectangle");
+        return;
+    }
     const auto w = xcb_window_t(window);
     if (devicePixels.isEmpty()) {
         Check(c, xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, w, 0, 0, XCB_PIXMAP_NONE),

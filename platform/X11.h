@@ -35,6 +35,7 @@ void Sync();
 // QWidget::setMask takes logical rectangles and scales each by the device
 // pixel ratio, which turns a circle into steps of several pixels; this cuts
 // the window exactly. An empty region removes the shape (all of the window).
+// Without the SHAPE extension on the server, does nothing (and says so once).
 void SetShape(unsigned long window, const QRegion& devicePixels);
 
 // Reports each change of owner of one selection on the default screen.

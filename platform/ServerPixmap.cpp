@@ -27,10 +27,10 @@ bool FindVisual(xcb_connection_t* c, xcb_visualid_t id, PixelFormat& format)
 }
 
 // The region's rectangles that lie in [0, size), as the protocol takes them.
-const std::vector<xcb_rectangle_t>& Inside(const QRegion& rgn, const QSize& size)
+std::vector<xcb_rectangle_t> Inside(const QRegion& rgn, const QSize& size)
 {
-    thread_local std::vector<xcb_rectangle_t> rects;
-    rects.clear();
+    std::vector<xcb_rectangle_t> rects;
+    rects.reserve(std::size_t(rgn.rectCount()));
     for (const QRect& r : rgn) {
         const int left = std::max(r.left(), 0);
         const int top = std::max(r.top(), 0);
@@ -122,7 +122,7 @@ void ServerPixmap::Fill(const QRegion& rgn, std::uint32_t pixel)
     xcb_connection_t* c = Connection();
     if (!c || !m_pixmap)
         return;
-    const std::vector<xcb_rectangle_t>& rects = Inside(rgn, m_size);
+    const std::vector<xcb_rectangle_t> rects = Inside(rgn, m_size);
     if (rects.empty())
         return;
     if (pixel != m_foreground) {

@@ -112,6 +112,31 @@ bool SelectionWatch::nativeEventFilter(const QByteArray& eventType, void* messag
     return false; // Qt tracks some selections itself
 }
 
+namespace {
+
+// The root's events the keepers need. The first keeper selects those not
+// selected already, the last deselects them again.
+constexpr uint32_t kKeeperRootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+int g_nRootKeepers = 0;
+uint32_t g_nRootEventsAdded = 0;
+
+// This client's event mask on the root, as it is now; false without an answer.
+bool RootEventMask(xcb_connection_t* c, uint32_t* mask)
+{
+    auto attributes = Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, Root(c)), nullptr));
+    if (attributes)
+        *mask = attributes->your_event_mask;
+    return bool(attributes);
+}
+
+void SetRootEventMask(xcb_connection_t* c, uint32_t mask)
+{
+    Check(c, xcb_change_window_attributes_checked(c, Root(c), XCB_CW_EVENT_MASK, &mask), "ChangeWindowAttributes");
+    Flush(c);
+}
+
+} // namespace
+
 AboveKeeper::AboveKeeper(unsigned long window, QObject* parent) : QObject(parent), m_window(window)
 {
     m_check.setSingleShot(true);
@@ -120,18 +145,32 @@ AboveKeeper::AboveKeeper(unsigned long window, QObject* parent) : QObject(parent
     if (!c || !window)
         return;
     // Added to whatever Qt listens to on the root, never in place of it.
-    auto attributes = Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, Root(c)), nullptr));
-    const uint32_t mask = (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    Check(c, xcb_change_window_attributes_checked(c, Root(c), XCB_CW_EVENT_MASK, &mask), "ChangeWindowAttributes");
-    Flush(c);
+    uint32_t mask = 0;
+    if (g_nRootKeepers == 0 && RootEventMask(c, &mask)) {
+        g_nRootEventsAdded = kKeeperRootEvents & ~mask;
+        if (g_nRootEventsAdded)
+            SetRootEventMask(c, mask | g_nRootEventsAdded);
+    }
+    ++g_nRootKeepers;
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_bFiltering = true;
 }
 
 AboveKeeper::~AboveKeeper()
 {
-    if (m_bFiltering && QCoreApplication::instance())
+    if (!m_bFiltering)
+        return;
+    if (QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(this);
+    if (--g_nRootKeepers > 0)
+        return;
+    // Only what the keepers added goes: what was selected before them, or
+    // by anyone else since, stays.
+    const uint32_t added = std::exchange(g_nRootEventsAdded, 0);
+    xcb_connection_t* c = Connection();
+    uint32_t mask = 0;
+    if (added && c && RootEventMask(c, &mask))
+        SetRootEventMask(c, mask & ~added);
 }
 
 void AboveKeeper::SetEnabled(bool enabled)

@@ -62,6 +62,8 @@ private:
 // Stacks a window that no window manager handles as a managed one would be:
 // while enabled, above every managed window (raised again whenever one comes
 // over it); otherwise beneath each managed window that is mapped or raised.
+// It hears of those through the root's substructure events, selected while
+// any keeper lives; the events it selected are deselected with the last one.
 class AboveKeeper : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:

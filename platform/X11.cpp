@@ -1,6 +1,7 @@
 #include "platform/X11.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -135,6 +136,28 @@ void SetRootEventMask(xcb_connection_t* c, uint32_t mask)
     Flush(c);
 }
 
+// The first of the windows that a window manager handles (viewable, not
+// override-redirect), or none. Every window is asked about before the first
+// answer is read: one round trip, not one per window.
+xcb_window_t FirstManaged(xcb_connection_t* c, const std::vector<xcb_window_t>& windows)
+{
+    std::vector<xcb_get_window_attributes_cookie_t> asked;
+    asked.reserve(windows.size());
+    for (const xcb_window_t w : windows)
+        asked.push_back(xcb_get_window_attributes(c, w));
+    xcb_window_t found = XCB_WINDOW_NONE;
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        if (found != XCB_WINDOW_NONE) {
+            xcb_discard_reply(c, asked[i].sequence);
+            continue;
+        }
+        auto a = Own(xcb_get_window_attributes_reply(c, asked[i], nullptr));
+        if (a && a->map_state == XCB_MAP_STATE_VIEWABLE && !a->override_redirect)
+            found = windows[i];
+    }
+    return found;
+}
+
 } // namespace
 
 AboveKeeper::AboveKeeper(unsigned long window, QObject* parent) : QObject(parent), m_window(window)
@@ -216,16 +239,12 @@ void AboveKeeper::Restack()
     // Children come bottom first. Windows no manager handles (menus,
     // tooltips, another clock) are left alone.
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
-    const int count = xcb_query_tree_children_length(tree.get());
-    const int own = int(std::find(children, children + count, xcb_window_t(m_window)) - children);
-    auto managed = [c](xcb_window_t w) {
-        auto a = Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
-        return a && a->map_state == XCB_MAP_STATE_VIEWABLE && !a->override_redirect;
-    };
+    const xcb_window_t* end = children + xcb_query_tree_children_length(tree.get());
+    const xcb_window_t* own = std::find(children, end, xcb_window_t(m_window));
     uint32_t values[2] = {XCB_WINDOW_NONE, XCB_STACK_MODE_ABOVE};
     if (m_bEnabled) {
         // Above every managed window.
-        if (std::none_of(children + std::min(own + 1, count), children + count, managed))
+        if (own == end || FirstManaged(c, std::vector<xcb_window_t>(own + 1, end)) == XCB_WINDOW_NONE)
             return;
         Check(c, xcb_configure_window_checked(c, xcb_window_t(m_window), XCB_CONFIG_WINDOW_STACK_MODE, &values[1]),
               "ConfigureWindow");
@@ -233,11 +252,12 @@ void AboveKeeper::Restack()
         // Stacked as if managed: a managed window that was just mapped or
         // raised (the manager put it below the clock, not knowing it) goes
         // over the clock.
-        const auto lowest =
-            std::find_if(children, children + own, [&](xcb_window_t w) { return touched.contains(w) && managed(w); });
-        if (lowest == children + own)
+        std::vector<xcb_window_t> below;
+        std::copy_if(children, own, std::back_inserter(below), [&](xcb_window_t w) { return touched.contains(w); });
+        const xcb_window_t lowest = FirstManaged(c, below);
+        if (lowest == XCB_WINDOW_NONE)
             return;
-        values[0] = *lowest;
+        values[0] = lowest;
         values[1] = XCB_STACK_MODE_BELOW;
         Check(c,
               xcb_configure_window_checked(c, xcb_window_t(m_window),

@@ -103,8 +103,8 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    // The application connects to the desktop's display, so the desktop
-    // comes first.
+    // The application connects to the desktop's display: the desktop starts
+    // before it and stops after it (Qt keeps a broken connection open).
     e2e::VirtualDesktop desktop;
     {
         QCoreApplication starter(argc, argv);
@@ -117,9 +117,13 @@ int main(int argc, char** argv)
     for (const char* name : {"DISPLAY", "XDG_RUNTIME_DIR"})
         qputenv(name, env.value(QString::fromLatin1(name)).toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "xcb");
-    QGuiApplication app(argc, argv);
-    TestE2eX11 test;
-    const int failed = QTest::qExec(&test, argc, argv);
+    int failed = 0;
+    {
+        QGuiApplication app(argc, argv);
+        TestE2eX11 test;
+        failed = QTest::qExec(&test, argc, argv);
+    }
+    QCoreApplication stopper(argc, argv);
     desktop.Stop();
     return failed;
 }

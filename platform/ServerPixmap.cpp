@@ -1,32 +1,15 @@
 #include "platform/ServerPixmap.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <memory>
 #include <vector>
 
-#include <QGuiApplication>
-
-#include <xcb/xcb.h>
+#include "platform/XcbConnection.h"
 
 namespace platform::x11 {
 namespace {
 
 // Well below the smallest request size a server must take, in rectangles.
 constexpr std::size_t kRectsPerRequest = 8000;
-
-xcb_connection_t* Connection()
-{
-    if (!qGuiApp)
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-template <typename T> std::unique_ptr<T, decltype(&std::free)> MakeReply(T* reply)
-{
-    return std::unique_ptr<T, decltype(&std::free)>(reply, &std::free);
-}
 
 // The visual's channel masks, found among the server's screens.
 bool FindVisual(xcb_connection_t* c, xcb_visualid_t id, PixelFormat& format)
@@ -44,10 +27,10 @@ bool FindVisual(xcb_connection_t* c, xcb_visualid_t id, PixelFormat& format)
 }
 
 // The region's rectangles that lie in [0, size), as the protocol takes them.
-const std::vector<xcb_rectangle_t>& Inside(const QRegion& rgn, const QSize& size)
+std::vector<xcb_rectangle_t> Inside(const QRegion& rgn, const QSize& size)
 {
-    thread_local std::vector<xcb_rectangle_t> rects;
-    rects.clear();
+    std::vector<xcb_rectangle_t> rects;
+    rects.reserve(std::size_t(rgn.rectCount()));
     for (const QRect& r : rgn) {
         const int left = std::max(r.left(), 0);
         const int top = std::max(r.top(), 0);
@@ -104,23 +87,24 @@ bool ServerPixmap::Create(unsigned long window, const QSize& size)
     if (!c || !window || size.isEmpty() || size.width() > 0x7FFF || size.height() > 0x7FFF)
         return false;
     const auto w = xcb_window_t(window);
-    auto geometry = MakeReply(xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr));
-    auto attributes = MakeReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
+    auto geometry = Own(xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr));
+    auto attributes = Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
     PixelFormat format;
     if (!geometry || !attributes || !FindVisual(c, attributes->visual, format))
         return false;
     format.depth = geometry->depth;
 
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
-    if (auto error =
-            MakeReply(xcb_request_check(c, xcb_create_pixmap_checked(c, geometry->depth, pixmap, w,
-                                                                     uint16_t(size.width()), uint16_t(size.height())))))
+    if (!CheckNow(
+            c,
+            xcb_create_pixmap_checked(c, geometry->depth, pixmap, w, uint16_t(size.width()), uint16_t(size.height())),
+            "CreatePixmap"))
         return false;
     const xcb_gcontext_t gc = xcb_generate_id(c);
     // Copies to the window need no notice of what they could not copy.
     const uint32_t values[] = {0, 0};
-    if (auto error = MakeReply(xcb_request_check(
-            c, xcb_create_gc_checked(c, gc, pixmap, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, values)))) {
+    if (!CheckNow(c, xcb_create_gc_checked(c, gc, pixmap, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, values),
+                  "CreateGC")) {
         xcb_free_pixmap(c, pixmap);
         return false;
     }
@@ -138,16 +122,18 @@ void ServerPixmap::Fill(const QRegion& rgn, std::uint32_t pixel)
     xcb_connection_t* c = Connection();
     if (!c || !m_pixmap)
         return;
-    const std::vector<xcb_rectangle_t>& rects = Inside(rgn, m_size);
+    const std::vector<xcb_rectangle_t> rects = Inside(rgn, m_size);
     if (rects.empty())
         return;
     if (pixel != m_foreground) {
-        xcb_change_gc(c, m_gc, XCB_GC_FOREGROUND, &pixel);
+        Check(c, xcb_change_gc_checked(c, m_gc, XCB_GC_FOREGROUND, &pixel), "ChangeGC");
         m_foreground = pixel;
     }
     for (std::size_t i = 0; i < rects.size(); i += kRectsPerRequest)
-        xcb_poly_fill_rectangle(c, m_pixmap, m_gc, uint32_t(std::min(kRectsPerRequest, rects.size() - i)),
-                                rects.data() + i);
+        Check(c,
+              xcb_poly_fill_rectangle_checked(c, m_pixmap, m_gc, uint32_t(std::min(kRectsPerRequest, rects.size() - i)),
+                                              rects.data() + i),
+              "PolyFillRectangle");
 }
 
 void ServerPixmap::CopyToWindow(const QRegion& rgn)
@@ -156,8 +142,10 @@ void ServerPixmap::CopyToWindow(const QRegion& rgn)
     if (!c || !m_pixmap)
         return;
     for (const xcb_rectangle_t& r : Inside(rgn, m_size))
-        xcb_copy_area(c, m_pixmap, xcb_window_t(m_window), m_gc, r.x, r.y, r.x, r.y, r.width, r.height);
-    xcb_flush(c);
+        Check(c,
+              xcb_copy_area_checked(c, m_pixmap, xcb_window_t(m_window), m_gc, r.x, r.y, r.x, r.y, r.width, r.height),
+              "CopyArea");
+    Flush(c);
 }
 
 } // namespace platform::x11

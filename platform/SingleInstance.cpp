@@ -103,18 +103,12 @@ bool MakePrivateFolder(const QString& base, const QString& below)
 // the socket, which the system releases when its holder ends, however it ends.
 class ChannelLock {
 public:
-    ~ChannelLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-
     bool Acquire(const QString& path, int timeoutMs, QString* why)
     {
         const QByteArray file = QFile::encodeName(path);
-        m_fd = ::open(file.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        m_fd.Reset(::open(file.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
         struct stat st {};
-        if (m_fd < 0 || ::fstat(m_fd, &st) != 0) {
+        if (!m_fd.IsValid() || ::fstat(m_fd.Get(), &st) != 0) {
             *why = QStringLiteral("cannot open the lock %1: %2").arg(path, SystemError());
             return false;
         }
@@ -124,7 +118,7 @@ public:
             return false;
         }
         const QDeadlineTimer deadline(timeoutMs);
-        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        while (::flock(m_fd.Get(), LOCK_EX | LOCK_NB) != 0) {
             if (errno != EWOULDBLOCK && errno != EINTR) {
                 *why = QStringLiteral("cannot take the lock %1: %2").arg(path, SystemError());
                 return false;
@@ -140,29 +134,7 @@ public:
     }
 
 private:
-    int m_fd = -1;
-};
-
-// A socket, or a folder held open, that closes with its owner.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    void Reset(int fd)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
+    UniqueFd m_fd;
 };
 
 // The address of the socket at path. A path too long for an address (a folder
@@ -176,12 +148,11 @@ public:
         QByteArray file = QFile::encodeName(path);
         if (std::size_t(file.size()) >= sizeof m_address.sun_path) {
             const QFileInfo info(path);
-            const int folder =
-                ::open(QFile::encodeName(info.path()).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (folder < 0)
+            m_folder.Reset(
+                ::open(QFile::encodeName(info.path()).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!m_folder.IsValid())
                 return;
-            m_folder.Reset(folder);
-            file = "/proc/self/fd/" + QByteArray::number(folder) + '/' + QFile::encodeName(info.fileName());
+            file = "/proc/self/fd/" + QByteArray::number(m_folder.Get()) + '/' + QFile::encodeName(info.fileName());
             if (std::size_t(file.size()) >= sizeof m_address.sun_path)
                 return;
         }
@@ -195,25 +166,24 @@ public:
 
 private:
     sockaddr_un m_address{};
-    Fd m_folder;
+    UniqueFd m_folder;
 };
 
-// The running instance at path, connected (a socket that is not -1); none
-// when nothing answers there. A listener whose queue is full is waited for.
-int Connect(Fd& socket, const QString& path, const QDeadlineTimer& deadline)
+// A socket connected to the running instance at path; none (not valid) when
+// nothing answers there. A listener whose queue is full is waited for.
+UniqueFd Connect(const QString& path, const QDeadlineTimer& deadline)
 {
     const Address address(path);
     if (!address.IsValid())
-        return -1;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    socket.Reset(fd);
+        return {};
+    UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!socket.IsValid())
+        return {};
     for (;;) {
-        if (::connect(fd, address.Get(), address.Size()) == 0)
-            return fd;
+        if (::connect(socket.Get(), address.Get(), address.Size()) == 0)
+            return socket;
         if ((errno != EAGAIN && errno != EINTR) || deadline.hasExpired())
-            return -1;
+            return {};
         QThread::msleep(kPollMs);
     }
 }
@@ -234,14 +204,20 @@ bool WaitReadable(int fd, const QDeadlineTimer& deadline)
 // A connection of a start to this instance, closed with it, and what it sent.
 class Peer : public QSocketNotifier {
 public:
-    Peer(int fd, QObject* parent) : QSocketNotifier(qintptr(fd), QSocketNotifier::Read, parent) {}
-    ~Peer() override { ::close(int(socket())); }
+    Peer(UniqueFd fd, QObject* parent)
+        : QSocketNotifier(qintptr(fd.Get()), QSocketNotifier::Read, parent)
+        , m_fd(std::move(fd))
+    {
+    }
     void Close()
     {
         setEnabled(false);
         deleteLater();
     }
     QByteArray m_received;
+
+private:
+    UniqueFd m_fd;
 };
 
 // Makes way for the socket: whatever a dead program, or anyone with access to
@@ -316,8 +292,8 @@ SingleInstance::Result SingleInstance::Start()
 
     const QDeadlineTimer deadline(kAnswerWaitMs);
     while (!deadline.hasExpired()) {
-        Fd socket;
-        const int fd = Connect(socket, m_strPath, deadline);
+        const UniqueFd socket = Connect(m_strPath, deadline);
+        const int fd = socket.Get();
         if (fd < 0)
             break;
         if (!PeerIsSameUser(fd))
@@ -349,17 +325,16 @@ bool SingleInstance::Listen(QString* why)
         return false;
     const QByteArray path = QFile::encodeName(m_strPath);
     const Address address(m_strPath);
-    const int fd = address.IsValid() ? ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0) : -1;
+    UniqueFd socket(address.IsValid() ? ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0) : -1);
+    const int fd = socket.Get();
     struct stat st {};
     // The socket file is made for the user alone (the folder already is).
     if (fd < 0 || ::fchmod(fd, 0600) != 0 || ::bind(fd, address.Get(), address.Size()) != 0
         || ::listen(fd, SOMAXCONN) != 0 || ::lstat(path.constData(), &st) != 0) {
         *why = QStringLiteral("cannot listen at %1: %2").arg(m_strPath, SystemError());
-        if (fd >= 0)
-            ::close(fd);
         return false;
     }
-    m_fdListen = fd;
+    m_fdListen = std::move(socket);
     m_dev = st.st_dev;
     m_ino = st.st_ino;
     m_pNotifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
@@ -370,7 +345,7 @@ bool SingleInstance::Listen(QString* why)
 bool SingleInstance::IsOurSocket() const
 {
     struct stat st {};
-    return m_fdListen >= 0 && ::lstat(QFile::encodeName(m_strPath).constData(), &st) == 0 && S_ISSOCK(st.st_mode)
+    return m_fdListen.IsValid() && ::lstat(QFile::encodeName(m_strPath).constData(), &st) == 0 && S_ISSOCK(st.st_mode)
            && st.st_dev == m_dev && st.st_ino == m_ino;
 }
 
@@ -381,7 +356,7 @@ void SingleInstance::Stop()
         m_pWatch->deleteLater();
         m_pWatch = nullptr;
     }
-    if (m_fdListen < 0)
+    if (!m_fdListen.IsValid())
         return;
     // Only our own socket file is removed, before the socket closes: a start
     // that connects in between is reset and tries again.
@@ -390,8 +365,7 @@ void SingleInstance::Stop()
     m_pNotifier->setEnabled(false);
     m_pNotifier->deleteLater();
     m_pNotifier = nullptr;
-    ::close(m_fdListen);
-    m_fdListen = -1;
+    m_fdListen.Reset();
 }
 
 void SingleInstance::Watch()
@@ -402,7 +376,7 @@ void SingleInstance::Watch()
 
 void SingleInstance::CheckChannel()
 {
-    if (m_fdListen < 0 || IsOurSocket())
+    if (!m_fdListen.IsValid() || IsOurSocket())
         return;
     // The folder itself may have gone (a cleaner of the temporary folder).
     const QString path = SocketPath(m_strName);
@@ -413,8 +387,8 @@ void SingleInstance::CheckChannel()
         emit failed(path.isEmpty() ? QStringLiteral("the single-instance folder is gone") : why);
         return;
     }
-    Fd socket;
-    if (Connect(socket, path, QDeadlineTimer(kAnswerWaitMs)) >= 0) {
+    const UniqueFd socket = Connect(path, QDeadlineTimer(kAnswerWaitMs));
+    if (socket.IsValid()) {
         // A later start found the channel broken and took it: it is the clock.
         Stop();
         emit quitRequested();
@@ -431,15 +405,13 @@ void SingleInstance::CheckChannel()
 
 void SingleInstance::OnConnection()
 {
-    while (m_fdListen >= 0) {
-        const int fd = ::accept4(m_fdListen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
+    while (m_fdListen.IsValid()) {
+        UniqueFd fd(::accept4(m_fdListen.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!fd.IsValid())
             return;
-        if (!PeerIsSameUser(fd)) {
-            ::close(fd);
+        if (!PeerIsSameUser(fd.Get()))
             continue;
-        }
-        auto* peer = new Peer(fd, this);
+        auto* peer = new Peer(std::move(fd), this);
         connect(peer, &QSocketNotifier::activated, this, [this, peer] { OnRequest(peer); });
         // The request may have come with the connection.
         OnRequest(peer);
@@ -457,7 +429,7 @@ void SingleInstance::OnRequest(QSocketNotifier* notifier)
     const bool ended = got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
     const int end = peer->m_received.indexOf('\n');
     // An instance already leaving does not answer: the start tries again.
-    if (end >= 0 && m_fdListen >= 0 && peer->m_received.left(end + 1) == kQuit) {
+    if (end >= 0 && m_fdListen.IsValid() && peer->m_received.left(end + 1) == kQuit) {
         // Off the channel, and the request handled, before answering: once
         // the asking start has the answer, the next start finds no instance
         // here rather than this one closing, and no clock of this one shows.

@@ -18,6 +18,8 @@
 #include <QObject>
 #include <QString>
 
+#include "platform/UniqueFd.h"
+
 class QFileSystemWatcher;
 class QSocketNotifier;
 
@@ -86,7 +88,7 @@ private:
     QString m_strName;
     QString m_strPath;
     int m_nLockWaitMs = kLockWaitMs;
-    int m_fdListen = -1;
+    UniqueFd m_fdListen;
     dev_t m_dev = 0;
     ino_t m_ino = 0;
     QSocketNotifier* m_pNotifier = nullptr;

@@ -13,36 +13,30 @@ TimeChangeWatcher::TimeChangeWatcher(QObject* parent)
     : QObject(parent)
     , m_fd(::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC))
 {
-    if (m_fd < 0)
+    if (!m_fd.IsValid())
         return;
     if (!Arm()) {
-        ::close(m_fd);
-        m_fd = -1;
+        m_fd.Reset();
         return;
     }
-    m_pNotifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+    m_pNotifier = std::make_unique<QSocketNotifier>(m_fd.Get(), QSocketNotifier::Read);
     connect(m_pNotifier.get(), &QSocketNotifier::activated, this, &TimeChangeWatcher::OnReadable);
 }
 
-TimeChangeWatcher::~TimeChangeWatcher()
-{
-    m_pNotifier.reset();
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
+TimeChangeWatcher::~TimeChangeWatcher() = default;
 
 bool TimeChangeWatcher::Arm()
 {
     // An expiry that never comes: only the cancellation is of interest.
     itimerspec expiry{};
     expiry.it_value.tv_sec = std::numeric_limits<time_t>::max();
-    return ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &expiry, nullptr) == 0;
+    return ::timerfd_settime(m_fd.Get(), TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &expiry, nullptr) == 0;
 }
 
 void TimeChangeWatcher::OnReadable()
 {
     std::uint64_t expirations = 0;
-    const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
+    const ssize_t n = ::read(m_fd.Get(), &expirations, sizeof expirations);
     const bool changed = n < 0 && errno == ECANCELED;
     // A cancelled timer stays cancelled (and readable) until armed again.
     Arm();

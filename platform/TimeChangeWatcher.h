@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+#include "platform/UniqueFd.h"
+
 class QSocketNotifier;
 
 class TimeChangeWatcher : public QObject {
@@ -22,6 +24,7 @@ private:
     bool Arm();
     void OnReadable();
 
-    int m_fd = -1;
+    platform::UniqueFd m_fd;
+    // Declared after the timer: it lets go of the descriptor before it closes.
     std::unique_ptr<QSocketNotifier> m_pNotifier;
 };

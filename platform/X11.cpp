@@ -1,67 +1,18 @@
 #include "platform/X11.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
+#include <iterator>
 #include <utility>
 #include <vector>
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 #include <xcb/shape.h>
-#include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
+#include "platform/XcbConnection.h"
+
 namespace platform::x11 {
-namespace {
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T> Reply<T> MakeReply(T* reply) { return Reply<T>(reply, &std::free); }
-
-xcb_connection_t* Connection()
-{
-    if (!qGuiApp)
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-// The screen number of the display name, as xcb_connect reads it (":0.1" is 1).
-int ScreenNumber()
-{
-    const QByteArray display = qgetenv("DISPLAY");
-    const int colon = display.lastIndexOf(':');
-    const int dot = display.indexOf('.', colon < 0 ? 0 : colon);
-    return dot < 0 ? 0 : display.mid(dot + 1).toInt();
-}
-
-xcb_screen_t* DefaultScreen(xcb_connection_t* c)
-{
-    int wanted = ScreenNumber();
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    xcb_screen_t* first = it.rem ? it.data : nullptr;
-    for (; it.rem; --wanted, xcb_screen_next(&it))
-        if (wanted == 0)
-            return it.data;
-    return first;
-}
-
-xcb_window_t Root(xcb_connection_t* c)
-{
-    xcb_screen_t* screen = DefaultScreen(c);
-    return screen ? screen->root : xcb_window_t(XCB_WINDOW_NONE);
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name)
-{
-    auto reply = MakeReply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-} // namespace
 
 bool IsAvailable() { return Connection() != nullptr; }
 
@@ -72,16 +23,15 @@ bool SelectionOwned(const QByteArray& selection)
     xcb_connection_t* c = Connection();
     if (!c)
         return false;
-    auto reply = MakeReply(
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, Atom(c, selection.constData())), nullptr));
+    auto reply =
+        Own(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, Atom(c, selection.constData())), nullptr));
     return reply && reply->owner != XCB_WINDOW_NONE;
 }
 
 void Sync()
 {
-    // Any request with a reply would do; this one costs the server nothing.
     if (xcb_connection_t* c = Connection())
-        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        RoundTrip(c);
 }
 
 void SetShape(unsigned long window, const QRegion& devicePixels)
@@ -89,9 +39,16 @@ void SetShape(unsigned long window, const QRegion& devicePixels)
     xcb_connection_t* c = Connection();
     if (!c || !window)
         return;
+    if (!Extension(c, &xcb_shape_id)) {
+        static bool s_told = false;
+        if (!std::exchange(s_told, true))
+            qWarning("The X server has no SHAPE extension: windows keep their whole rectangle");
+        return;
+    }
     const auto w = xcb_window_t(window);
     if (devicePixels.isEmpty()) {
-        xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, w, 0, 0, XCB_PIXMAP_NONE);
+        Check(c, xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, w, 0, 0, XCB_PIXMAP_NONE),
+              "ShapeMask");
     } else {
         std::vector<xcb_rectangle_t> rects;
         rects.reserve(std::size_t(devicePixels.rectCount()));
@@ -99,10 +56,12 @@ void SetShape(unsigned long window, const QRegion& devicePixels)
             rects.push_back({int16_t(r.x()), int16_t(r.y()), uint16_t(r.width()), uint16_t(r.height())});
         // QRegion keeps its rectangles in y-x bands, which lets the server
         // skip sorting them.
-        xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED, w, 0, 0,
-                             uint32_t(rects.size()), rects.data());
+        Check(c,
+              xcb_shape_rectangles_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED, w,
+                                           0, 0, uint32_t(rects.size()), rects.data()),
+              "ShapeRectangles");
     }
-    xcb_flush(c);
+    Flush(c);
 }
 
 SelectionWatch::SelectionWatch(const QByteArray& selection, QObject* parent) : QObject(parent)
@@ -112,19 +71,21 @@ SelectionWatch::SelectionWatch(const QByteArray& selection, QObject* parent) : Q
         return;
     m_atom = Atom(c, selection.constData());
     m_bOwned = SelectionOwned(selection);
-    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_xfixes_id);
-    if (!ext || !ext->present)
+    const xcb_query_extension_reply_t* ext = Extension(c, &xcb_xfixes_id);
+    if (!ext)
         return;
-    auto version = MakeReply(xcb_xfixes_query_version_reply(
+    auto version = Own(xcb_xfixes_query_version_reply(
         c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
     if (!version)
         return;
     m_nFirstEvent = ext->first_event;
-    xcb_xfixes_select_selection_input(c, Root(c), m_atom,
-                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
-                                          | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
-                                          | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
-    xcb_flush(c);
+    Check(c,
+          xcb_xfixes_select_selection_input_checked(c, Root(c), m_atom,
+                                                    XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                                                        | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                                                        | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE),
+          "XFixesSelectSelectionInput");
+    Flush(c);
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
@@ -152,6 +113,53 @@ bool SelectionWatch::nativeEventFilter(const QByteArray& eventType, void* messag
     return false; // Qt tracks some selections itself
 }
 
+namespace {
+
+// The root's events the keepers need. The first keeper selects those not
+// selected already, the last deselects them again.
+constexpr uint32_t kKeeperRootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+int g_nRootKeepers = 0;
+uint32_t g_nRootEventsAdded = 0;
+
+// This client's event mask on the root, as it is now; false without an answer.
+bool RootEventMask(xcb_connection_t* c, uint32_t* mask)
+{
+    auto attributes = Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, Root(c)), nullptr));
+    if (attributes)
+        *mask = attributes->your_event_mask;
+    return bool(attributes);
+}
+
+void SetRootEventMask(xcb_connection_t* c, uint32_t mask)
+{
+    Check(c, xcb_change_window_attributes_checked(c, Root(c), XCB_CW_EVENT_MASK, &mask), "ChangeWindowAttributes");
+    Flush(c);
+}
+
+// The first of the windows that a window manager handles (viewable, not
+// override-redirect), or none. Every window is asked about before the first
+// answer is read: one round trip, not one per window.
+xcb_window_t FirstManaged(xcb_connection_t* c, const std::vector<xcb_window_t>& windows)
+{
+    std::vector<xcb_get_window_attributes_cookie_t> asked;
+    asked.reserve(windows.size());
+    for (const xcb_window_t w : windows)
+        asked.push_back(xcb_get_window_attributes(c, w));
+    xcb_window_t found = XCB_WINDOW_NONE;
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        if (found != XCB_WINDOW_NONE) {
+            xcb_discard_reply(c, asked[i].sequence);
+            continue;
+        }
+        auto a = Own(xcb_get_window_attributes_reply(c, asked[i], nullptr));
+        if (a && a->map_state == XCB_MAP_STATE_VIEWABLE && !a->override_redirect)
+            found = windows[i];
+    }
+    return found;
+}
+
+} // namespace
+
 AboveKeeper::AboveKeeper(unsigned long window, QObject* parent) : QObject(parent), m_window(window)
 {
     m_check.setSingleShot(true);
@@ -160,18 +168,32 @@ AboveKeeper::AboveKeeper(unsigned long window, QObject* parent) : QObject(parent
     if (!c || !window)
         return;
     // Added to whatever Qt listens to on the root, never in place of it.
-    auto attributes = MakeReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, Root(c)), nullptr));
-    const uint32_t mask = (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(c, Root(c), XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(c);
+    uint32_t mask = 0;
+    if (g_nRootKeepers == 0 && RootEventMask(c, &mask)) {
+        g_nRootEventsAdded = kKeeperRootEvents & ~mask;
+        if (g_nRootEventsAdded)
+            SetRootEventMask(c, mask | g_nRootEventsAdded);
+    }
+    ++g_nRootKeepers;
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_bFiltering = true;
 }
 
 AboveKeeper::~AboveKeeper()
 {
-    if (m_bFiltering && QCoreApplication::instance())
+    if (!m_bFiltering)
+        return;
+    if (QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(this);
+    if (--g_nRootKeepers > 0)
+        return;
+    // Only what the keepers added goes: what was selected before them, or
+    // by anyone else since, stays.
+    const uint32_t added = std::exchange(g_nRootEventsAdded, 0);
+    xcb_connection_t* c = Connection();
+    uint32_t mask = 0;
+    if (added && c && RootEventMask(c, &mask))
+        SetRootEventMask(c, mask & ~added);
 }
 
 void AboveKeeper::SetEnabled(bool enabled)
@@ -211,38 +233,38 @@ void AboveKeeper::Restack()
     xcb_connection_t* c = Connection();
     if (!c || !m_window)
         return;
-    auto tree = MakeReply(xcb_query_tree_reply(c, xcb_query_tree(c, Root(c)), nullptr));
+    auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, Root(c)), nullptr));
     if (!tree)
         return;
     // Children come bottom first. Windows no manager handles (menus,
     // tooltips, another clock) are left alone.
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
-    const int count = xcb_query_tree_children_length(tree.get());
-    const int own = int(std::find(children, children + count, xcb_window_t(m_window)) - children);
-    auto managed = [c](xcb_window_t w) {
-        auto a = MakeReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
-        return a && a->map_state == XCB_MAP_STATE_VIEWABLE && !a->override_redirect;
-    };
+    const xcb_window_t* end = children + xcb_query_tree_children_length(tree.get());
+    const xcb_window_t* own = std::find(children, end, xcb_window_t(m_window));
     uint32_t values[2] = {XCB_WINDOW_NONE, XCB_STACK_MODE_ABOVE};
     if (m_bEnabled) {
         // Above every managed window.
-        if (std::none_of(children + std::min(own + 1, count), children + count, managed))
+        if (own == end || FirstManaged(c, std::vector<xcb_window_t>(own + 1, end)) == XCB_WINDOW_NONE)
             return;
-        xcb_configure_window(c, xcb_window_t(m_window), XCB_CONFIG_WINDOW_STACK_MODE, &values[1]);
+        Check(c, xcb_configure_window_checked(c, xcb_window_t(m_window), XCB_CONFIG_WINDOW_STACK_MODE, &values[1]),
+              "ConfigureWindow");
     } else {
         // Stacked as if managed: a managed window that was just mapped or
         // raised (the manager put it below the clock, not knowing it) goes
         // over the clock.
-        const auto lowest =
-            std::find_if(children, children + own, [&](xcb_window_t w) { return touched.contains(w) && managed(w); });
-        if (lowest == children + own)
+        std::vector<xcb_window_t> below;
+        std::copy_if(children, own, std::back_inserter(below), [&](xcb_window_t w) { return touched.contains(w); });
+        const xcb_window_t lowest = FirstManaged(c, below);
+        if (lowest == XCB_WINDOW_NONE)
             return;
-        values[0] = *lowest;
+        values[0] = lowest;
         values[1] = XCB_STACK_MODE_BELOW;
-        xcb_configure_window(c, xcb_window_t(m_window), XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE,
-                             values);
+        Check(c,
+              xcb_configure_window_checked(c, xcb_window_t(m_window),
+                                           XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values),
+              "ConfigureWindow");
     }
-    xcb_flush(c);
+    Flush(c);
 }
 
 } // namespace platform::x11

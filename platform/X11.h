@@ -3,7 +3,8 @@
 // manager running, keeping a window above the others, a window's shape,
 // notice of a selection changing hands, and waiting until the server has
 // handled what was sent. With ServerPixmap (drawing on the
-// server), the only place that talks to libxcb.
+// server) and the helper both use (XcbConnection.h), the only place that talks
+// to libxcb.
 // Everything here does nothing (or answers "no") when the program does not
 // run on X11, so callers need no platform checks of their own.
 
@@ -34,6 +35,7 @@ void Sync();
 // QWidget::setMask takes logical rectangles and scales each by the device
 // pixel ratio, which turns a circle into steps of several pixels; this cuts
 // the window exactly. An empty region removes the shape (all of the window).
+// Without the SHAPE extension on the server, does nothing (and says so once).
 void SetShape(unsigned long window, const QRegion& devicePixels);
 
 // Reports each change of owner of one selection on the default screen.
@@ -60,6 +62,8 @@ private:
 // Stacks a window that no window manager handles as a managed one would be:
 // while enabled, above every managed window (raised again whenever one comes
 // over it); otherwise beneath each managed window that is mapped or raised.
+// It hears of those through the root's substructure events, selected while
+// any keeper lives; the events it selected are deselected with the last one.
 class AboveKeeper : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:

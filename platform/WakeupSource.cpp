@@ -11,17 +11,17 @@
 #include <QTimer>
 
 #include "platform/Clock.h"
+#include "platform/UniqueFd.h"
 
 namespace platform {
 namespace {
 
 class WallClockTimer : public WakeupSource {
 public:
-    explicit WallClockTimer(int fd) : m_fd(fd), m_notifier(fd, QSocketNotifier::Read)
+    explicit WallClockTimer(UniqueFd fd) : m_fd(std::move(fd)), m_notifier(m_fd.Get(), QSocketNotifier::Read)
     {
         QObject::connect(&m_notifier, &QSocketNotifier::activated, [this] { OnReadable(); });
     }
-    ~WallClockTimer() override { ::close(m_fd); }
 
     void WakeAt(long long wallMs, std::function<void()> wake) override
     {
@@ -30,13 +30,13 @@ public:
         // A zero value would disarm: the epoch itself stands for "now".
         deadline.it_value.tv_sec = time_t(std::max(wallMs, 1LL) / 1000);
         deadline.it_value.tv_nsec = long(std::max(wallMs, 1LL) % 1000 * 1000000);
-        ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &deadline, nullptr);
+        ::timerfd_settime(m_fd.Get(), TFD_TIMER_ABSTIME, &deadline, nullptr);
     }
 
     void Cancel() override
     {
         const itimerspec none{};
-        ::timerfd_settime(m_fd, 0, &none, nullptr);
+        ::timerfd_settime(m_fd.Get(), 0, &none, nullptr);
         m_wake = nullptr;
     }
 
@@ -44,13 +44,13 @@ private:
     void OnReadable()
     {
         std::uint64_t expirations = 0;
-        if (::read(m_fd, &expirations, sizeof expirations) != sizeof expirations)
+        if (::read(m_fd.Get(), &expirations, sizeof expirations) != sizeof expirations)
             return;
         if (auto wake = std::exchange(m_wake, nullptr))
             wake();
     }
 
-    int m_fd;
+    UniqueFd m_fd;
     QSocketNotifier m_notifier;
     std::function<void()> m_wake;
 };
@@ -87,10 +87,10 @@ private:
 
 std::unique_ptr<WakeupSource> CreateWakeupSource()
 {
-    const int fd = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC));
+    if (!fd.IsValid())
         return std::make_unique<QtTimer>();
-    return std::make_unique<WallClockTimer>(fd);
+    return std::make_unique<WallClockTimer>(std::move(fd));
 }
 
 } // namespace platform

@@ -20,15 +20,13 @@ Placement Place(const std::vector<OutputGeometry>& outputs, const QPoint& topLef
     return {0, QPoint(x, y), outputs.front().scale};
 }
 
-Change ChangeFor(const SurfaceState& live, const SurfaceState& wanted, bool layerInPlace)
+Change ChangeFor(const SurfaceState& live, const SurfaceState& wanted)
 {
     if (live == wanted)
         return Change::None;
-    if (live.output != wanted.output || (live.layer != wanted.layer && !layerInPlace))
+    if (live.output != wanted.output || live.layer != wanted.layer)
         return Change::Recreate;
     return Change::Update;
 }
-
-bool LayerChangesInPlace(std::uint32_t shellVersion, bool kdeCompositor) { return shellVersion >= 2 && !kdeCompositor; }
 
 } // namespace platform::wayland

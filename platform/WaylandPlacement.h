@@ -64,17 +64,12 @@ struct SurfaceState {
 enum class Change {
     None,     // it is already so
     Update,   // requests on the live surface and a commit
-    Recreate, // a new surface: the output is fixed at creation, and so is the
-              // layer where the compositor cannot move a surface between layers
+    Recreate, // a new surface: the output is fixed when a surface is made,
+              // and so, in effect, is the layer: set_layer (version 2 on)
+              // is accepted but ignored by some compositors (KWin 5.27), and
+              // no global tells them apart
 };
 
-// layerInPlace: the compositor moves a live surface to another layer (the
-// shell has set_layer, from version 2, and does not ignore it).
-Change ChangeFor(const SurfaceState& live, const SurfaceState& wanted, bool layerInPlace);
-
-// Whether a compositor's layer shell moves live surfaces between layers: it
-// needs version 2, and the compositors that offer org_kde_ interfaces (KWin)
-// accept the request but leave the surface where it was.
-bool LayerChangesInPlace(std::uint32_t shellVersion, bool kdeCompositor);
+Change ChangeFor(const SurfaceState& live, const SurfaceState& wanted);
 
 } // namespace platform::wayland

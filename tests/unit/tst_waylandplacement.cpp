@@ -62,57 +62,43 @@ private slots:
         QCOMPARE(p.scale, scale);
     }
 
-    // A change of top-most moves the surface between the bottom and the top
-    // layer: in place where the compositor does that, else on a new surface.
-    void topMostChange_data()
+    // Top-most goes over the normal windows, not over full-screen ones
+    // (overlay), as with a top-most X11 window; anything else goes under them.
+    void layerForTopMost()
     {
-        QTest::addColumn<bool>("from");
-        QTest::addColumn<bool>("to");
-        QTest::addColumn<uint>("shellVersion");
-        QTest::addColumn<bool>("kde");
-        QTest::addColumn<Change>("change");
-
-        QTest::newRow("unchanged") << true << true << 1u << false << Change::None;
-        QTest::newRow("version 1 has no set_layer") << false << true << 1u << false << Change::Recreate;
-        QTest::newRow("version 2 moves it") << false << true << 2u << false << Change::Update;
-        QTest::newRow("and back") << true << false << 4u << false << Change::Update;
-        QTest::newRow("KWin ignores set_layer") << false << true << 4u << true << Change::Recreate;
+        QCOMPARE(LayerFor(true), Layer::Top);
+        QCOMPARE(LayerFor(false), Layer::Bottom);
     }
 
-    void topMostChange()
+    void change_data()
     {
-        QFETCH(bool, from);
-        QFETCH(bool, to);
-        QFETCH(uint, shellVersion);
-        QFETCH(bool, kde);
-        QFETCH(Change, change);
-        const SurfaceState live{31, LayerFor(from), QPoint(10, 20), QSize(200, 200)};
-        SurfaceState wanted = live;
-        wanted.layer = LayerFor(to);
-        QCOMPARE(wanted.layer, to ? Layer::Top : Layer::Bottom);
-        QCOMPARE(ChangeFor(live, wanted, LayerChangesInPlace(shellVersion, kde)), change);
-    }
-
-    void otherChanges_data()
-    {
+        QTest::addColumn<SurfaceState>("live");
         QTest::addColumn<SurfaceState>("wanted");
         QTest::addColumn<Change>("change");
 
-        QTest::newRow("moved") << SurfaceState{31, Layer::Bottom, QPoint(11, 20), QSize(200, 200)} << Change::Update;
-        QTest::newRow("resized") << SurfaceState{31, Layer::Bottom, QPoint(10, 20), QSize(90, 90)} << Change::Update;
-        // The output is fixed when a surface is made, whatever else the shell can change.
-        QTest::newRow("other output") << SurfaceState{32, Layer::Bottom, QPoint(10, 20), QSize(200, 200)}
+        const SurfaceState below{31, Layer::Bottom, QPoint(10, 20), QSize(200, 200)};
+        const SurfaceState above{31, Layer::Top, QPoint(10, 20), QSize(200, 200)};
+        QTest::newRow("as it is") << below << below << Change::None;
+        QTest::newRow("moved") << below << SurfaceState{31, Layer::Bottom, QPoint(11, 20), QSize(200, 200)}
+                               << Change::Update;
+        QTest::newRow("resized") << above << SurfaceState{31, Layer::Top, QPoint(10, 20), QSize(90, 90)}
+                                 << Change::Update;
+        // A compositor may ignore set_layer: the surface is made again.
+        QTest::newRow("top-most on") << below << above << Change::Recreate;
+        QTest::newRow("top-most off") << above << below << Change::Recreate;
+        // The output is fixed when a surface is made.
+        QTest::newRow("other output") << below << SurfaceState{32, Layer::Bottom, QPoint(10, 20), QSize(200, 200)}
                                       << Change::Recreate;
-        QTest::newRow("other output and layer")
-            << SurfaceState{32, Layer::Top, QPoint(10, 20), QSize(200, 200)} << Change::Recreate;
+        QTest::newRow("moved to another output, top-most on")
+            << below << SurfaceState{32, Layer::Top, QPoint(0, 0), QSize(200, 200)} << Change::Recreate;
     }
 
-    void otherChanges()
+    void change()
     {
+        QFETCH(SurfaceState, live);
         QFETCH(SurfaceState, wanted);
         QFETCH(Change, change);
-        const SurfaceState live{31, Layer::Bottom, QPoint(10, 20), QSize(200, 200)};
-        QCOMPARE(ChangeFor(live, wanted, true), change);
+        QCOMPARE(ChangeFor(live, wanted), change);
     }
 };
 

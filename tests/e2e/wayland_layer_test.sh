@@ -21,12 +21,16 @@ CLOCK=c03030  # the demo's circle
 passed=0 failed=0
 pids=()
 state=''
+round=1
 
 cleanup() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   pids=()
+  # the clients' logs go with the screenshots, for a look after a failure
+  for log in "$work"/*.log; do [ -f "$log" ] && cp "$log" "$art/$round-$(basename "$log")"; done
+  round=$((round + 1))
   [ -z "$state" ] || "$desktop" stop "$state" || true
   state=''
 }
@@ -97,6 +101,7 @@ start_demo() { # ARGS...: commands go to it through $work/demo.in
   rm -f "$work/demo.in"
   mkfifo "$work/demo.in"
   "$bin/wayland_layer_demo" "$@" <"$work/demo.in" >"$work/demo.log" 2>&1 &
+  demo=$!
   pids+=($!)
   exec 7>"$work/demo.in"
 }
@@ -126,6 +131,7 @@ echo "move 420 320" >&8
 echo "click" >&8
 check "a click in the clock reaches the window" wait_line "$work/window.log" '^button 272 pressed 420 320$'
 exec 8>&-
+check "the pointer ends cleanly" wait "${pids[-1]}"
 
 echo "layer bottom" >&7
 check "not top-most goes under the window" shows bottom 420 320 "$WINDOW"
@@ -141,7 +147,7 @@ wait_line "$work/demo.log" '^rss [0-9]+$'
 echo "resident memory of the demo: $(sed -n 's/^rss //p' "$work/demo.log") kB"
 echo "quit" >&7
 exec 7>&-
-check "the demo ends cleanly" wait "${pids[-1]}"
+check "the demo ends cleanly" wait "$demo"
 cleanup
 
 # --- An output at scale 2: the same clock in twice the pixels.
@@ -157,6 +163,7 @@ check "scaled corner" [ "$(pixel "$file" 201 201)" = "$WINDOW" ]
 check "scaled marker drawn once, at full resolution" [ "$(white_in "$file" 200 200 240)" = 576 ]
 echo "quit" >&7
 exec 7>&-
+check "the scaled demo ends cleanly" wait "$demo"
 cleanup
 
 echo "$passed passed, $failed failed"

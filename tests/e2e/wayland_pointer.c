@@ -151,10 +151,17 @@ int main(int argc, char** argv)
         fprintf(stderr, "wayland_pointer: the compositor has no virtual pointers or no outputs\n");
         return 1;
     }
-    for (int i = 0; i < output_count; ++i)
-        zxdg_output_v1_add_listener(zxdg_output_manager_v1_get_xdg_output(outputs, output_list[i]), &xdg_listener,
-                                    (void*)(intptr_t)i);
+    struct zxdg_output_v1* xdg[16];
+    for (int i = 0; i < output_count; ++i) {
+        xdg[i] = zxdg_output_manager_v1_get_xdg_output(outputs, output_list[i]);
+        zxdg_output_v1_add_listener(xdg[i], &xdg_listener, (void*)(intptr_t)i);
+    }
     wl_display_roundtrip(display);
+    for (int i = 0; i < output_count; ++i) {
+        zxdg_output_v1_destroy(xdg[i]);
+        wl_output_destroy(output_list[i]);
+    }
+    zxdg_output_manager_v1_destroy(outputs);
     struct zwlr_virtual_pointer_v1* pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, seat);
     wl_display_roundtrip(display);
 
@@ -182,6 +189,10 @@ int main(int argc, char** argv)
     if (status)
         fprintf(stderr, "wayland_pointer: a command failed\n");
     zwlr_virtual_pointer_v1_destroy(pointer);
+    zwlr_virtual_pointer_manager_v1_destroy(manager);
+    if (seat)
+        wl_seat_destroy(seat);
+    wl_registry_destroy(registry);
     wl_display_roundtrip(display);
     wl_display_disconnect(display);
     return status;

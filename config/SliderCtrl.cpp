@@ -81,6 +81,12 @@ void CSliderCtrl::Step(int delta, int code)
     Notify(code);
 }
 
+void CSliderCtrl::Line(int direction) { Step(direction * singleStep(), direction > 0 ? TB_LINEDOWN : TB_LINEUP); }
+
+void CSliderCtrl::Page(int direction) { Step(direction * pageStep(), direction > 0 ? TB_PAGEDOWN : TB_PAGEUP); }
+
+int CSliderCtrl::UpDirection() const { return orientation() == Qt::Horizontal ? 1 : -1; }
+
 void CSliderCtrl::keyPressEvent(QKeyEvent* event)
 {
     // Ctrl and Alt combinations belong to the dialog (page switching, mnemonics).
@@ -90,18 +96,22 @@ void CSliderCtrl::keyPressEvent(QKeyEvent* event)
     }
     switch (event->key()) {
     case Qt::Key_Left:
-    case Qt::Key_Up:
-        Step(-singleStep(), TB_LINEUP);
+        Line(-1);
         break;
     case Qt::Key_Right:
+        Line(1);
+        break;
+    case Qt::Key_Up:
+        Line(UpDirection());
+        break;
     case Qt::Key_Down:
-        Step(singleStep(), TB_LINEDOWN);
+        Line(-UpDirection());
         break;
     case Qt::Key_PageUp:
-        Step(-pageStep(), TB_PAGEUP);
+        Page(UpDirection());
         break;
     case Qt::Key_PageDown:
-        Step(pageStep(), TB_PAGEDOWN);
+        Page(-UpDirection());
         break;
     case Qt::Key_Home:
         if (value() != minimum()) {
@@ -240,10 +250,10 @@ void CSliderCtrl::wheelEvent(QWheelEvent* event)
     event->accept();
     if (notches == 0)
         return;
-    // Rolling away from the user lowers the position, as Up does.
-    const int lines = notches * QApplication::wheelScrollLines() * singleStep();
+    // Rolling away from the user moves as Up does.
+    const int lines = UpDirection() * notches * QApplication::wheelScrollLines() * singleStep();
     const int before = value();
-    Step(-lines, notches > 0 ? TB_LINEUP : TB_LINEDOWN);
+    Step(lines, lines > 0 ? TB_LINEDOWN : TB_LINEUP);
     if (value() != before)
         Notify(TB_ENDTRACK);
 }

@@ -9,6 +9,7 @@
 CPropertyPage::CPropertyPage(int nTemplateId, QWidget* parent) : QWidget(parent), m_nTemplateId(nTemplateId)
 {
     Q_ASSERT(res::FindDialogTemplate(nTemplateId));
+    setAccessibleName(Caption());
 }
 
 CPropertyPage::~CPropertyPage() = default;

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QTabBar>
@@ -429,6 +430,40 @@ private slots:
         QCOMPARE(bench.Changed(), changed);
         QCOMPARE(bench.messages, QStringList(calls.size() * changed.isEmpty(), "SetWindowPos failed!"));
         QVERIFY(slider == res::geometry::IDC_WIDTH || bench.dlg->focusWidget() == page->GetDlgItem(slider));
+    }
+
+    // Every page as a screen reader walks it: every control named, sliders by
+    // the caption framing them, colour buttons by part and role with their
+    // colour as description.
+    void accessibleTree()
+    {
+        Bench bench([] { theApp.m_crHourFill = RGB(255, 0, 0); });
+        bench.Open(kGeometry);
+        QStringList unnamed, sliders;
+        QMap<QString, QString> colours;
+        const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* a) {
+            const QString name = a->text(QAccessible::Name);
+            if (name.isEmpty())
+                unnamed << a->object()->metaObject()->className();
+            if (a->role() == QAccessible::Slider)
+                sliders << name;
+            if (qobject_cast<CColorButton*>(a->object()))
+                colours[name] = a->text(QAccessible::Description);
+            for (int i = 0; i < a->childCount(); ++i)
+                walk(a->child(i));
+        };
+        for (int tab = kGeometry; tab <= kMisc; ++tab) {
+            bench.dlg->GetSheet().SetActivePage(tab);
+            walk(QAccessible::queryAccessibleInterface(bench.dlg->GetSheet().GetPage(tab)));
+        }
+        QCOMPARE(unnamed, QStringList());
+        QCOMPARE(sliders,
+                 (QStringList{"X Position", "Y Pos", "Clock Size", "Reset All Line Thicknesses!", "Opacity",
+                              "Dial Lines Thickness", "Seconds Hand Line Thickness", "Minute Hand Line Thickness",
+                              "Hour Hand Line Thickness", "Date Line Thickness"}));
+        QCOMPARE(colours.size(), 14); // none named like another
+        QVERIFY(colours.contains("Clear colour") && colours.contains("Dial background colour"));
+        QCOMPARE(colours.value("Hour hand fill colour"), "#ff0000");
     }
 
     // Stay on top and the tray icon switch only between 0 and 1; the links

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -35,6 +36,44 @@ bool IsTrackbarKey(int key)
     }
 }
 
+// What assistive tools see of a trackbar: Qt's own slider interface would set
+// the value behind the page's back, so the clock would not follow it.
+class SliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit SliderAccessible(CSliderCtrl* slider) : QAccessibleWidget(slider, QAccessible::Slider)
+    {
+        addControllingSignal(QStringLiteral("valueChanged(int)"));
+    }
+
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Value ? QString::number(Slider()->value()) : QAccessibleWidget::text(t);
+    }
+
+    QVariant currentValue() const override { return Slider()->value(); }
+    void setCurrentValue(const QVariant& value) override { Slider()->UserSetPos(value.toInt()); }
+    QVariant maximumValue() const override { return Slider()->maximum(); }
+    QVariant minimumValue() const override { return Slider()->minimum(); }
+    QVariant minimumStepSize() const override { return Slider()->singleStep(); }
+
+private:
+    CSliderCtrl* Slider() const { return static_cast<CSliderCtrl*>(widget()); }
+};
+
+QAccessibleInterface* SliderAccessibleFactory(const QString& className, QObject* object)
+{
+    auto* slider = qobject_cast<CSliderCtrl*>(object);
+    if (slider && className == QLatin1String(CSliderCtrl::staticMetaObject.className()))
+        return new SliderAccessible(slider);
+    return nullptr;
+}
+
 } // namespace
 
 CSliderCtrl::CSliderCtrl(QWidget* parent) : CSliderCtrl(Qt::Horizontal, parent) {}
@@ -47,6 +86,8 @@ CSliderCtrl::CSliderCtrl(Qt::Orientation orientation, QWidget* parent) : QSlider
     setPageStep(20);
     setTickInterval(1);
     setFocusPolicy(Qt::StrongFocus);
+    static const bool accessible = (QAccessible::installFactory(SliderAccessibleFactory), true);
+    Q_UNUSED(accessible);
 }
 
 void CSliderCtrl::setOrientation(Qt::Orientation orientation)
@@ -65,6 +106,17 @@ void CSliderCtrl::SetRange(int nMin, int nMax, BOOL bRedraw)
 void CSliderCtrl::SetTicFreq(int nFreq) { setTickInterval(std::max(1, nFreq)); }
 void CSliderCtrl::SetPageSize(int nSize) { setPageStep(nSize); }
 void CSliderCtrl::SetPos(int nPos) { setValue(nPos); }
+
+void CSliderCtrl::UserSetPos(int nPos)
+{
+    const int target = std::clamp(nPos, minimum(), maximum());
+    const int from = value();
+    if (target == from)
+        return;
+    setValue(target);
+    Notify(target > from ? TB_LINEDOWN : TB_LINEUP);
+    Notify(TB_ENDTRACK);
+}
 
 void CSliderCtrl::Notify(int code)
 {

@@ -38,6 +38,10 @@ public:
     void SetPageSize(int nSize);
     void SetPos(int nPos);
     int GetPos() const { return value(); }
+    // A position the user chose other than with keys or the mouse (through
+    // an assistive tool): moved to and reported as a key press would be, a
+    // line step's code toward it and then TB_ENDTRACK.
+    void UserSetPos(int nPos);
 
 signals:
     // One trackbar notification; nPos is the position for TB_THUMBTRACK and

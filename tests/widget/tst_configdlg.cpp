@@ -434,7 +434,8 @@ private slots:
 
     // Every page as a screen reader walks it: every control named, sliders by
     // the caption framing them, colour buttons by part and role with their
-    // colour as description.
+    // colour as description. A value set through the reader acts as a key
+    // would, on the settings, the clock and the saved file.
     void accessibleTree()
     {
         Bench bench([] { theApp.m_crHourFill = RGB(255, 0, 0); });
@@ -464,6 +465,13 @@ private slots:
         QCOMPARE(colours.size(), 14); // none named like another
         QVERIFY(colours.contains("Clear colour") && colours.contains("Dial background colour"));
         QCOMPARE(colours.value("Hour hand fill colour"), "#ff0000");
+
+        bench.Reselect(kHour);
+        auto* slider = Control<CSliderCtrl>(bench.dlg->GetSheet().GetActivePage(), {});
+        QAccessible::queryAccessibleInterface(slider)->valueInterface()->setCurrentValue(9);
+        QVERIFY(bench.Only({"Hour/Width"}) && theApp.m_nHourWidth == 9);
+        qobject_cast<QAbstractButton*>(bench.dlg->GetDlgItem(res::IDOK))->click();
+        QCOMPARE(StoredHourWidth(), 9);
     }
 
     // Stay on top and the tray icon switch only between 0 and 1; the links

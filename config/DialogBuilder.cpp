@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -368,4 +369,34 @@ QHash<int, QWidget*> CDialogBuilder::Build(QWidget* parent, const res::DialogTem
     for (auto it = groupBoxes.rbegin(); it != groupBoxes.rend(); ++it)
         (*it)->lower();
     return items;
+}
+
+void CDialogBuilder::OrderTabStopsByRows(const res::DialogTemplate& t, const QHash<int, QWidget*>& items)
+{
+    struct Stop {
+        QRect rect; // dialog units
+        QWidget* w;
+        int row = 0;
+    };
+    std::vector<Stop> stops;
+    for (std::size_t i = 0; i < t.count; ++i) {
+        QWidget* w = items.value(t.controls[i].id);
+        const res::ControlTemplate& c = t.controls[i];
+        if (w && (w->focusPolicy() & Qt::TabFocus))
+            stops.push_back({QRect(c.x, c.y, c.w, c.h), w});
+    }
+    std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) { return a.rect.y() < b.rect.y(); });
+    int row = -1, rowTop = 0;
+    for (Stop& s : stops) {
+        if (row < 0 || s.rect.y() - rowTop > kRowTolerance) {
+            ++row;
+            rowTop = s.rect.y();
+        }
+        s.row = row;
+    }
+    std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) {
+        return a.row != b.row ? a.row < b.row : a.rect.x() < b.rect.x();
+    });
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(stops[i - 1].w, stops[i].w);
 }

@@ -44,6 +44,7 @@ void CPropertyPage::Build()
         return it->make(parent);
     };
     m_items = CDialogBuilder(font()).Build(this, Template(), factory);
+    CDialogBuilder::OrderTabStopsByRows(Template(), m_items);
 
     for (auto it = m_bindings.cbegin(); it != m_bindings.cend(); ++it) {
         QWidget* w = m_items.value(it.key());

@@ -432,6 +432,23 @@ private slots:
         QVERIFY(slider == res::geometry::IDC_WIDTH || bench.dlg->focusWidget() == page->GetDlgItem(slider));
     }
 
+    // Tab walks a page row by row, left to right within a row, then leaves it.
+    void tabOrderRowByRow()
+    {
+        Bench bench;
+        bench.Open(kDate);
+        QVERIFY(QTest::qWaitForWindowActive(bench.dlg.get()));
+        bench.dlg->GetSheet().GetTabControl()->tabBar()->setFocus();
+        QStringList order;
+        for (int i = 0; i < 10; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QAccessible::queryAccessibleInterface(QApplication::focusWidget())->text(QAccessible::Name);
+        }
+        QCOMPARE(order,
+                 (QStringList{"Show Day Date", "Font Select...", "Date fill colour", "Show Day", "Show Month",
+                              "Date line colour", "Show AM/PM", "Enclose in box", "Date Line Thickness", "Dismiss"}));
+    }
+
     // Every page as a screen reader walks it: every control named, sliders by
     // the caption framing them, colour buttons by part and role with their
     // colour as description. A value set through the reader acts as a key

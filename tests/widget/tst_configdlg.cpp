@@ -3,6 +3,7 @@
 // templates, the ways out, and for every control of a page exactly its
 // settings changed, marked and shown, everything else left as it was.
 
+#include <cmath>
 #include <variant>
 
 #include <QAbstractButton>
@@ -166,6 +167,15 @@ template <class T = QWidget> T* Control(const CPropertyPage* page, const QString
         if (text.isEmpty() ? t->controls[i].kind == res::Kind::Slider : text == t->controls[i].text)
             return qobject_cast<T*>(page->GetDlgItem(t->controls[i].id));
     return nullptr;
+}
+// The contrast ratio of two colours, as WCAG defines it.
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF()) + 0.05;
+    };
+    return std::max(luminance(a), luminance(b)) / std::min(luminance(a), luminance(b));
 }
 int StoredHourWidth() { return theApp.Store().GetProfileInt(QStringLiteral("Hour"), QStringLiteral("Width"), -1); }
 
@@ -492,8 +502,10 @@ private slots:
     }
 
     // Stay on top and the tray icon switch only between 0 and 1; the links
-    // open what they show (an empty link the label's own text) and turn
-    // purple once opened.
+    // open what they show (an empty link the label's own text), from the
+    // mouse, the keyboard (as the page's first Tab stops, Enter without
+    // dismissing the dialog) or a screen reader, and change colour once
+    // opened.
     void miscPage_data()
     {
         QTest::addColumn<int>("before");
@@ -516,11 +528,19 @@ private slots:
         QStringList opened;
         const auto old = CHyperLink::SetOpener([&](const QUrl& url) { return opened << url.toString(), opens; });
         page->m_linkContact->SetURL(before ? CPageMisc::kContactURL : QString());
+        const QColor unvisited = page->m_linkVersion->palette().color(QPalette::WindowText);
         QTest::mouseClick(page->m_linkVersion, Qt::LeftButton);
-        QTest::mouseClick(page->m_linkContact, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowActive(bench.dlg.get()));
+        bench.dlg->GetSheet().GetTabControl()->tabBar()->setFocus();
+        for (const auto key : {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return, Qt::Key_Backtab, Qt::Key_Space})
+            QTest::keyClick(QApplication::focusWidget(), key);
+        QAccessible::queryAccessibleInterface(page->m_linkContact)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
         CHyperLink::SetOpener(old);
-        QCOMPARE(opened, (QStringList{CPageMisc::kWebSiteURL,
-                                      before ? CPageMisc::kContactURL : "vitrodial@tessaline.example"}));
+        const QString contact = before ? CPageMisc::kContactURL : "vitrodial@tessaline.example";
+        QCOMPARE(opened, (QStringList{CPageMisc::kWebSiteURL, contact, CPageMisc::kWebSiteURL, contact}));
+        QVERIFY(bench.dlg->isVisible());
         QCOMPARE(page->m_linkVersion->toolTip().remove('\n'), CPageMisc::kWebSiteURL);
         // Tips wrap within their width, after a joint of the link ("/", "@", ".", "-").
         for (const CHyperLink* link : {page->m_linkVersion, page->m_linkContact}) {
@@ -529,7 +549,35 @@ private slots:
                 QVERIFY(QFontMetrics(QToolTip::font()).horizontalAdvance(lines[i]) <= CHyperLink::kMaxTipWidth
                         && (i + 1 == lines.size() || QStringLiteral("/@.-").contains(lines[i].back())));
         }
-        QCOMPARE(page->m_linkVersion->palette().color(QPalette::WindowText), opens ? QColor(128, 0, 128) : Qt::blue);
+        QCOMPARE(page->m_linkVersion->palette().color(QPalette::WindowText) != unvisited, opens);
+    }
+
+    // The links read on the window, light or dark: a palette's link colour
+    // below 4.5 : 1 is made lighter or darker, its hue kept, just enough.
+    void linkContrast()
+    {
+        Bench bench;
+        auto* page = bench.Open<CPageMisc>(kMisc);
+        const auto old = CHyperLink::SetOpener([](const QUrl&) { return true; });
+        QTest::mouseClick(page->m_linkContact, Qt::LeftButton); // visited
+        CHyperLink::SetOpener(old);
+        const QColor light(0xEF, 0xEF, 0xEF), dark(0x32, 0x32, 0x32);
+        for (const auto& [window, link, kept] : {std::tuple{light, QColor(Qt::magenta), false}, // 2.7 : 1
+                                                 {dark, QColor(Qt::blue), false},               // 1.5 : 1
+                                                 {dark, QColor(0x8A, 0xB4, 0xF8), true}}) {
+            QPalette pal = bench.dlg->palette();
+            pal.setColor(QPalette::Window, window);
+            pal.setColor(QPalette::Link, link);
+            pal.setColor(QPalette::LinkVisited, link);
+            bench.dlg->setPalette(pal);
+            for (const CHyperLink* l : {page->m_linkVersion, page->m_linkContact}) {
+                const QColor shown = l->palette().color(QPalette::WindowText);
+                const double contrast = Contrast(shown, window);
+                QVERIFY2(contrast >= CHyperLink::kMinContrast
+                             && (kept ? shown == link : contrast < 4.7 && qAbs(shown.hslHue() - link.hslHue()) <= 2),
+                         qPrintable(QString("%1 at %2 : 1").arg(shown.name()).arg(contrast)));
+            }
+        }
     }
 
     // The store left records everything, the switch included; the next save

@@ -96,7 +96,7 @@ constexpr ControlTemplate kMisc[] = {
     {IDC_STATIC, Kind::GroupBox, "Advanced Options:", 0, 11, 62, 208, 69},
     {IDC_STATIC, Kind::GroupBox, "Save Setting To:", 0, 22, 74, 96, 48},
     {misc::IDC_INIFILE, Kind::RadioButton, "INI File", Group | TabStop, 31, 86, 74, 14},
-    {misc::IDC_REGISTRY, Kind::RadioButton, "Windows Registry", 0, 31, 102, 76, 13},
+    {misc::IDC_REGISTRY, Kind::RadioButton, "Per-User Settings", 0, 31, 102, 76, 13},
     {misc::IDC_TRAYICON, Kind::CheckBox,
      "Taskbar/Tray Icon (Without this On, close clock by starting another instance!)",
      MultiLine | VCenter | TabStop | StaticEdge, 131, 73, 79, 47},

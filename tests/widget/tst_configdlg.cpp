@@ -582,13 +582,14 @@ private slots:
 
     // The store left records everything, the switch included; the next save
     // fills the new one. A click on the store in force does nothing; an .ini
-    // file that cannot be made leaves the registry in force.
+    // file that cannot be made leaves the per-user store in force. The
+    // per-user choice tells where its file is.
     void storeSwitch_data()
     {
         QTest::addColumn<bool>("toIni");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("registry to .ini file") << true << "";
-        QTest::newRow(".ini file to registry") << false << "";
+        QTest::newRow("per-user to .ini file") << true << "";
+        QTest::newRow(".ini file to per-user") << false << "";
         QTest::newRow("to an .ini file that cannot be made") << true << "/no such folder";
     }
     void storeSwitch()
@@ -606,12 +607,14 @@ private slots:
             RegistryStore registry(QStringLiteral("Tessaline"), QStringLiteral("vitrodial"));
             return (ini ? static_cast<IProfileStore&>(iniFile) : registry).GetProfileInt(section, key, -1);
         };
-        auto* radio = Control<QAbstractButton>(page, toIni ? "INI File" : "Windows Registry");
+        auto* perUser = Control<QAbstractButton>(page, "Per-User Settings");
+        QCOMPARE(perUser->toolTip(), bench.dir.filePath("xdg/Tessaline/vitrodial.conf"));
+        auto* radio = toIni ? Control<QAbstractButton>(page, "INI File") : perUser;
         QTest::mouseClick(radio, Qt::LeftButton);
         QVERIFY(stored(!toIni, "Misc", "IniFile") == toIni && stored(!toIni, "Hour", "Width") == 7);
         if (!folder.isEmpty()) {
             QCOMPARE(bench.messages, QStringList{"Error: Unable to setup .INI file"});
-            QVERIFY(!theApp.m_bIniFile && Control<QAbstractButton>(page, "Windows Registry")->isChecked());
+            QVERIFY(!theApp.m_bIniFile && perUser->isChecked());
             return;
         }
         QVERIFY(theApp.m_bIniFile == toIni && theApp.m_bModified == 1);

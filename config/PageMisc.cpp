@@ -96,8 +96,9 @@ void CPageMisc::OnIniFile()
     theApp.SettingsChanged(ClockEffect::None);
     theApp.SaveSettings();
     theApp.m_bModified = 1;
-    if (!theApp.UseIniFile()) {
-        AfxMessageBox(QStringLiteral("Error: Unable to setup .INI file"));
+    QString why;
+    if (!theApp.UseIniFile(&why)) {
+        AfxMessageBox(QStringLiteral("Error: Unable to setup .INI file\n") + why);
         // UseIniFile went back to the registry and cleared m_bIniFile.
         ShowStore();
     }

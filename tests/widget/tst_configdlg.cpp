@@ -582,20 +582,25 @@ private slots:
 
     // The store left records everything, the switch included; the next save
     // fills the new one. A click on the store in force does nothing; an .ini
-    // file that cannot be made leaves the per-user store in force. The
-    // per-user choice tells where its file is.
+    // file that cannot be made leaves the per-user store in force and says
+    // which file and why. The per-user choice tells where its file is.
     void storeSwitch_data()
     {
         QTest::addColumn<bool>("toIni");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("per-user to .ini file") << true << "";
-        QTest::newRow(".ini file to per-user") << false << "";
-        QTest::newRow("to an .ini file that cannot be made") << true << "/no such folder";
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("per-user to .ini file") << true << QString() << QString();
+        QTest::newRow(".ini file to per-user") << false << QString() << QString();
+        QTest::newRow("no folder") << true << "/no such folder"
+                                   << "the folder does not exist";
+        QTest::newRow("path too long") << true << "/" + QString(1000, 'x')
+                                       << "the program's path is too long (999 bytes at most)";
     }
     void storeSwitch()
     {
         QFETCH(bool, toIni);
         QFETCH(QString, folder);
+        QFETCH(QString, problem);
         Bench bench;
         theApp.SetModulePath(bench.dir.path() + folder + "/vitrodial");
         toIni ? theApp.UseRegistry() : theApp.UseIniFile();
@@ -612,8 +617,9 @@ private slots:
         auto* radio = toIni ? Control<QAbstractButton>(page, "INI File") : perUser;
         QTest::mouseClick(radio, Qt::LeftButton);
         QVERIFY(stored(!toIni, "Misc", "IniFile") == toIni && stored(!toIni, "Hour", "Width") == 7);
-        if (!folder.isEmpty()) {
-            QCOMPARE(bench.messages, QStringList{"Error: Unable to setup .INI file"});
+        if (!problem.isEmpty()) {
+            QCOMPARE(bench.messages, QStringList{QString("Error: Unable to setup .INI file\n%1%2/vitrodial.ini: %3")
+                                                     .arg(bench.dir.path(), folder, problem)});
             QVERIFY(!theApp.m_bIniFile && perUser->isChecked());
             return;
         }

@@ -40,16 +40,23 @@ QString IniPathFor(const QString& modulePath)
     return modulePath + QStringLiteral(".ini");
 }
 
-// Whether the settings file can be written where it is, without creating
-// anything: an existing file must be writable, and its folder too, because
-// the file is replaced by a new one written beside it.
-bool CanWriteIniFile(const QString& iniPath)
+// Why the settings file cannot be written where it is, found without
+// creating anything; empty when it can. An existing file must be writable,
+// and its folder too, because the file is replaced by a new one written
+// beside it.
+QString IniFileProblem(const QString& iniPath)
 {
     const QFileInfo file(iniPath);
     const QFileInfo folder(file.absolutePath());
-    if (!folder.isDir() || !folder.isWritable() || !folder.isExecutable())
-        return false;
-    return !file.exists() || (file.isFile() && file.isWritable());
+    if (!folder.isDir())
+        return QStringLiteral("the folder does not exist");
+    if (!folder.isWritable() || !folder.isExecutable())
+        return QStringLiteral("the folder is not writable");
+    if (file.exists() && !file.isFile())
+        return QStringLiteral("something other than a file has this name");
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("the file is not writable");
+    return QString();
 }
 
 } // namespace
@@ -129,20 +136,30 @@ void CClockApp::UseIniFileAt(const QString& iniPath)
     m_pStore.reset();
 }
 
-bool CClockApp::UseIniFile()
+bool CClockApp::UseIniFile(QString* pWhy)
 {
     m_strRegistryKey.clear();
     m_pStore.reset();
 
     const QString path = ModulePath();
+    const QString iniPath = IniPathFor(path);
     const qsizetype n = QFile::encodeName(path).size();
-    if (n <= kMinPath || n >= kMaxPath || !CanWriteIniFile(IniPathFor(path))) {
+    QString problem;
+    if (n <= kMinPath)
+        problem = QStringLiteral("the program's path is too short");
+    else if (n >= kMaxPath)
+        problem = QStringLiteral("the program's path is too long (%1 bytes at most)").arg(kMaxPath - 1);
+    else
+        problem = IniFileProblem(iniPath);
+    if (!problem.isEmpty()) {
+        if (pWhy)
+            *pWhy = iniPath + QStringLiteral(": ") + problem;
         SetRegistryKey(kRegistryKey);
         m_bIniFile = 0;
         m_bModified = 1;
         return false;
     }
-    m_strProfileName = IniPathFor(path);
+    m_strProfileName = iniPath;
     return true;
 }
 

@@ -50,7 +50,10 @@ public:
     // when there is one, show the change. False when the window could not
     // (a move or a resize it refused).
     bool SettingsChanged(ClockEffect effect);
-    bool UseIniFile();
+    // Makes the .ini file beside the program the store. When it cannot be
+    // written there, the registry stays in force and, when pWhy is given, it
+    // says which file and why ("<path>: <reason>").
+    bool UseIniFile(QString* pWhy = nullptr);
     bool UseRegistry();
 
     // The registry key in force (empty: none, the .ini file is the store);

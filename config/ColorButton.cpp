@@ -22,11 +22,12 @@ constexpr COLORREF kDisabledHighlight = RGB(255, 255, 255);
 
 } // namespace
 
-CColorButton::CColorButton(QWidget* parent) : QPushButton(parent) {}
+CColorButton::CColorButton(QWidget* parent) : QPushButton(parent) { SetColor(m_crColor); }
 
 void CColorButton::SetColor(COLORREF crColor)
 {
     m_crColor = crColor & 0x00FFFFFF;
+    setAccessibleDescription(ToQColor(m_crColor).name());
     update();
 }
 

@@ -12,7 +12,9 @@ class CColorButton : public QPushButton {
 public:
     explicit CColorButton(QWidget* parent = nullptr);
 
-    // Stores the colour (high byte cleared) and repaints the button.
+    // Stores the colour (high byte cleared), repaints the button and gives
+    // the colour ("#ff0000") as its accessible description, since the swatch
+    // is all that shows it.
     void SetColor(COLORREF crColor);
 
     COLORREF m_crColor = RGB(80, 80, 80);

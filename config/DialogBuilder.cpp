@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -177,6 +178,21 @@ bool Interactive(res::Kind kind)
     }
 }
 
+// The caption of the smallest group box around c: a slider's only name, since
+// the group box is its sibling, not its parent, where screen readers look.
+QString FramingCaption(const res::DialogTemplate& t, const res::ControlTemplate& c)
+{
+    const QRect inner(c.x, c.y, c.w, c.h);
+    const res::ControlTemplate* best = nullptr;
+    for (std::size_t i = 0; i < t.count; ++i) {
+        const res::ControlTemplate& g = t.controls[i];
+        if (g.kind == res::Kind::GroupBox && g.text && QRect(g.x, g.y, g.w, g.h).contains(inner)
+            && (!best || g.w * g.h < best->w * best->h))
+            best = &g;
+    }
+    return best ? QString::fromUtf8(best->text) : QString();
+}
+
 } // namespace
 
 int MulDiv(int number, int numerator, int denominator)
@@ -296,6 +312,7 @@ void CDialogBuilder::Configure(QWidget* w, const res::ControlTemplate& c) const
         if (auto* l = qobject_cast<QLabel*>(w))
             l->setPixmap(w->windowIcon().pixmap(kIconSize, kIconSize));
         w->resize(kIconSize, kIconSize);
+        w->setAccessibleName(QStringLiteral("Program icon"));
         break;
     case res::Kind::StaticFrame:
         if (auto* f = qobject_cast<QFrame*>(w)) {
@@ -331,6 +348,8 @@ QHash<int, QWidget*> CDialogBuilder::Build(QWidget* parent, const res::DialogTem
             w = CreateDefault(c, parent);
         Configure(w, c);
         ShrinkToFit(w, c);
+        if (c.kind == res::Kind::Slider)
+            w->setAccessibleName(FramingCaption(t, c));
 
         // A group runs from one control that starts a group to the next; the
         // automatic radio buttons of a group exclude each other.
@@ -350,4 +369,34 @@ QHash<int, QWidget*> CDialogBuilder::Build(QWidget* parent, const res::DialogTem
     for (auto it = groupBoxes.rbegin(); it != groupBoxes.rend(); ++it)
         (*it)->lower();
     return items;
+}
+
+void CDialogBuilder::OrderTabStopsByRows(const res::DialogTemplate& t, const QHash<int, QWidget*>& items)
+{
+    struct Stop {
+        QRect rect; // dialog units
+        QWidget* w;
+        int row = 0;
+    };
+    std::vector<Stop> stops;
+    for (std::size_t i = 0; i < t.count; ++i) {
+        QWidget* w = items.value(t.controls[i].id);
+        const res::ControlTemplate& c = t.controls[i];
+        if (w && (w->focusPolicy() & Qt::TabFocus))
+            stops.push_back({QRect(c.x, c.y, c.w, c.h), w});
+    }
+    std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) { return a.rect.y() < b.rect.y(); });
+    int row = -1, rowTop = 0;
+    for (Stop& s : stops) {
+        if (row < 0 || s.rect.y() - rowTop > kRowTolerance) {
+            ++row;
+            rowTop = s.rect.y();
+        }
+        s.row = row;
+    }
+    std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) {
+        return a.row != b.row ? a.row < b.row : a.rect.x() < b.rect.x();
+    });
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(stops[i - 1].w, stops[i].w);
 }

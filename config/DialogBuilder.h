@@ -53,6 +53,14 @@ public:
     // IDC_STATIC are made but not listed.
     QHash<int, QWidget*> Build(QWidget* parent, const res::DialogTemplate& t, const ControlFactory& factory = {}) const;
 
+    // Puts the focusable controls among items in the Tab order a reader
+    // reads t in, row by row from the top and left to right within a row,
+    // rather than in template order, which zig-zags between columns.
+    static void OrderTabStopsByRows(const res::DialogTemplate& t, const QHash<int, QWidget*>& items);
+    // Controls whose tops lie this many dialog units (a line of text) or less
+    // below the top of a row's first control stand on that row.
+    static constexpr int kRowTolerance = 8;
+
 private:
     QWidget* CreateDefault(const res::ControlTemplate& c, QWidget* parent) const;
     void Configure(QWidget* w, const res::ControlTemplate& c) const;

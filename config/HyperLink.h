@@ -1,7 +1,9 @@
 #pragma once
-// A static text turned into a link: underlined, blue until opened and purple
-// after, on a transparent background, with the link as its tooltip; a click
-// hands the link to the desktop to open.
+// A static text turned into a link: underlined, in the palette's link colour
+// until opened and its visited-link colour after, either made lighter or
+// darker where it would not read on the window, on a transparent background,
+// with the link as its tooltip. A click, Enter or Space hands the link to the
+// desktop to open; it is a stop of the Tab order when its template says so.
 
 #include <functional>
 
@@ -25,16 +27,20 @@ public:
     // desktop's handler); returns the previous opener.
     static Opener SetOpener(Opener opener);
 
+    // Opens the link, as a click does (also for assistive tools).
+    void OnClicked();
+
     // Tooltips wrap at this width, in pixels.
     static constexpr int kMaxTipWidth = 120;
-
-    COLORREF m_crLinkColor = RGB(0, 0, 255);
-    COLORREF m_crVisitedColor = RGB(128, 0, 128);
+    // The contrast the link's text keeps against the window: what body text
+    // needs to be read with low vision (WCAG AA).
+    static constexpr double kMinContrast = 4.5;
 
 protected:
-    void OnClicked();
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

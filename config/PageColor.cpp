@@ -40,6 +40,9 @@ BOOL CPageColor::OnInitDialog()
     connect(m_btnClear, &QAbstractButton::clicked, this, &CPageColor::OnSelectClear);
     connect(m_btnFillColor, &QAbstractButton::clicked, this, &CPageColor::OnFillColor);
     connect(m_btnLineColor, &QAbstractButton::clicked, this, &CPageColor::OnLineColor);
+    m_btnClear->setAccessibleName(QStringLiteral("Clear colour"));
+    m_btnFillColor->setAccessibleName(QStringLiteral("Fill colour of all parts"));
+    m_btnLineColor->setAccessibleName(QStringLiteral("Line colour of all parts"));
 
     m_sliderOpacity->SetTicFreq(kOpacityTicFreq);
     m_sliderOpacity->SetRange(0, kMaxOpacity, 1);

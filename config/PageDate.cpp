@@ -13,10 +13,12 @@
 #include "platform/Font.h"
 #include "res/Templates.h"
 
-const CPartPage::Descriptor CPageDate::kPart = {
-    res::IDD_PAGE_DATE,       res::date::IDC_FILL_COLOR, res::date::IDC_LINE_COLOR, res::date::IDC_WIDTH,
-    &CClockApp::m_crDateFill, &CClockApp::m_crDateFrame, &CClockApp::m_nDateWidth,  res::date::IDC_SHOW,
-    &CClockApp::m_bShowDate,  res::date::IDC_GRP_COLORS, res::date::IDC_GRP_WIDTH};
+const CPartPage::Descriptor CPageDate::kPart = {res::IDD_PAGE_DATE,        "Date",
+                                                res::date::IDC_FILL_COLOR, res::date::IDC_LINE_COLOR,
+                                                res::date::IDC_WIDTH,      &CClockApp::m_crDateFill,
+                                                &CClockApp::m_crDateFrame, &CClockApp::m_nDateWidth,
+                                                res::date::IDC_SHOW,       &CClockApp::m_bShowDate,
+                                                res::date::IDC_GRP_COLORS, res::date::IDC_GRP_WIDTH};
 
 CPageDate::CPageDate(QWidget* parent) : CPartPage(kPart, parent) {}
 

@@ -7,10 +7,12 @@
 #include "config/ColorButton.h"
 #include "res/Templates.h"
 
-const CPartPage::Descriptor CPageDial::kPart = {
-    res::IDD_PAGE_DIAL,       res::dial::IDC_FILL_COLOR, res::dial::IDC_LINE_COLOR, res::dial::IDC_WIDTH,
-    &CClockApp::m_crDialFill, &CClockApp::m_crDialFrame, &CClockApp::m_nDialWidth,  res::dial::IDC_SHOW,
-    &CClockApp::m_bShowDial,  res::dial::IDC_GRP_COLORS, res::dial::IDC_GRP_WIDTH};
+const CPartPage::Descriptor CPageDial::kPart = {res::IDD_PAGE_DIAL,        "Dial",
+                                                res::dial::IDC_FILL_COLOR, res::dial::IDC_LINE_COLOR,
+                                                res::dial::IDC_WIDTH,      &CClockApp::m_crDialFill,
+                                                &CClockApp::m_crDialFrame, &CClockApp::m_nDialWidth,
+                                                res::dial::IDC_SHOW,       &CClockApp::m_bShowDial,
+                                                res::dial::IDC_GRP_COLORS, res::dial::IDC_GRP_WIDTH};
 
 CPageDial::CPageDial(QWidget* parent) : CPartPage(kPart, parent) {}
 
@@ -25,6 +27,7 @@ void CPageDial::DoDataExchange()
 BOOL CPageDial::OnInitDialog()
 {
     connect(m_btnBackColor, &QAbstractButton::clicked, this, &CPageDial::OnBackgroundColor);
+    m_btnBackColor->setAccessibleName(QStringLiteral("Dial background colour"));
     return CPartPage::OnInitDialog();
 }
 

@@ -4,12 +4,21 @@
 #include <QRadioButton>
 
 #include "app/ClockApp.h"
+#include "app/RegistryStore.h"
 #include "config/HyperLink.h"
 #include "platform/MessageBox.h"
 #include "res/Templates.h"
 
 const QString CPageMisc::kWebSiteURL = QStringLiteral("https://tessaline.example/vitrodial/");
 const QString CPageMisc::kContactURL = QStringLiteral("mailto:vitrodial@tessaline.example");
+
+namespace {
+
+// The maker's key the application chooses the per-user store under; it is
+// not at hand while the .ini file is in force.
+const QString kMakerKey = QStringLiteral("Tessaline");
+
+} // namespace
 
 CPageMisc::CPageMisc(QWidget* parent) : CPropertyPage(res::IDD_PAGE_MISC, parent) {}
 
@@ -28,8 +37,11 @@ BOOL CPageMisc::OnInitDialog()
     connect(m_chkTopMost, &QAbstractButton::clicked, this, &CPageMisc::OnTopMost);
     connect(m_chkTrayIcon, &QAbstractButton::clicked, this, &CPageMisc::OnTrayIcon);
     connect(m_radioIniFile, &QAbstractButton::clicked, this, &CPageMisc::OnIniFile);
-    if (auto* registry = qobject_cast<QAbstractButton*>(GetDlgItem(res::misc::IDC_REGISTRY)))
+    if (auto* registry = qobject_cast<QAbstractButton*>(GetDlgItem(res::misc::IDC_REGISTRY))) {
         connect(registry, &QAbstractButton::clicked, this, &CPageMisc::OnRegistry);
+        // Where the per-user settings go, so that they can be found.
+        registry->setToolTip(RegistryStore::PathFor(kMakerKey, theApp.AppName()));
+    }
 
     m_chkTopMost->setChecked(theApp.m_bTopMost != 0);
     m_chkTrayIcon->setChecked(theApp.m_bTrayIcon != 0);
@@ -84,8 +96,9 @@ void CPageMisc::OnIniFile()
     theApp.SettingsChanged(ClockEffect::None);
     theApp.SaveSettings();
     theApp.m_bModified = 1;
-    if (!theApp.UseIniFile()) {
-        AfxMessageBox(QStringLiteral("Error: Unable to setup .INI file"));
+    QString why;
+    if (!theApp.UseIniFile(&why)) {
+        AfxMessageBox(QStringLiteral("Error: Unable to setup .INI file\n") + why);
         // UseIniFile went back to the registry and cleared m_bIniFile.
         ShowStore();
     }

@@ -22,7 +22,7 @@ public:
 
     CHyperLink* m_linkContact = nullptr;    // contact line, a mailto: link
     CHyperLink* m_linkVersion = nullptr;    // version line, the web page
-    QRadioButton* m_radioIniFile = nullptr; // "INI File" ("Windows Registry" has no member)
+    QRadioButton* m_radioIniFile = nullptr; // "INI File" ("Per-User Settings" has no member)
     QCheckBox* m_chkTrayIcon = nullptr;     // tray icon
     QCheckBox* m_chkTopMost = nullptr;      // stay on top
 

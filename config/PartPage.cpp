@@ -32,6 +32,9 @@ BOOL CPartPage::OnInitDialog()
     connect(m_btnLineColor, &QAbstractButton::clicked, this, &CPartPage::OnLineColor);
     if (m_chkShow)
         connect(m_chkShow, &QAbstractButton::clicked, this, &CPartPage::OnShow);
+    const QString part = QString::fromUtf8(m_part.szPart);
+    m_btnFillColor->setAccessibleName(part + QStringLiteral(" fill colour"));
+    m_btnLineColor->setAccessibleName(part + QStringLiteral(" line colour"));
 
     // 0 to the thickest line with a tick at every value; Page Up/Down and
     // clicks in the channel move one step, as the arrow keys do.

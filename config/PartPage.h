@@ -19,6 +19,9 @@ class CPartPage : public CPropertyPage {
 public:
     struct Descriptor {
         int nTemplateId;
+        // The part as screen readers name its colour buttons ("Hour hand"):
+        // every page has its "Fill Color...".
+        const char* szPart;
         int idFillColor, idLineColor, idWidth;
         COLORREF CClockApp::*fill;
         COLORREF CClockApp::*frame;

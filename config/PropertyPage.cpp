@@ -9,6 +9,7 @@
 CPropertyPage::CPropertyPage(int nTemplateId, QWidget* parent) : QWidget(parent), m_nTemplateId(nTemplateId)
 {
     Q_ASSERT(res::FindDialogTemplate(nTemplateId));
+    setAccessibleName(Caption());
 }
 
 CPropertyPage::~CPropertyPage() = default;
@@ -43,6 +44,7 @@ void CPropertyPage::Build()
         return it->make(parent);
     };
     m_items = CDialogBuilder(font()).Build(this, Template(), factory);
+    CDialogBuilder::OrderTabStopsByRows(Template(), m_items);
 
     for (auto it = m_bindings.cbegin(); it != m_bindings.cend(); ++it) {
         QWidget* w = m_items.value(it.key());

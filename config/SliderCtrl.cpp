@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -35,6 +36,44 @@ bool IsTrackbarKey(int key)
     }
 }
 
+// What assistive tools see of a trackbar: Qt's own slider interface would set
+// the value behind the page's back, so the clock would not follow it.
+class SliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit SliderAccessible(CSliderCtrl* slider) : QAccessibleWidget(slider, QAccessible::Slider)
+    {
+        addControllingSignal(QStringLiteral("valueChanged(int)"));
+    }
+
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Value ? QString::number(Slider()->value()) : QAccessibleWidget::text(t);
+    }
+
+    QVariant currentValue() const override { return Slider()->value(); }
+    void setCurrentValue(const QVariant& value) override { Slider()->UserSetPos(value.toInt()); }
+    QVariant maximumValue() const override { return Slider()->maximum(); }
+    QVariant minimumValue() const override { return Slider()->minimum(); }
+    QVariant minimumStepSize() const override { return Slider()->singleStep(); }
+
+private:
+    CSliderCtrl* Slider() const { return static_cast<CSliderCtrl*>(widget()); }
+};
+
+QAccessibleInterface* SliderAccessibleFactory(const QString& className, QObject* object)
+{
+    auto* slider = qobject_cast<CSliderCtrl*>(object);
+    if (slider && className == QLatin1String(CSliderCtrl::staticMetaObject.className()))
+        return new SliderAccessible(slider);
+    return nullptr;
+}
+
 } // namespace
 
 CSliderCtrl::CSliderCtrl(QWidget* parent) : CSliderCtrl(Qt::Horizontal, parent) {}
@@ -47,6 +86,8 @@ CSliderCtrl::CSliderCtrl(Qt::Orientation orientation, QWidget* parent) : QSlider
     setPageStep(20);
     setTickInterval(1);
     setFocusPolicy(Qt::StrongFocus);
+    static const bool accessible = (QAccessible::installFactory(SliderAccessibleFactory), true);
+    Q_UNUSED(accessible);
 }
 
 void CSliderCtrl::setOrientation(Qt::Orientation orientation)
@@ -66,6 +107,17 @@ void CSliderCtrl::SetTicFreq(int nFreq) { setTickInterval(std::max(1, nFreq)); }
 void CSliderCtrl::SetPageSize(int nSize) { setPageStep(nSize); }
 void CSliderCtrl::SetPos(int nPos) { setValue(nPos); }
 
+void CSliderCtrl::UserSetPos(int nPos)
+{
+    const int target = std::clamp(nPos, minimum(), maximum());
+    const int from = value();
+    if (target == from)
+        return;
+    setValue(target);
+    Notify(target > from ? TB_LINEDOWN : TB_LINEUP);
+    Notify(TB_ENDTRACK);
+}
+
 void CSliderCtrl::Notify(int code)
 {
     const bool thumb = code == TB_THUMBTRACK || code == TB_THUMBPOSITION;
@@ -81,6 +133,12 @@ void CSliderCtrl::Step(int delta, int code)
     Notify(code);
 }
 
+void CSliderCtrl::Line(int direction) { Step(direction * singleStep(), direction > 0 ? TB_LINEDOWN : TB_LINEUP); }
+
+void CSliderCtrl::Page(int direction) { Step(direction * pageStep(), direction > 0 ? TB_PAGEDOWN : TB_PAGEUP); }
+
+int CSliderCtrl::UpDirection() const { return orientation() == Qt::Horizontal ? 1 : -1; }
+
 void CSliderCtrl::keyPressEvent(QKeyEvent* event)
 {
     // Ctrl and Alt combinations belong to the dialog (page switching, mnemonics).
@@ -90,18 +148,22 @@ void CSliderCtrl::keyPressEvent(QKeyEvent* event)
     }
     switch (event->key()) {
     case Qt::Key_Left:
-    case Qt::Key_Up:
-        Step(-singleStep(), TB_LINEUP);
+        Line(-1);
         break;
     case Qt::Key_Right:
+        Line(1);
+        break;
+    case Qt::Key_Up:
+        Line(UpDirection());
+        break;
     case Qt::Key_Down:
-        Step(singleStep(), TB_LINEDOWN);
+        Line(-UpDirection());
         break;
     case Qt::Key_PageUp:
-        Step(-pageStep(), TB_PAGEUP);
+        Page(UpDirection());
         break;
     case Qt::Key_PageDown:
-        Step(pageStep(), TB_PAGEDOWN);
+        Page(-UpDirection());
         break;
     case Qt::Key_Home:
         if (value() != minimum()) {
@@ -240,10 +302,10 @@ void CSliderCtrl::wheelEvent(QWheelEvent* event)
     event->accept();
     if (notches == 0)
         return;
-    // Rolling away from the user lowers the position, as Up does.
-    const int lines = notches * QApplication::wheelScrollLines() * singleStep();
+    // Rolling away from the user moves as Up does.
+    const int lines = UpDirection() * notches * QApplication::wheelScrollLines() * singleStep();
     const int before = value();
-    Step(-lines, notches > 0 ? TB_LINEUP : TB_LINEDOWN);
+    Step(lines, lines > 0 ? TB_LINEDOWN : TB_LINEUP);
     if (value() != before)
         Notify(TB_ENDTRACK);
 }

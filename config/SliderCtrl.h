@@ -1,10 +1,12 @@
 #pragma once
 // The trackbar: a QSlider that reports every change the user makes with the
 // notification codes and in the order of the original control, so that the
-// pages' OnHScroll / OnVScroll work as written. Keys and the mouse act as on
-// that control: Left/Up lower the position, Right/Down raise it, a vertical
-// slider has its minimum at the top. Programmatic changes (SetPos, SetRange)
-// notify nobody.
+// pages' OnHScroll / OnVScroll work as written. Left lowers the position and
+// Right raises it; on a horizontal slider Up, Page Up and the wheel rolled
+// away raise it, as on every other slider of the desktop, while a vertical
+// one keeps its minimum at the top, so there they lower it. The codes name
+// the direction of the change (...UP lower, ...DOWN raise), whatever the key.
+// Programmatic changes (SetPos, SetRange) notify nobody.
 
 #include <QBasicTimer>
 #include <QSet>
@@ -36,6 +38,10 @@ public:
     void SetPageSize(int nSize);
     void SetPos(int nPos);
     int GetPos() const { return value(); }
+    // A position the user chose other than with keys or the mouse (through
+    // an assistive tool): moved to and reported as a key press would be, a
+    // line step's code toward it and then TB_ENDTRACK.
+    void UserSetPos(int nPos);
 
 signals:
     // One trackbar notification; nPos is the position for TB_THUMBTRACK and
@@ -57,6 +63,11 @@ private:
     void Notify(int code);
     // Moves by delta unless already at that end; notifies code on a move.
     void Step(int delta, int code);
+    // One line or one page toward the maximum (direction > 0) or the minimum.
+    void Line(int direction);
+    void Page(int direction);
+    // +1 when Up raises the position, -1 when it lowers it.
+    int UpDirection() const;
     int Along(const QPoint& p) const;
     QRect HandleRect() const;
     // The position whose thumb starts at the given pixel along the slider.

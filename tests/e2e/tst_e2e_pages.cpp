@@ -2,9 +2,10 @@
 // person would: the opacity changed live and the seconds hand switched off,
 // the values saved when the dialog is dismissed.
 //
-// The keyboard paths follow the templates' order of controls: the dialog
-// opens with the focus on "Dismiss"; Shift+Tab from "Dismiss" enters the
-// current page at its last control and walks its controls backwards.
+// The keyboard paths follow the pages' Tab order, row by row as the page
+// reads: the dialog opens with the focus on "Dismiss"; Shift+Tab from
+// "Dismiss" enters the current page at its last control and walks its
+// controls backwards.
 // Ctrl+(Shift+)Tab and Ctrl+Page Down/Up change pages from any control.
 
 #include <QSettings>

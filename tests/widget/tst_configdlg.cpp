@@ -3,9 +3,11 @@
 // templates, the ways out, and for every control of a page exactly its
 // settings changed, marked and shown, everything else left as it was.
 
+#include <cmath>
 #include <variant>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QTabBar>
@@ -165,6 +167,15 @@ template <class T = QWidget> T* Control(const CPropertyPage* page, const QString
         if (text.isEmpty() ? t->controls[i].kind == res::Kind::Slider : text == t->controls[i].text)
             return qobject_cast<T*>(page->GetDlgItem(t->controls[i].id));
     return nullptr;
+}
+// The contrast ratio of two colours, as WCAG defines it.
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF()) + 0.05;
+    };
+    return std::max(luminance(a), luminance(b)) / std::min(luminance(a), luminance(b));
 }
 int StoredHourWidth() { return theApp.Store().GetProfileInt(QStringLiteral("Hour"), QStringLiteral("Width"), -1); }
 
@@ -431,9 +442,70 @@ private slots:
         QVERIFY(slider == res::geometry::IDC_WIDTH || bench.dlg->focusWidget() == page->GetDlgItem(slider));
     }
 
+    // Tab walks a page row by row, left to right within a row, then leaves it.
+    void tabOrderRowByRow()
+    {
+        Bench bench;
+        bench.Open(kDate);
+        QVERIFY(QTest::qWaitForWindowActive(bench.dlg.get()));
+        bench.dlg->GetSheet().GetTabControl()->tabBar()->setFocus();
+        QStringList order;
+        for (int i = 0; i < 10; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QAccessible::queryAccessibleInterface(QApplication::focusWidget())->text(QAccessible::Name);
+        }
+        QCOMPARE(order,
+                 (QStringList{"Show Day Date", "Font Select...", "Date fill colour", "Show Day", "Show Month",
+                              "Date line colour", "Show AM/PM", "Enclose in box", "Date Line Thickness", "Dismiss"}));
+    }
+
+    // Every page as a screen reader walks it: every control named, sliders by
+    // the caption framing them, colour buttons by part and role with their
+    // colour as description. A value set through the reader acts as a key
+    // would, on the settings, the clock and the saved file.
+    void accessibleTree()
+    {
+        Bench bench([] { theApp.m_crHourFill = RGB(255, 0, 0); });
+        bench.Open(kGeometry);
+        QStringList unnamed, sliders;
+        QMap<QString, QString> colours;
+        const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* a) {
+            const QString name = a->text(QAccessible::Name);
+            if (name.isEmpty())
+                unnamed << a->object()->metaObject()->className();
+            if (a->role() == QAccessible::Slider)
+                sliders << name;
+            if (qobject_cast<CColorButton*>(a->object()))
+                colours[name] = a->text(QAccessible::Description);
+            for (int i = 0; i < a->childCount(); ++i)
+                walk(a->child(i));
+        };
+        for (int tab = kGeometry; tab <= kMisc; ++tab) {
+            bench.dlg->GetSheet().SetActivePage(tab);
+            walk(QAccessible::queryAccessibleInterface(bench.dlg->GetSheet().GetPage(tab)));
+        }
+        QCOMPARE(unnamed, QStringList());
+        QCOMPARE(sliders,
+                 (QStringList{"X Position", "Y Pos", "Clock Size", "Reset All Line Thicknesses!", "Opacity",
+                              "Dial Lines Thickness", "Seconds Hand Line Thickness", "Minute Hand Line Thickness",
+                              "Hour Hand Line Thickness", "Date Line Thickness"}));
+        QCOMPARE(colours.size(), 14); // none named like another
+        QVERIFY(colours.contains("Clear colour") && colours.contains("Dial background colour"));
+        QCOMPARE(colours.value("Hour hand fill colour"), "#ff0000");
+
+        bench.Reselect(kHour);
+        auto* slider = Control<CSliderCtrl>(bench.dlg->GetSheet().GetActivePage(), {});
+        QAccessible::queryAccessibleInterface(slider)->valueInterface()->setCurrentValue(9);
+        QVERIFY(bench.Only({"Hour/Width"}) && theApp.m_nHourWidth == 9);
+        qobject_cast<QAbstractButton*>(bench.dlg->GetDlgItem(res::IDOK))->click();
+        QCOMPARE(StoredHourWidth(), 9);
+    }
+
     // Stay on top and the tray icon switch only between 0 and 1; the links
-    // open what they show (an empty link the label's own text) and turn
-    // purple once opened.
+    // open what they show (an empty link the label's own text), from the
+    // mouse, the keyboard (as the page's first Tab stops, Enter without
+    // dismissing the dialog) or a screen reader, and change colour once
+    // opened.
     void miscPage_data()
     {
         QTest::addColumn<int>("before");
@@ -456,11 +528,19 @@ private slots:
         QStringList opened;
         const auto old = CHyperLink::SetOpener([&](const QUrl& url) { return opened << url.toString(), opens; });
         page->m_linkContact->SetURL(before ? CPageMisc::kContactURL : QString());
+        const QColor unvisited = page->m_linkVersion->palette().color(QPalette::WindowText);
         QTest::mouseClick(page->m_linkVersion, Qt::LeftButton);
-        QTest::mouseClick(page->m_linkContact, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowActive(bench.dlg.get()));
+        bench.dlg->GetSheet().GetTabControl()->tabBar()->setFocus();
+        for (const auto key : {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return, Qt::Key_Backtab, Qt::Key_Space})
+            QTest::keyClick(QApplication::focusWidget(), key);
+        QAccessible::queryAccessibleInterface(page->m_linkContact)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
         CHyperLink::SetOpener(old);
-        QCOMPARE(opened, (QStringList{CPageMisc::kWebSiteURL,
-                                      before ? CPageMisc::kContactURL : "vitrodial@tessaline.example"}));
+        const QString contact = before ? CPageMisc::kContactURL : "vitrodial@tessaline.example";
+        QCOMPARE(opened, (QStringList{CPageMisc::kWebSiteURL, contact, CPageMisc::kWebSiteURL, contact}));
+        QVERIFY(bench.dlg->isVisible());
         QCOMPARE(page->m_linkVersion->toolTip().remove('\n'), CPageMisc::kWebSiteURL);
         // Tips wrap within their width, after a joint of the link ("/", "@", ".", "-").
         for (const CHyperLink* link : {page->m_linkVersion, page->m_linkContact}) {
@@ -469,24 +549,58 @@ private slots:
                 QVERIFY(QFontMetrics(QToolTip::font()).horizontalAdvance(lines[i]) <= CHyperLink::kMaxTipWidth
                         && (i + 1 == lines.size() || QStringLiteral("/@.-").contains(lines[i].back())));
         }
-        QCOMPARE(page->m_linkVersion->palette().color(QPalette::WindowText), opens ? QColor(128, 0, 128) : Qt::blue);
+        QCOMPARE(page->m_linkVersion->palette().color(QPalette::WindowText) != unvisited, opens);
+    }
+
+    // The links read on the window, light or dark: a palette's link colour
+    // below 4.5 : 1 is made lighter or darker, its hue kept, just enough.
+    void linkContrast()
+    {
+        Bench bench;
+        auto* page = bench.Open<CPageMisc>(kMisc);
+        const auto old = CHyperLink::SetOpener([](const QUrl&) { return true; });
+        QTest::mouseClick(page->m_linkContact, Qt::LeftButton); // visited
+        CHyperLink::SetOpener(old);
+        const QColor light(0xEF, 0xEF, 0xEF), dark(0x32, 0x32, 0x32);
+        for (const auto& [window, link, kept] : {std::tuple{light, QColor(Qt::magenta), false}, // 2.7 : 1
+                                                 {dark, QColor(Qt::blue), false},               // 1.5 : 1
+                                                 {dark, QColor(0x8A, 0xB4, 0xF8), true}}) {
+            QPalette pal = bench.dlg->palette();
+            pal.setColor(QPalette::Window, window);
+            pal.setColor(QPalette::Link, link);
+            pal.setColor(QPalette::LinkVisited, link);
+            bench.dlg->setPalette(pal);
+            for (const CHyperLink* l : {page->m_linkVersion, page->m_linkContact}) {
+                const QColor shown = l->palette().color(QPalette::WindowText);
+                const double contrast = Contrast(shown, window);
+                QVERIFY2(contrast >= CHyperLink::kMinContrast
+                             && (kept ? shown == link : contrast < 4.7 && qAbs(shown.hslHue() - link.hslHue()) <= 2),
+                         qPrintable(QString("%1 at %2 : 1").arg(shown.name()).arg(contrast)));
+            }
+        }
     }
 
     // The store left records everything, the switch included; the next save
     // fills the new one. A click on the store in force does nothing; an .ini
-    // file that cannot be made leaves the registry in force.
+    // file that cannot be made leaves the per-user store in force and says
+    // which file and why. The per-user choice tells where its file is.
     void storeSwitch_data()
     {
         QTest::addColumn<bool>("toIni");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("registry to .ini file") << true << "";
-        QTest::newRow(".ini file to registry") << false << "";
-        QTest::newRow("to an .ini file that cannot be made") << true << "/no such folder";
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("per-user to .ini file") << true << QString() << QString();
+        QTest::newRow(".ini file to per-user") << false << QString() << QString();
+        QTest::newRow("no folder") << true << "/no such folder"
+                                   << "the folder does not exist";
+        QTest::newRow("path too long") << true << "/" + QString(1000, 'x')
+                                       << "the program's path is too long (999 bytes at most)";
     }
     void storeSwitch()
     {
         QFETCH(bool, toIni);
         QFETCH(QString, folder);
+        QFETCH(QString, problem);
         Bench bench;
         theApp.SetModulePath(bench.dir.path() + folder + "/vitrodial");
         toIni ? theApp.UseRegistry() : theApp.UseIniFile();
@@ -498,12 +612,15 @@ private slots:
             RegistryStore registry(QStringLiteral("Tessaline"), QStringLiteral("vitrodial"));
             return (ini ? static_cast<IProfileStore&>(iniFile) : registry).GetProfileInt(section, key, -1);
         };
-        auto* radio = Control<QAbstractButton>(page, toIni ? "INI File" : "Windows Registry");
+        auto* perUser = Control<QAbstractButton>(page, "Per-User Settings");
+        QCOMPARE(perUser->toolTip(), bench.dir.filePath("xdg/Tessaline/vitrodial.conf"));
+        auto* radio = toIni ? Control<QAbstractButton>(page, "INI File") : perUser;
         QTest::mouseClick(radio, Qt::LeftButton);
         QVERIFY(stored(!toIni, "Misc", "IniFile") == toIni && stored(!toIni, "Hour", "Width") == 7);
-        if (!folder.isEmpty()) {
-            QCOMPARE(bench.messages, QStringList{"Error: Unable to setup .INI file"});
-            QVERIFY(!theApp.m_bIniFile && Control<QAbstractButton>(page, "Windows Registry")->isChecked());
+        if (!problem.isEmpty()) {
+            QCOMPARE(bench.messages, QStringList{QString("Error: Unable to setup .INI file\n%1%2/vitrodial.ini: %3")
+                                                     .arg(bench.dir.path(), folder, problem)});
+            QVERIFY(!theApp.m_bIniFile && perUser->isChecked());
             return;
         }
         QVERIFY(theApp.m_bIniFile == toIni && theApp.m_bModified == 1);

@@ -39,10 +39,13 @@ private slots:
         const int h = Qt::Horizontal, v = Qt::Vertical;
         QTest::newRow("Right") << h << int(Qt::Key_Right) << false << Codes{TB_LINEDOWN, TB_ENDTRACK} << 6;
         QTest::newRow("Left") << h << int(Qt::Key_Left) << false << Codes{TB_LINEUP, TB_ENDTRACK} << 4;
-        QTest::newRow("PageDown") << h << int(Qt::Key_PageDown) << false << Codes{TB_PAGEDOWN, TB_ENDTRACK} << 8;
+        // Up and Page Up raise a horizontal slider; the code names the direction.
+        QTest::newRow("Up") << h << int(Qt::Key_Up) << false << Codes{TB_LINEDOWN, TB_ENDTRACK} << 6;
+        QTest::newRow("PageUp") << h << int(Qt::Key_PageUp) << false << Codes{TB_PAGEDOWN, TB_ENDTRACK} << 8;
+        QTest::newRow("PageDown") << h << int(Qt::Key_PageDown) << false << Codes{TB_PAGEUP, TB_ENDTRACK} << 2;
         QTest::newRow("Home") << h << int(Qt::Key_Home) << false << Codes{TB_TOP, TB_ENDTRACK} << 0;
         QTest::newRow("End") << h << int(Qt::Key_End) << false << Codes{TB_BOTTOM, TB_ENDTRACK} << 10;
-        // Minimum at the top: Down and a click above the thumb move as on a horizontal one.
+        // Minimum at the top: Down raises the value, a click above the thumb lowers it.
         QTest::newRow("vertical Down") << v << int(Qt::Key_Down) << false << Codes{TB_LINEDOWN, TB_ENDTRACK} << 6;
         QTest::newRow("right of thumb") << h << 0 << true << Codes{TB_PAGEDOWN, TB_ENDTRACK} << 8;
         QTest::newRow("above thumb") << v << 0 << false << Codes{TB_PAGEUP, TB_ENDTRACK} << 2;

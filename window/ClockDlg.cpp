@@ -478,7 +478,9 @@ void CClockDlg::ShowConfig()
             (void)m_pConfigDlg.release();
             m_bConfigCreated = false;
         });
-        m_bConfigCreated = m_pConfigDlg->Create(this);
+        // Not transient for the clock: some window managers fail on a
+        // dialog transient for an override-redirect window.
+        m_bConfigCreated = m_pConfigDlg->Create(nullptr);
         if (!m_bConfigCreated)
             AfxMessageBox(QStringLiteral("Error creating Config Dialog"));
     }

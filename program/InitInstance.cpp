@@ -60,6 +60,16 @@ BOOL CClockApp::InitInstance()
         return false;
 
     CClockDlg dlg;
+    // On a Wayland desktop the face is a layer surface where the compositor
+    // offers one (the dialogs stay on X11); VITRODIAL_SURFACE=x11|wayland
+    // chooses either way.
+    const QByteArray surface = qgetenv("VITRODIAL_SURFACE");
+    const bool forced = surface == "wayland";
+    if (forced || (surface != "x11" && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))) {
+        if (!dlg.UseWayland() && forced)
+            std::fprintf(stderr, "%s: the Wayland compositor offers no layer shell; the clock shows through X11\n",
+                         qPrintable(AppName()));
+    }
     running = &dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();

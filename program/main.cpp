@@ -6,8 +6,9 @@
 
 int main(int argc, char* argv[])
 {
-    // The clock places itself on the screen, which only X11 allows; under
-    // Wayland it runs through XWayland.
+    // Qt's windows (the dialog, message boxes, the tray) run on X11, through
+    // XWayland on a Wayland desktop, where the clock places itself on its own
+    // connection.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);

@@ -1,6 +1,7 @@
 #include "window/ClockDlg.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -26,6 +27,10 @@
 #include "window/SecondTicker.h"
 #include "window/ServerSurface.h"
 #include "window/TrayIcon.h"
+#ifdef VITRODIAL_WAYLAND
+#include "platform/WaylandConnection.h"
+#include "window/WaylandSurface.h"
+#endif
 
 namespace {
 
@@ -83,32 +88,54 @@ CClockDlg::~CClockDlg()
     m_pFace.reset();
 }
 
+bool CClockDlg::UseWayland()
+{
+#ifdef VITRODIAL_WAYLAND
+    auto connection = std::make_unique<platform::wayland::Connection>();
+    if (!connection->Available())
+        return false;
+    m_pWaylandConn = std::move(connection);
+    // Handled from the event loop: the surface goes with the connection.
+    connect(m_pWaylandConn.get(), &platform::wayland::Connection::lost, this, &CClockDlg::OnWaylandLost,
+            Qt::QueuedConnection);
+    auto surface = std::make_unique<WaylandSurface>(*m_pWaylandConn);
+    connect(&surface->Layer(), &platform::wayland::LayerSurface::repaintNeeded, this, &CClockDlg::RepaintWayland);
+    // Made again from the event loop: the output that went may still be listed now.
+    connect(
+        &surface->Layer(), &platform::wayland::LayerSurface::closed, this,
+        [this] {
+            if (m_pWayland)
+                m_pWayland->Map();
+        },
+        Qt::QueuedConnection);
+    UseSurface(std::move(surface));
+    return true;
+#else
+    return false;
+#endif
+}
+
 void CClockDlg::OnInitDialog()
 {
     setWindowTitle(theApp.AppName());
-    if (platform::x11::IsAvailable())
-        m_pAbove = std::make_unique<platform::x11::AboveKeeper>(winId());
-
-    if (platform::x11::IsAvailable()) {
-        m_pCompositorWatch =
-            std::make_unique<platform::x11::SelectionWatch>(platform::x11::ScreenSelection("_NET_WM_CM_S"));
-        m_bComposited = m_pCompositorWatch->Owned();
-        connect(m_pCompositorWatch.get(), &platform::x11::SelectionWatch::ownerChanged, this,
-                &CClockDlg::OnCompositorChanged, Qt::QueuedConnection);
+    if (m_pWayland) {
+#ifdef VITRODIAL_WAYLAND
+        // The compositor blends every surface.
+        m_bComposited = true;
+        setGeometry(WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize));
+        m_pWayland->SetTopMost(theApp.m_bTopMost != 0);
+        m_pWayland->SetGeometry(geometry());
+        ApplyLayering();
+        RenderFrame();
+        m_pWayland->Map();
+        m_pSurface->Show(QRect(QPoint(), m_pSurface->Size()));
+#endif
+    } else {
+        ShowOnX11();
     }
 
-    ApplyLayering();
-    UpdateShape();
-    setGeometry(WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize));
-    UseServerSurface();
-    // The first frame exists before the window is mapped: without a
-    // compositing manager its pixels make the window's shape.
-    RenderFrame();
-    FitShapeToPixels();
-    show();
-    SetTopMost(theApp.m_bTopMost != 0);
-
     m_pTimeWatch = std::make_unique<TimeChangeWatcher>();
+
     connect(m_pTimeWatch.get(), &TimeChangeWatcher::timeChanged, this, [this] {
         OnTimeChange();
         m_pTicker->Realign();
@@ -128,6 +155,49 @@ void CClockDlg::OnInitDialog()
     } else {
         ShowConfig();
     }
+}
+
+void CClockDlg::ShowOnX11()
+{
+    if (platform::x11::IsAvailable()) {
+        m_pAbove = std::make_unique<platform::x11::AboveKeeper>(winId());
+        m_pCompositorWatch =
+            std::make_unique<platform::x11::SelectionWatch>(platform::x11::ScreenSelection("_NET_WM_CM_S"));
+        m_bComposited = m_pCompositorWatch->Owned();
+        connect(m_pCompositorWatch.get(), &platform::x11::SelectionWatch::ownerChanged, this,
+                &CClockDlg::OnCompositorChanged, Qt::QueuedConnection);
+    }
+
+    ApplyLayering();
+    UpdateShape();
+    setGeometry(WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize));
+    UseServerSurface();
+    // The first frame exists before the window is mapped: without a
+    // compositing manager its pixels make the window's shape.
+    RenderFrame();
+    FitShapeToPixels();
+    show();
+    SetTopMost(theApp.m_bTopMost != 0);
+}
+
+void CClockDlg::RepaintWayland()
+{
+    if (!m_pWayland)
+        return;
+    // A new scale needs a frame of the new size: drawn whole.
+    RenderFrame();
+    m_pSurface->Show(QRect(QPoint(), m_pSurface->Size()));
+}
+
+void CClockDlg::OnWaylandLost()
+{
+    if (!m_pWayland)
+        return;
+    std::fprintf(stderr, "%s: the Wayland compositor went away; the clock shows through X11\n",
+                 qPrintable(theApp.AppName()));
+    UseSurface(std::make_unique<LayeredSurface>(this));
+    m_pWaylandConn.reset();
+    ShowOnX11();
 }
 
 int CClockDlg::DoModal()
@@ -156,6 +226,12 @@ void CClockDlg::PostQuitMessage()
 
 void CClockDlg::HideNow()
 {
+#ifdef VITRODIAL_WAYLAND
+    if (m_pWayland) {
+        m_pWayland->Unmap();
+        m_pWaylandConn->Roundtrip();
+    }
+#endif
     hide();
     platform::x11::Sync();
 }
@@ -180,11 +256,20 @@ QRect CClockDlg::WindowGeometry(int left, int top, int size) const
     return QRect(std::clamp(left, -range, range - side), std::clamp(top, -range, range - side), side, side);
 }
 
-QSize CClockDlg::DeviceSize() const { return size() * devicePixelRatioF(); }
+qreal CClockDlg::Ratio() const
+{
+#ifdef VITRODIAL_WAYLAND
+    if (m_pWayland)
+        return m_pWayland->Scale();
+#endif
+    return devicePixelRatioF();
+}
+
+QSize CClockDlg::DeviceSize() const { return size() * Ratio(); }
 
 void CClockDlg::UseServerSurface()
 {
-    if (!platform::x11::IsAvailable())
+    if (!platform::x11::IsAvailable() || m_pWayland)
         return;
     auto server = std::make_unique<ServerSurface>(winId());
     if (server->SetSize(DeviceSize(), devicePixelRatioF()))
@@ -194,6 +279,9 @@ void CClockDlg::UseServerSurface()
 void CClockDlg::UseSurface(std::unique_ptr<ClockSurface> surface)
 {
     m_pSurface = std::move(surface);
+#ifdef VITRODIAL_WAYLAND
+    m_pWayland = dynamic_cast<WaylandSurface*>(m_pSurface.get());
+#endif
     // The face's last draw is on the surface that went.
     m_pFace.reset();
     m_pSurface->SetAttributes(theApp.m_crClear, theApp.m_nOpacity & 0xFF, m_bComposited);
@@ -214,10 +302,10 @@ QRegion CClockDlg::RenderFrame()
         return {};
     if (m_pSurface->Size() != client)
         m_pFace.reset();
-    if (!m_pSurface->SetSize(client, devicePixelRatioF())) {
+    if (!m_pSurface->SetSize(client, Ratio())) {
         // Refused by the window system: drawn into an image from now on.
         UseSurface(std::make_unique<LayeredSurface>(this));
-        m_pSurface->SetSize(client, devicePixelRatioF());
+        m_pSurface->SetSize(client, Ratio());
     }
     if (!m_pFace)
         m_pFace = std::make_unique<CClockFace>(0, 0, client.width(), client.height());
@@ -270,6 +358,10 @@ bool CClockDlg::MoveClock(int x, int y)
 {
     const QPoint place = WindowGeometry(x, y, width()).topLeft();
     move(place);
+#ifdef VITRODIAL_WAYLAND
+    if (m_pWayland)
+        m_pWayland->SetGeometry(geometry());
+#endif
     return pos() == place;
 }
 
@@ -278,11 +370,25 @@ bool CClockDlg::ResizeClock(int size)
     // Where the larger side would reach past the coordinates, it grows to the left or up.
     const QRect geometry = WindowGeometry(x(), y(), size);
     setGeometry(geometry);
+#ifdef VITRODIAL_WAYLAND
+    // The window is never shown: no resize event comes.
+    if (m_pWayland) {
+        m_pWayland->SetGeometry(geometry);
+        OnSize();
+        DrawClock();
+    }
+#endif
     return this->geometry() == geometry;
 }
 
 void CClockDlg::SetTopMost(bool topMost)
 {
+#ifdef VITRODIAL_WAYLAND
+    if (m_pWayland) {
+        m_pWayland->SetTopMost(topMost);
+        return;
+    }
+#endif
     // On X11 no window manager handles the window: the clock stacks itself.
     if (m_pAbove)
         m_pAbove->SetEnabled(topMost);
@@ -372,7 +478,9 @@ void CClockDlg::ShowConfig()
             (void)m_pConfigDlg.release();
             m_bConfigCreated = false;
         });
-        m_bConfigCreated = m_pConfigDlg->Create(this);
+        // Not transient for the clock: some window managers fail on a
+        // dialog transient for an override-redirect window.
+        m_bConfigCreated = m_pConfigDlg->Create(nullptr);
         if (!m_bConfigCreated)
             AfxMessageBox(QStringLiteral("Error creating Config Dialog"));
     }

@@ -23,6 +23,11 @@ class TimeChangeWatcher;
 class TimeZoneWatcher;
 class TrayIcon;
 
+namespace platform::wayland {
+class Connection;
+} // namespace platform::wayland
+class WaylandSurface;
+
 namespace platform::x11 {
 class AboveKeeper;
 class SelectionWatch;
@@ -36,6 +41,13 @@ public:
 
     explicit CClockDlg(QWidget* parent = nullptr);
     ~CClockDlg() override;
+
+    // Shows the clock on a layer surface of the Wayland compositor that
+    // WAYLAND_DISPLAY names instead of the X11 window, which then is never
+    // mapped; before OnInitDialog. False, and nothing changes, when the
+    // compositor offers no layer shell (or the program has no Wayland layer).
+    bool UseWayland();
+    bool OnWayland() const { return m_pWayland != nullptr; }
 
     // Creates and shows the window as start-up does (icon, title, layering,
     // shape, position, timer, tray icon or the configuration dialog).
@@ -135,6 +147,14 @@ private:
     // stay as they are: bounded to what the screens and X11 can take.
     QRect WindowGeometry(int left, int top, int size) const;
     void FitShapeToPixels();
+    // Device pixels per window pixel: the output's scale on Wayland.
+    qreal Ratio() const;
+    // Shows the face in the X11 window: at start, or when the Wayland
+    // connection is lost.
+    void ShowOnX11();
+    // A whole frame for the layer surface, at its current scale.
+    void RepaintWayland();
+    void OnWaylandLost();
 
     bool m_bConfigCreated = false;
     // A compositing manager blends the window; off X11 the window system
@@ -143,8 +163,12 @@ private:
     bool m_bQuit = false;
     QEventLoop* m_pLoop = nullptr;
     std::unique_ptr<ModalSweep> m_pSweep;
+    // Outlives the surface on it.
+    std::unique_ptr<platform::wayland::Connection> m_pWaylandConn;
     // Never null.
     std::unique_ptr<ClockSurface> m_pSurface;
+    // The surface, when it is the layer surface.
+    WaylandSurface* m_pWayland = nullptr;
     WindowShape m_shape;
     std::unique_ptr<SecondTicker> m_pTicker;
     std::unique_ptr<TimeChangeWatcher> m_pTimeWatch;

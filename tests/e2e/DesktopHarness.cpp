@@ -75,8 +75,9 @@ void VirtualDesktop::Stop()
 QProcessEnvironment VirtualDesktop::Environment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"WAYLAND_DISPLAY", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
-                             "QT_ENABLE_HIGHDPI_SCALING", "SESSION_MANAGER", "XAUTHORITY"})
+    for (const char* name :
+         {"WAYLAND_DISPLAY", "VITRODIAL_SURFACE", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
+          "QT_ENABLE_HIGHDPI_SCALING", "SESSION_MANAGER", "XAUTHORITY"})
         env.remove(QString::fromLatin1(name));
     // libxkbcommon-x11 hands strndup() the unterminated strings of X replies,
     // which AddressSanitizer's strict string checks take for an overflow in

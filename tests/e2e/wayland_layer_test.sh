@@ -4,13 +4,18 @@
 # that missed a frame would show an old marker too), clicks go through it to
 # the native window beneath, top-most puts it over that window and not
 # top-most under it, a place on another output moves it there, and an output
-# scale of 2 gives it buffers of twice the size.
-#   wayland_layer_test.sh BIN_DIR ARTIFACT_DIR
+# scale of 2 gives it buffers of twice the size. Then the program itself
+# (PROGRAM, when given): its face on the layer surface at its place, the clear
+# colour see-through and the rest blended, clicks through it, under a window
+# opened later when not top-most and over one when top-most, and a second
+# start closes it.
+#   wayland_layer_test.sh BIN_DIR ARTIFACT_DIR [PROGRAM]
 # BIN_DIR holds wayland_layer_demo, wayland_window and wayland_pointer.
 set -euo pipefail
 
 bin=$(readlink -f "${1:?wayland_layer_test.sh BIN_DIR ARTIFACT_DIR}")
 art=${2:?wayland_layer_test.sh BIN_DIR ARTIFACT_DIR}
+program=${3:-}
 desktop=$(dirname "$(readlink -f "$0")")/../../scripts/wayland-desktop
 mkdir -p "$art"
 art=$(readlink -f "$art")
@@ -75,6 +80,18 @@ shows() { # NAME X Y COLOUR
   return 1
 }
 
+# Until the screenshot no longer shows COLOUR at X Y (20 s at most).
+covers() { # NAME X Y COLOUR
+  local file
+  for _ in $(seq 1 100); do
+    file=$(shot "$1")
+    [ "$(pixel "$file" "$2" "$3")" != "$4" ] && return 0
+    sleep 0.2
+  done
+  echo "$1: $2,$3 is still $4" >&2
+  return 1
+}
+
 # The white pixels in a box: the marker's, once.
 white_in() { # FILE X Y SIDE
   convert "$1" -crop "$4x$4+$2+$3" +repage -fill black +opaque white -fill white -opaque white \
@@ -85,16 +102,18 @@ start_desktop() { # OPTIONS...
   local out
   out=$("$desktop" start "$@" --watch-pid $$)
   state=$(sed -n 's/^WD_STATE=//p' <<<"$out")
-  export WAYLAND_DISPLAY XDG_RUNTIME_DIR DISPLAY
+  export WAYLAND_DISPLAY XDG_RUNTIME_DIR DISPLAY SWAYSOCK
+  SWAYSOCK=$(sed -n 's/^SWAYSOCK=//p' <<<"$out")
   WAYLAND_DISPLAY=$(sed -n 's/^WAYLAND_DISPLAY=//p' <<<"$out")
   XDG_RUNTIME_DIR=$(sed -n 's/^XDG_RUNTIME_DIR=//p' <<<"$out")
   DISPLAY=$(sed -n 's/^DISPLAY=//p' <<<"$out")
 }
 
-start_window() { # "W H": the size the window is tiled to
-  "$bin/wayland_window" "$WINDOW" >"$work/window.log" 2>&1 &
+start_window() { # "W H" [COLOUR [LOG]]: W H the size it is tiled to (a regex)
+  local log=$work/${3:-window}.log
+  "$bin/wayland_window" "${2:-$WINDOW}" >"$log" 2>&1 &
   pids+=($!)
-  wait_line "$work/window.log" "^(ready|size) $1$"
+  wait_line "$log" "^(ready|size) $1$"
 }
 
 start_demo() { # ARGS...: commands go to it through $work/demo.in
@@ -165,6 +184,138 @@ echo "quit" >&7
 exec 7>&-
 check "the scaled demo ends cleanly" wait "$demo"
 cleanup
+
+# --- The program: its face on the layer surface, beside a window of its own.
+if [ -n "$program" ]; then
+  LEFT=100 TOP=80 SIZE=240
+  COVER=808020 # a window opened over the clock
+  # Colours as the settings store them (0xBBGGRR): white the clear colour,
+  # which fills the hands; a dark dial blended at 200.
+  ini() { # TOPMOST
+    cat <<INI
+[Geometry]
+Left=$LEFT
+Top=$TOP
+Size=$SIZE
+[Color]
+Clear=ffffff
+Opacity=200
+[Dial]
+Background=402010
+Show=1
+[Seconds]
+Show=0
+[Minute]
+Fill=ffffff
+Width=3
+[Hour]
+Fill=ffffff
+Width=3
+[Date]
+Show=0
+[Misc]
+TopMost=$1
+IniFile=1
+TrayIcon=1
+INI
+  }
+  # A copy with its settings beside it and its own single-instance socket.
+  mkdir -p "$work/clock" "$work/state"
+  cp "$program" "$work/clock/vitrodial"
+  clock() { # the program's start: its pid in $clock_pid
+    (cd "$work/clock" && exec env -u VITRODIAL_SURFACE QT_QPA_PLATFORM=xcb XDG_STATE_HOME="$work/state" \
+      XDG_CONFIG_HOME="$work/state" ./vitrodial) >>"$work/clock.log" 2>&1 &
+    clock_pid=$!
+    pids+=($!)
+  }
+  # Pixels of COLOUR (FUZZ apart at most) in the clock's middle square, which
+  # lies inside the circle and holds the hands' roots.
+  middle() { # FILE COLOUR FUZZ
+    convert "$1" -crop "$((SIZE / 2))x$((SIZE / 2))+$((LEFT + SIZE / 4))+$((TOP + SIZE / 4))" +repage -fuzz "$3" \
+      -fill black +opaque "#$2" -fill white -opaque "#$2" -format '%[fx:round(mean*w*h)]' info:
+  }
+  differing_middle() { # A B: pixels of the middle square that differ
+    local crop="$((SIZE / 2))x$((SIZE / 2))+$((LEFT + SIZE / 4))+$((TOP + SIZE / 4))"
+    convert "$1" -crop "$crop" +repage "$work/a.png"
+    convert "$2" -crop "$crop" +repage "$work/b.png"
+    compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true
+  }
+  quarter=$((SIZE * SIZE / 4))
+  ends() { # PID: within 10 s
+    for _ in $(seq 1 200); do
+      alive=$(ps -o stat= -p "$1" 2>/dev/null || true)
+      [ -z "$alive" ] || [ "${alive#Z}" != "$alive" ] && { wait "$1"; return; }
+      sleep 0.05
+    done
+    return 1
+  }
+
+  start_desktop
+  shot bare >/dev/null
+  ini 0 >"$work/clock/vitrodial.ini"
+  clock
+  first=$clock_pid
+  # Not top-most, over the bare wallpaper: where the dial is, not the wallpaper.
+  check "the face shows" covers program-face $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)) \
+    "$(pixel "$art/bare.png" $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)))"
+  file=$art/program-face.png
+  check "left edge at Left" [ "$(pixel "$file" $((LEFT - 1)) $((TOP + SIZE / 2)))" = \
+    "$(pixel "$art/bare.png" $((LEFT - 1)) $((TOP + SIZE / 2)))" -a \
+    "$(pixel "$file" $((LEFT + 2)) $((TOP + SIZE / 2)))" != "$(pixel "$art/bare.png" $((LEFT + 2)) $((TOP + SIZE / 2)))" ]
+  check "top edge at Top" [ "$(pixel "$file" $((LEFT + SIZE / 2)) $((TOP - 1)))" = \
+    "$(pixel "$art/bare.png" $((LEFT + SIZE / 2)) $((TOP - 1)))" -a \
+    "$(pixel "$file" $((LEFT + SIZE / 2)) $((TOP + 2)))" != "$(pixel "$art/bare.png" $((LEFT + SIZE / 2)) $((TOP + 2)))" ]
+  check "corner see-through" [ "$(pixel "$file" $((LEFT + 3)) $((TOP + 3)))" = "$(pixel "$art/bare.png" $((LEFT + 3)) $((TOP + 3)))" ]
+  differ=$(differing_middle "$art/bare.png" "$file")
+  check "the dial blended over the wallpaper ($differ of $quarter differ)" [ "$differ" -gt $((quarter * 8 / 10)) ]
+  check "the hands' clear fill see-through" [ "$differ" -lt "$quarter" ]
+  check "nothing drawn opaque" [ "$(middle "$file" 102040 0)" = 0 ]
+
+  start_window "1280 1024"
+  check "a window opened later covers a clock not top-most" shows program-covered $((LEFT + SIZE / 2)) \
+    $((TOP + SIZE / 8)) "$WINDOW"
+  check "the X11 window never maps" [ -z "$(xdotool search --onlyvisible --name '^vitrodial$' || true)" ]
+
+  # A second start closes the clock, then the clock comes back top-most.
+  clock
+  check "a second start ends" ends "$clock_pid"
+  check "and closes the clock" ends "$first"
+  ini 1 >"$work/clock/vitrodial.ini"
+  clock
+  first=$clock_pid
+  # Over the window: the dial blended over its one colour, 0x102040 at 200 (premultiplied, then blended).
+  check "top-most over the window" shows program-top $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)) 14274e
+  file=$art/program-top.png
+  check "corner shows the window" [ "$(pixel "$file" $((LEFT + 3)) $((TOP + 3)))" = "$WINDOW" ]
+  check "the dial blended over the window" [ "$(middle "$file" 14274e 1%)" -gt $((quarter * 8 / 10)) ]
+  check "the hands' clear fill shows the window" [ "$(middle "$file" "$WINDOW" 0)" -gt 20 ]
+
+  mkfifo "$work/pointer2.in"
+  "$bin/wayland_pointer" <"$work/pointer2.in" >"$work/pointer2.log" 2>&1 &
+  pids+=($!)
+  exec 8>"$work/pointer2.in"
+  wait_line "$work/window.log" '^pointer$'
+  echo "move $((LEFT + SIZE / 2)) $((TOP + SIZE / 2))" >&8
+  echo "click" >&8
+  check "a click on the clock's centre reaches the window" \
+    wait_line "$work/window.log" "^button 272 pressed $((LEFT + SIZE / 2)) $((TOP + SIZE / 2))$"
+  exec 8>&-
+
+  # A window opened later, over the first one (tabbed: it takes the whole
+  # output but a tab's strip).
+  swaymsg -q layout tabbed
+  start_window "1280 [0-9]+" "$COVER" cover
+  file=$(shot program-top-covered)
+  check "the window opened later shows" [ "$(pixel "$file" $((LEFT + 3)) $((TOP + 3)))" = "$COVER" ]
+  check "and the top-most clock stays over it" [ "$(pixel "$file" $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)))" != "$COVER" ]
+  echo "resident memory of the program: $(sed -n 's/^VmRSS:[[:space:]]*//p' "/proc/$first/status")"
+
+  clock
+  check "another start ends" ends "$clock_pid"
+  check "and closes the top-most clock" ends "$first"
+  check "the clock is gone" shows program-closed $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)) "$COVER"
+  cleanup
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

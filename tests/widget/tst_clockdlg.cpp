@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <QtTest>
 
 #include "app/ClockApp.h"
@@ -246,6 +247,8 @@ private slots:
         QCOMPARE(dlg.WindowProc(WM_TRAYNOTIFY, id, mouse), long(trayIcon && id == 1));
         CConfigDlg* first = dlg.m_pConfigDlg.get();
         QCOMPARE(first != nullptr, opens);
+        // Never transient for the clock's override-redirect window.
+        QVERIFY(!first || (!first->parentWidget() && !first->windowHandle()->transientParent()));
         if (first)
             first->hide();
         dlg.WindowProc(WM_TRAYNOTIFY, id, mouse);

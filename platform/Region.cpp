@@ -10,122 +10,13 @@
 #include <QPainter>
 
 #include "platform/Pixels.h"
+#include "platform/RegionInternal.h"
 #include "platform/RegionSink.h"
 
 namespace platform {
-namespace {
+namespace detail {
 
-using Span = std::pair<int, int>; // [first, second)
-
-// Turns rows of spans, given top to bottom, into the banded rectangle list
-// that QRegion keeps: rows with identical spans merge into one band.
-class BandBuilder {
-public:
-    // The rectangle list is kept from one region to the next: a frame builds
-    // dozens of regions, and growing a fresh list for each costs more than
-    // building it.
-    BandBuilder() { m_rects.swap(Spare()); }
-    ~BandBuilder()
-    {
-        m_rects.clear();
-        if (m_rects.capacity() > Spare().capacity())
-            m_rects.swap(Spare());
-    }
-    BandBuilder(const BandBuilder&) = delete;
-    BandBuilder& operator=(const BandBuilder&) = delete;
-
-    // Rows [top, bottom) all have these spans; spans may be left empty.
-    void AddRows(int top, int bottom, std::vector<Span>& spans)
-    {
-        if (spans.empty() || top >= bottom)
-            return;
-        if (!m_band.empty() && top == m_bottom && spans == m_band) {
-            m_bottom = bottom;
-            return;
-        }
-        Flush();
-        m_band.swap(spans);
-        m_top = top;
-        m_bottom = bottom;
-    }
-    void AddRow(int y, std::vector<Span>& spans) { AddRows(y, y + 1, spans); }
-    // The same for a few spans in an array.
-    void AddRows(int top, int bottom, const Span* spans, std::size_t n)
-    {
-        if (n == 0 || top >= bottom)
-            return;
-        if (top == m_bottom && std::equal(spans, spans + n, m_band.begin(), m_band.end())) {
-            m_bottom = bottom;
-            return;
-        }
-        Flush();
-        m_band.assign(spans, spans + n);
-        m_top = top;
-        m_bottom = bottom;
-    }
-
-    QRegion Finish()
-    {
-        Flush();
-        QRegion rgn;
-        if (!m_rects.empty())
-            rgn.setRects(m_rects.data(), int(m_rects.size()));
-        return rgn;
-    }
-
-private:
-    static std::vector<QRect>& Spare()
-    {
-        thread_local std::vector<QRect> spare;
-        return spare;
-    }
-
-    void Flush()
-    {
-        for (const Span& s : m_band)
-            m_rects.emplace_back(QPoint(s.first, m_top), QPoint(s.second - 1, m_bottom - 1));
-        m_band.clear();
-    }
-
-    std::vector<QRect> m_rects;
-    std::vector<Span> m_band;
-    int m_top = 0;
-    int m_bottom = 0;
-};
-
-// Appends [a, b) to a row kept sorted by the caller, joining abutting spans as
-// QRegion requires.
-void AppendSpan(std::vector<Span>& row, int a, int b)
-{
-    if (a >= b)
-        return;
-    if (!row.empty() && row.back().second >= a) {
-        row.back().second = std::max(row.back().second, b);
-        return;
-    }
-    row.emplace_back(a, b);
-}
-
-int ClampToInt(double v)
-{
-    if (!(v > double(std::numeric_limits<int>::min()))) // also NaN
-        return std::numeric_limits<int>::min();
-    if (v >= double(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    return int(v);
-}
-
-struct Edge {
-    double xTop; // x at the upper end
-    double yTop;
-    double slope; // dx/dy
-    int firstRow; // rows whose pixel centres the edge crosses
-    int endRow;
-};
-
-// Scan conversion by the even-odd rule with pixel centres as samples: a pixel
-// is in when its centre lies inside; on an edge it follows the top-left rule.
-QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip, const QRegion* within = nullptr)
+QRegion Rasterize(std::vector<Edge>& edges, const QRect& clip, const QRegion* within)
 {
     BandBuilder bands;
     if (edges.empty() || clip.isEmpty())
@@ -285,14 +176,6 @@ void AddEdge(std::vector<Edge>& edges, QPointF a, QPointF b)
         edges.push_back(e);
 }
 
-// A region's rows as QRegion keeps them: bands of rows sharing one list of spans.
-struct Band {
-    int top;    // first row
-    int bottom; // one past the last row
-    const QRect* first;
-    const QRect* last; // one past
-};
-
 std::vector<Band> Bands(const QRect* first, const QRect* last)
 {
     std::vector<Band> bands;
@@ -305,7 +188,11 @@ std::vector<Band> Bands(const QRect* first, const QRect* last)
     return bands;
 }
 
-std::vector<Band> Bands(const QRegion& rgn) { return Bands(rgn.begin(), rgn.end()); }
+} // namespace detail
+
+using namespace detail;
+
+namespace {
 
 // Walks the bands of a region with rows that only ever grow.
 class BandCursor {

@@ -10,21 +10,6 @@
 #include "platform/RegionInternal.h"
 
 namespace platform {
-namespace detail {
-
-std::vector<Band> Bands(const QRect* first, const QRect* last)
-{
-    std::vector<Band> bands;
-    for (const QRect* r = first; r != last; ++r) {
-        if (bands.empty() || bands.back().top != r->top())
-            bands.push_back({r->top(), r->top() + r->height(), r, r + 1});
-        else
-            bands.back().last = r + 1;
-    }
-    return bands;
-}
-
-} // namespace detail
 
 using namespace detail;
 

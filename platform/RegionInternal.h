@@ -18,6 +18,12 @@ namespace platform::detail {
 
 using Span = std::pair<int, int>; // [first, second)
 
+// The row and band helpers are each file's own, as they were when the region
+// code was one file: then the compiler inlines their vectors' growth into the
+// loops that build bands and keeps those loops' values in registers, which it
+// does not for instantiations shared between files (a tick drew some 4% slower).
+namespace {
+
 // Turns rows of spans, given top to bottom, into the banded rectangle list
 // that QRegion keeps: rows with identical spans merge into one band.
 class BandBuilder {
@@ -124,8 +130,20 @@ struct Band {
     const QRect* last; // one past
 };
 
-std::vector<Band> Bands(const QRect* first, const QRect* last);
+inline std::vector<Band> Bands(const QRect* first, const QRect* last)
+{
+    std::vector<Band> bands;
+    for (const QRect* r = first; r != last; ++r) {
+        if (bands.empty() || bands.back().top != r->top())
+            bands.push_back({r->top(), r->top() + r->height(), r, r + 1});
+        else
+            bands.back().last = r + 1;
+    }
+    return bands;
+}
 inline std::vector<Band> Bands(const QRegion& rgn) { return Bands(rgn.begin(), rgn.end()); }
+
+} // namespace
 
 struct Edge {
     double xTop; // x at the upper end

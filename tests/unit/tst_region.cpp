@@ -1,28 +1,158 @@
-// Regions as whole pixels: the frame and the even-odd rule.
+// Regions as whole pixels: the even-odd rule, combining, frames and band
+// covers, each checked pixel by pixel against what it is defined to be.
 
+#include <cmath>
+#include <functional>
+
+#include <QRandomGenerator>
 #include <QTest>
 
 #include "platform/Region.h"
 
 using namespace platform;
 
+Q_DECLARE_METATYPE(CombineMode)
+
 namespace {
+
+// Every region the random cases make lies within this grid.
+const QRect kGrid(-20, -20, 80, 80);
 
 // Qt does not always merge the bands of regions it builds piece by piece, so
 // regions are compared by what they cover.
 bool Same(const QRegion& a, const QRegion& b) { return a.xored(b).isEmpty(); }
 
+// The pixels of the grid for which in(x, y) holds.
+QRegion Where(const std::function<bool(int, int)>& in)
+{
+    std::vector<QRect> rects;
+    for (int y = kGrid.top(); y <= kGrid.bottom(); ++y)
+        for (int x = kGrid.left(); x <= kGrid.right(); ++x)
+            if (in(x, y)) {
+                if (!rects.empty() && rects.back().top() == y && rects.back().right() == x - 1)
+                    rects.back().setRight(x);
+                else
+                    rects.emplace_back(x, y, 1, 1);
+            }
+    QRegion rgn;
+    if (!rects.empty())
+        rgn.setRects(rects.data(), int(rects.size()));
+    return rgn;
+}
+
 // A pixel of the region whose four shifted copies are not all inside it.
 QRegion FrameByDefinition(const QRegion& rgn, int w, int h)
 {
-    QRegion frame;
     const auto in = [&](int x, int y) { return rgn.contains(QPoint(x, y)); };
-    const QRect box = rgn.boundingRect();
-    for (int y = box.top(); y <= box.bottom(); ++y)
-        for (int x = box.left(); x <= box.right(); ++x)
-            if (in(x, y) && !(in(x + w, y) && in(x - w, y) && in(x, y + h) && in(x, y - h)))
-                frame += QRect(x, y, 1, 1);
-    return frame;
+    return Where(
+        [&](int x, int y) { return in(x, y) && !(in(x + w, y) && in(x - w, y) && in(x, y + h) && in(x, y - h)); });
+}
+
+// Whether the centre of pixel (x, y) lies inside the polygons by the even-odd
+// rule. An edge counts when the row's centre line meets it (its top end in,
+// its bottom end out) at a crossing whose pixel bound, ceil(crossing - 0.5),
+// is at or left of x: so a centre on a left edge is in, on a right edge out.
+bool InsideByDefinition(const std::vector<std::vector<QPointF>>& polygons, int x, int y)
+{
+    const double yc = y + 0.5;
+    bool in = false;
+    for (const std::vector<QPointF>& polygon : polygons)
+        for (std::size_t i = 0; i < polygon.size(); ++i) {
+            QPointF a = polygon[i], b = polygon[(i + 1) % polygon.size()];
+            if (a.y() > b.y())
+                std::swap(a, b);
+            if (!(a.y() <= yc && yc < b.y()))
+                continue;
+            const double crossing = a.x() + (yc - a.y()) * ((b.x() - a.x()) / (b.y() - a.y()));
+            if (std::ceil(crossing - 0.5) <= x)
+                in = !in;
+        }
+    return in;
+}
+
+// Up to `count` polygons of 2 to 7 vertices in quarter pixels (or whole ones),
+// from a dot to most of the grid, some edges upright or level as on hands and marks.
+std::vector<std::vector<QPointF>> RandomPolygons(QRandomGenerator& random, int count, bool whole)
+{
+    std::vector<std::vector<QPointF>> shape(std::size_t(random.bounded(1, count + 1)));
+    for (std::vector<QPointF>& polygon : shape) {
+        const QPointF origin(random.bounded(-12, 40), random.bounded(-12, 40));
+        const int reach = 4 * random.bounded(1, 24);
+        for (int n = random.bounded(2, 8); n > 0; --n) {
+            QPointF p = origin + QPointF(random.bounded(reach + 1), random.bounded(reach + 1)) / 4.0;
+            if (whole)
+                p = p.toPoint();
+            if (const int pick = random.bounded(4); pick < 2 && !polygon.empty())
+                (pick ? p.rx() : p.ry()) = pick ? polygon.back().x() : polygon.back().y();
+            polygon.push_back(p);
+        }
+    }
+    return shape;
+}
+
+// Corners near two vertices of the shape, so that edges run along and just
+// beside the clip, where the rasterizer keeps them as flips of that side.
+QRect ClipNear(QRandomGenerator& random, const std::vector<std::vector<QPointF>>& shape)
+{
+    const std::vector<QPointF>& polygon = shape[std::size_t(random.bounded(int(shape.size())))];
+    const auto near = [&] {
+        const QPointF p = polygon[std::size_t(random.bounded(int(polygon.size())))];
+        return QPoint(int(std::floor(p.x())) + random.bounded(-1, 2), int(std::floor(p.y())) + random.bounded(-1, 2));
+    };
+    const QPoint a = near();
+    return QRect(a, near()).normalized();
+}
+
+// A few rectangles within the area xored together: holes, abutting and
+// overlapping rectangles, bands of many spans.
+QRegion RandomRegion(QRandomGenerator& random, int count, const QRect& area)
+{
+    QRegion rgn;
+    for (int i = 0; i < count; ++i) {
+        const int x = area.left() + random.bounded(area.width()), y = area.top() + random.bounded(area.height());
+        rgn ^= QRect(x, y, random.bounded(1, 10), random.bounded(1, 10)) & area;
+    }
+    return rgn;
+}
+
+// Rows 1 to 12 high somewhere in the grid's middle, to combine with.
+QRect RandomStrip(QRandomGenerator& random) { return QRect(-12, random.bounded(-12, 40), 60, random.bounded(1, 13)); }
+
+// The band of `rows` rows holding row y begins at Band(y, rows).
+int Band(int y, int rows) { return int(std::floor(double(y) / rows)) * rows; }
+
+// In each band of rows, from the first to the last row u has in it, across
+// every column u has in it, gaps of up to `gap` columns bridged.
+QRegion CoverByDefinition(const QRegion& u, int rows, int gap)
+{
+    QRegion cover;
+    const QRect box = u.boundingRect();
+    for (int band = Band(box.top(), rows); band <= box.bottom(); band += rows) {
+        const QRegion part = u & QRect(box.left(), band, box.width(), rows);
+        const QRect reach = part.boundingRect();
+        int first = reach.left(), last = reach.left();
+        for (int x = reach.left(); x <= reach.right(); ++x) {
+            if (!part.intersects(QRect(x, band, 1, rows)))
+                continue;
+            if (x - last - 1 > gap) {
+                cover += QRect(QPoint(first, reach.top()), QPoint(last, reach.bottom()));
+                first = x;
+            }
+            last = x;
+        }
+        if (!part.isEmpty())
+            cover += QRect(QPoint(first, reach.top()), QPoint(last, reach.bottom()));
+    }
+    return cover;
+}
+
+// Each rectangle of the region widened by m on every side, together.
+QRegion Widened(const QRegion& rgn, int m)
+{
+    QRegion u;
+    for (const QRect& r : rgn)
+        u += r.adjusted(-m, -m, m, m);
+    return u;
 }
 
 const std::vector<QPoint> kStar = {{20, 0}, {32, 38}, {0, 14}, {40, 14}, {8, 38}};
@@ -35,10 +165,14 @@ private slots:
     void frameFollowsItsDefinition()
     {
         // A star, a ring, and bars one pixel apart: a shift may jump across the gap.
-        for (const QRegion& rgn :
-             {CreatePolygonRgn(kStar), CreateEllipticRgn(0, 0, 30, 24).xored(CreateEllipticRgn(8, 6, 22, 18)),
-              CreateRectRgn(0, 0, 6, 10).united(CreateRectRgn(7, 0, 13, 10))})
-            for (const QSize& s : {QSize(1, 1), QSize(3, 1), QSize(0, 2), QSize(0, 0), QSize(40, 40)})
+        std::vector<QRegion> shapes = {CreatePolygonRgn(kStar),
+                                       CreateEllipticRgn(0, 0, 30, 24).xored(CreateEllipticRgn(8, 6, 22, 18)),
+                                       CreateRectRgn(0, 0, 6, 10).united(CreateRectRgn(7, 0, 13, 10))};
+        QRandomGenerator random(7);
+        for (int i = 0; i < 60; ++i)
+            shapes.push_back(RandomRegion(random, random.bounded(1, 8), QRect(-12, -12, 50, 50)));
+        for (const QRegion& rgn : shapes)
+            for (const QSize& s : {QSize(1, 1), QSize(3, 1), QSize(0, 2), QSize(0, 0), QSize(-2, 1), QSize(40, 40)})
                 QVERIFY(Same(FrameRegion(rgn, s.width(), s.height()), FrameByDefinition(rgn, s.width(), s.height())));
     }
 
@@ -48,6 +182,119 @@ private slots:
         const QRegion star = CreatePolygonRgn(kStar);
         QVERIFY(!star.contains(QPoint(20, 20))); // inside twice: out
         QVERIFY(star.contains(QPoint(20, 4)));
+    }
+
+    // Random polygons against the pixel centre rule, alone, clipped, and
+    // within a region as a text's letters are built.
+    void polygonsRasterizeByPixelCentres_data()
+    {
+        QTest::addColumn<bool>("whole");   // integer vertices through CreatePolygonRgn
+        QTest::addColumn<int>("polygons"); // at most, each of 2 to 7 vertices
+        QTest::addColumn<bool>("clipped"); // to a random rectangle
+        QTest::addColumn<bool>("within");  // and to a random region
+        QTest::newRow("integer vertices") << true << 1 << false << false;
+        QTest::newRow("integer vertices, clipped") << true << 1 << true << false;
+        QTest::newRow("quarter pixels, several polygons") << false << 3 << false << false;
+        QTest::newRow("quarter pixels, clipped") << false << 3 << true << false;
+        QTest::newRow("quarter pixels, within a region") << false << 3 << false << true;
+        QTest::newRow("quarter pixels, clipped within a region") << false << 3 << true << true;
+    }
+    void polygonsRasterizeByPixelCentres()
+    {
+        QFETCH(bool, whole);
+        QFETCH(int, polygons);
+        QFETCH(bool, clipped);
+        QFETCH(bool, within);
+        QRandomGenerator random(42);
+        for (int i = 0; i < 150; ++i) {
+            const std::vector<std::vector<QPointF>> shape = RandomPolygons(random, polygons, whole);
+            const QRect clip = clipped ? ClipNear(random, shape) : NoClip();
+            const QRegion region = RandomRegion(random, random.bounded(6), QRect(-12, -12, 60, 60));
+            const QRegion* inside = within ? &region : nullptr;
+            std::vector<QPoint> points;
+            for (const QPointF& p : shape.front())
+                points.push_back(p.toPoint());
+            const QRegion got = whole ? CreatePolygonRgn(points, clip) : CreatePolyPolygonRgn(shape, clip, inside);
+            const QRegion want = Where([&](int x, int y) {
+                return clip.contains(x, y) && (!inside || inside->contains(QPoint(x, y)))
+                       && InsideByDefinition(shape, x, y);
+            });
+            QVERIFY2(Same(got, want), qPrintable(QStringLiteral("case %1").arg(i)));
+        }
+    }
+
+    // Outside b's rows a's bands are copied as they are: b comes in strips
+    // of a few rows, above, below or across a's.
+    void combineModesAreSetOperations_data()
+    {
+        QTest::addColumn<CombineMode>("mode");
+        QTest::addColumn<int>("op"); // 1 for a, 2 for b: the pixels in the result
+        QTest::newRow("or") << CombineMode::Or << 0b1110;
+        QTest::newRow("xor") << CombineMode::Xor << 0b0110;
+        QTest::newRow("diff") << CombineMode::Diff << 0b0010;
+        QTest::newRow("and") << CombineMode::And << 0b1000;
+    }
+    void combineModesAreSetOperations()
+    {
+        QFETCH(CombineMode, mode);
+        QFETCH(int, op);
+        QRandomGenerator random(3);
+        for (int i = 0; i < 200; ++i) {
+            const QRegion a = RandomRegion(random, random.bounded(8), QRect(-12, -12, 60, 60));
+            const QRegion b = RandomRegion(random, random.bounded(4), RandomStrip(random));
+            QRegion dst = CreateRectRgn(0, 0, 5, 5);
+            CombineRgn(dst, a, b, mode);
+            const QRegion want = Where([&](int x, int y) {
+                const int pixel = (a.contains(QPoint(x, y)) ? 1 : 0) | (b.contains(QPoint(x, y)) ? 2 : 0);
+                return (op >> pixel) & 1;
+            });
+            QVERIFY2(Same(dst, want), qPrintable(QStringLiteral("case %1").arg(i)));
+        }
+    }
+
+    // Added regions, and the difference of a region and the same with a few
+    // rows changed (a hand moved a little), covered band by band.
+    void bandCoversFollowTheirDefinition_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("gap");
+        QTest::addColumn<int>("margin");
+        QTest::newRow("defaults") << 16 << 64 << 0;
+        QTest::newRow("rows alone") << 1 << 0 << 0;
+        QTest::newRow("short bands, small gaps, margin") << 3 << 2 << 1;
+        QTest::newRow("no gaps, wide margin") << 5 << 0 << 4;
+        QTest::newRow("negative margin counts as none") << 7 << 3 << -2;
+    }
+    void bandCoversFollowTheirDefinition()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, gap);
+        QFETCH(int, margin);
+        const int m = std::max(margin, 0);
+        QRandomGenerator random(11);
+        for (int i = 0; i < 100; ++i) {
+            BandCover added(rows, gap);
+            QRegion all;
+            for (int n = random.bounded(1, 4); n > 0; --n) {
+                const QRegion rgn = RandomRegion(random, random.bounded(6), QRect(-12, -12, 60, 60));
+                added.Add(rgn, margin);
+                all += Widened(rgn, m);
+            }
+            QVERIFY2(Same(added.Region(), CoverByDefinition(all, rows, gap)),
+                     qPrintable(QStringLiteral("case %1").arg(i)));
+
+            const QRegion a = RandomRegion(random, random.bounded(8), QRect(-12, -12, 60, 60));
+            const QRegion b = a.xored(RandomRegion(random, random.bounded(3), RandomStrip(random)));
+            // Rows where exactly one holds pixels, each from the first such pixel to the last.
+            const QRegion changed = a ^ b;
+            QRegion spans;
+            for (int y = kGrid.top(); y <= kGrid.bottom(); ++y)
+                if (const QRegion row = changed & QRect(kGrid.left(), y, kGrid.width(), 1); !row.isEmpty())
+                    spans += row.boundingRect();
+            const QRegion got = BandCover(rows, gap).AddDifference(a, b, margin).Region();
+            QVERIFY2(Same(got, CoverByDefinition(Widened(spans, m), rows, gap)),
+                     qPrintable(QStringLiteral("difference %1").arg(i)));
+        }
     }
 };
 

@@ -299,15 +299,12 @@ StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& tip, co
 
     // Each new watcher (a host restarted) gets the item again.
     auto* watcher = new QDBusServiceWatcher(kWatcher, m_bus, QDBusServiceWatcher::WatchForRegistration, this);
-    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-        m_nRetries = 0;
-        Register();
-    });
-    // A host that comes to a watcher already running reads its list, but one
-    // that starts with its watcher may have missed the registration.
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, &StatusNotifierItem::RegisterWithWatcher);
+    // A host reads the watcher's list when it comes: the item is registered
+    // again only when the list lacks it.
     m_bus.connect(kWatcher, kWatcherPath, kWatcher, QStringLiteral("StatusNotifierHostRegistered"), this,
-                  SLOT(Register()));
-    Register();
+                  SLOT(CheckRegistered()));
+    RegisterWithWatcher();
 }
 
 StatusNotifierItem::~StatusNotifierItem()
@@ -318,6 +315,19 @@ StatusNotifierItem::~StatusNotifierItem()
 }
 
 const QString& StatusNotifierItem::Watcher() { return kWatcher; }
+
+void StatusNotifierItem::RegisterWithWatcher()
+{
+    // Once per watcher: a watcher asked twice as its host comes up can leave
+    // the host showing the item twice.
+    const QDBusConnectionInterface* bus = m_bus.interface();
+    const QString owner = bus ? bus->serviceOwner(kWatcher).value() : QString();
+    if (owner.isEmpty() || owner == m_strWatcher)
+        return;
+    m_strWatcher = owner;
+    m_nRetries = 0;
+    Register();
+}
 
 void StatusNotifierItem::Register()
 {

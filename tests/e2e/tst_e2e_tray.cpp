@@ -2,8 +2,10 @@
 // StatusNotifierItem (a host on the desktop's bus) alike: a click opens the
 // one configuration dialog at the bottom right; without a host the dialog
 // opens at start, and the icon appears in a host that starts late and comes
-// back when the host restarts; "Close Vitrodial" ends the program.
+// back, once, when the host restarts; "Close Vitrodial" ends the program.
 
+#include <QSet>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include "DesktopHarness.h"
@@ -13,6 +15,22 @@ using namespace e2e;
 namespace {
 
 const char* const kDialogTitle = "^Vitrodial Configuration$";
+
+// From dbus-monitor --profile: how many registrations of an item each watcher
+// (by its unique name) answered with success.
+QMap<QString, int> RegistrationsPerWatcher(const QString& profile)
+{
+    QSet<QString> calls; // "sender serial"
+    QMap<QString, int> answered;
+    for (const QString& line : profile.split(u'\n')) {
+        const QStringList f = line.split(u'\t');
+        if (f.value(0) == "mc" && f.last() == "RegisterStatusNotifierItem")
+            calls.insert(f.value(3) + ' ' + f.value(2));
+        else if (f.value(0) == "mr" && calls.contains(f.value(4) + ' ' + f.value(5)))
+            ++answered[f.value(3)];
+    }
+    return answered;
+}
 
 } // namespace
 
@@ -117,11 +135,28 @@ private slots:
         QVERIFY(moved && WaitFor([&] { return DialogRect().left() >= 1280; }, 5000));
         QVERIFY(m_desktop.Keys({"Escape"}) && WaitForDialog(false));
 
+        // Each host's watcher gets the item once: one asked twice as its host
+        // came up could leave two icons.
+        QProcess bus;
+        QTemporaryFile calls;
+        QVERIFY(calls.open());
+        bus.setProcessEnvironment(m_desktop.Environment());
+        bus.setStandardOutputFile(calls.fileName());
+        bus.start("dbus-monitor", {"--session", "--profile", "type='method_call',member='RegisterStatusNotifierItem'",
+                                   "type='method_return'"});
+        QVERIFY(bus.waitForStarted());
         for (int round = 0; round < 3; ++round) {
             QVERIFY(m_desktop.Script({"tray", lateHost}));
             QVERIFY2(m_desktop.Script({"tray-icon", "--wait"}),
                      qPrintable(QStringLiteral("no icon in round %1").arg(round)));
         }
+        bus.terminate();
+        QVERIFY(bus.waitForFinished());
+        const QMap<QString, int> registrations = RegistrationsPerWatcher(calls.readAll());
+        QVERIFY(lateHost != "sni" || registrations.size() >= 3);
+        for (auto it = registrations.cbegin(); it != registrations.cend(); ++it)
+            QVERIFY2(it.value() == 1,
+                     qPrintable(QStringLiteral("%1 registrations with %2").arg(it.value()).arg(it.key())));
         OpenFromTray(1);
         VerifyBottomRight();
         m_desktop.Stop(); // its tray is no longer the one asked for

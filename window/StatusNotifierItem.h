@@ -27,11 +27,8 @@ public:
 signals:
     void clicked(StatusNotifierItem::Click click);
 
-private slots:
-    void RegisterWithWatcher();
-    void CheckRegistered();
-
 private:
+    void RegisterWithWatcher();
     void Register();
 
     QDBusConnection m_bus;

@@ -111,6 +111,84 @@ private slots:
                  qPrintable(m_pClock->Output()));
     }
 
+    // Each option's output and exit status. Help, the version, a bad
+    // argument and a start without a display leave the running clock as it
+    // is; --configure opens its dialog, or starts the clock with it open;
+    // --quit closes it, and with no clock running shows none.
+    void commandLine()
+    {
+        m_pClock = std::make_unique<ClockProcess>(m_desktop);
+        QVERIFY(m_pClock->Prepare(IniFixture().Text()));
+        QByteArray out, err;
+        QCOMPARE(m_pClock->Run({"--quit"}, &out, &err), 0);
+        QCOMPARE(out + err, QByteArray());
+        QVERIFY(m_desktop.FindWindows("^vitrodial$", false).isEmpty());
+
+        QVERIFY(m_pClock->Start({"--configure"}) && m_pClock->WaitForClockWindow());
+        const auto dialog = [this] { return m_desktop.FindWindows("^Vitrodial Configuration$").value(0); };
+        QVERIFY2(WaitFor([&] { return dialog() != 0; }, 15000), "no dialog with the clock that --configure started");
+        QVERIFY(m_desktop.Keys({"Escape"}) && WaitFor([&] { return dialog() == 0; }, 10000));
+
+        struct Case {
+            QStringList args;
+            QString display; // in place of the desktop's, when not null
+            int code;
+            QString out; // patterns its standard output and standard error match
+            QString err;
+        };
+        const QString usage = R"(^Usage: vitrodial \[option\]\n(.*\n)*  --configure +Open .*\n(.*\n)*  --quit +Close)";
+        const Case cases[] = {
+            {{"--help"}, {}, 0, usage, "^$"},
+            {{"-h"}, {}, 0, usage, "^$"},
+            {{"--version"}, {}, 0, R"(^vitrodial \(Vitrodial\) \d+\.\d+\.\d+\n$)", "^$"},
+            {{"--frobnicate"}, {}, 2, "^$", R"(^vitrodial: Unknown option 'frobnicate'\.\nUsage: )"},
+            {{"--configure", "--quit"},
+             {},
+             2,
+             "^$",
+             R"(^vitrodial: --configure and --quit exclude each other\.\nUsage: )"},
+            {{"now"}, {}, 2, "^$", R"(^vitrodial: Unexpected argument 'now'\.\nUsage: )"},
+            {{},
+             ":32123",
+             1,
+             "^$",
+             R"(^vitrodial: cannot open the X display ":32123" \(DISPLAY\); no clock is shown\n$)"},
+            {{"--configure"},
+             "",
+             1,
+             "^$",
+             R"(^vitrodial: cannot open a display: none set \(DISPLAY, WAYLAND_DISPLAY\); [^\n]*\n$)"},
+        };
+        for (const Case& c : cases) {
+            QProcessEnvironment env;
+            if (!c.display.isNull())
+                env.insert("DISPLAY", c.display);
+            const int code = m_pClock->Run(c.args, &out, &err, env);
+            const QString what = c.args.join(u' ') + " -> " + out + err;
+            QVERIFY2(code == c.code, qPrintable(QStringLiteral("%1 exited with %2").arg(what).arg(code)));
+            QVERIFY2(QRegularExpression(c.out).match(QString::fromLocal8Bit(out)).hasMatch(), qPrintable(what));
+            QVERIFY2(QRegularExpression(c.err).match(QString::fromLocal8Bit(err)).hasMatch(), qPrintable(what));
+            QVERIFY2(m_pClock->IsRunning() && m_pClock->FindClockWindow() != 0 && dialog() == 0,
+                     qPrintable(what + " touched the clock"));
+        }
+
+        // The running clock's dialog comes back, with the keyboard focus.
+        QCOMPARE(m_pClock->Run({"--configure"}, &out, &err), 0);
+        QCOMPARE(out + err, QByteArray());
+        QVERIFY2(WaitFor(
+                     [&] {
+                         return dialog() != 0
+                                && m_desktop.Run("xdotool", {"getwindowfocus"}).trimmed().toULongLong() == dialog();
+                     },
+                     15000),
+                 "--configure did not bring up the running clock's dialog with the focus");
+
+        QCOMPARE(m_pClock->Run({"--quit"}, &out, &err), 0);
+        QCOMPARE(out + err, QByteArray());
+        QVERIFY(m_pClock->EndsNormally(10000));
+        QVERIFY(m_desktop.FindWindows("^vitrodial$|^Vitrodial Configuration$", false).isEmpty());
+    }
+
     void copyUnderAnotherNameRunsBeside()
     {
         IniFixture ini;

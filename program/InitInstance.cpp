@@ -4,7 +4,10 @@
 #include <memory>
 #include <utility>
 
+#include <QFileInfo>
+
 #include "app/ClockApp.h"
+#include "app/ProfileStore.h"
 #include "platform/SingleInstance.h"
 #include "window/ClockDlg.h"
 #include "window/MessageBoxHandler.h"
@@ -74,8 +77,12 @@ BOOL CClockApp::InitInstance(StartRequest request)
         return false;
 
     CClockDlg dlg;
-    if (configure)
-        dlg.m_eConfigAtStart = CClockDlg::ConfigAtStart::Always;
+    // Until settings have been saved (the store in force has no file yet)
+    // the user may not know how to reach the dialog without a tray icon.
+    const bool firstStart = !QFileInfo::exists(Store().Location());
+    dlg.m_eConfigAtStart = configure    ? CClockDlg::ConfigAtStart::Always
+                           : firstStart ? CClockDlg::ConfigAtStart::WithoutTray
+                                        : CClockDlg::ConfigAtStart::Never;
     running = &dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();

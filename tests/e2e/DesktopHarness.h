@@ -99,11 +99,6 @@ public:
     // printed on each channel.
     int Run(const QStringList& args, QByteArray* out, QByteArray* err, const QProcessEnvironment& env = {});
 
-    // The process Start started runs still.
-    bool IsRunning()
-    {
-        return m_pProcess && m_pProcess->state() != QProcess::NotRunning && !m_pProcess->waitForFinished(0);
-    }
     // Ends within timeoutMs, of its own accord.
     bool EndsNormally(int timeoutMs);
     void Kill();

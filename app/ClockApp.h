@@ -25,6 +25,13 @@ enum class ClockEffect {
     TrayIcon,
 };
 
+// What the command line asks of a start.
+enum class StartRequest {
+    Run,       // show the clock, or close the one running
+    Configure, // open the running clock's dialog, or show the clock with it open
+    Quit,      // close the running clock, and never show one
+};
+
 class CClockApp {
 public:
     CClockApp();
@@ -34,9 +41,9 @@ public:
 
     // Start-up: single instance, store choice, loading, the clock window's run.
     // Defined with the program's entry point, not in the settings library.
-    BOOL InitInstance();
+    BOOL InitInstance(StartRequest request = StartRequest::Run);
     // The program's exit status once InitInstance has returned: 1 when the
-    // start showed no clock for want of the single-instance channel, else 0.
+    // start could not reach the single-instance channel, else 0.
     int ExitInstance() const { return m_nExitCode; }
 
     // The store choice at start-up: the registry's Misc/IniFile decides whether

@@ -31,6 +31,8 @@ constexpr int kRepairLockWaitMs = 2000;
 constexpr int kPollMs = 10;
 const QByteArray kQuit = "quit\n";
 const QByteArray kClosing = "closing\n";
+const QByteArray kConfigure = "configure\n";
+const QByteArray kConfiguring = "configuring\n";
 // Longer than any request: a peer sending more is not one of our starts.
 constexpr int kMaxRequest = 64;
 
@@ -280,8 +282,12 @@ SingleInstance::Result SingleInstance::Fail(const QString& why)
     return Result::Failed;
 }
 
-SingleInstance::Result SingleInstance::Start()
+SingleInstance::Result SingleInstance::Start(Request request, Alone alone)
 {
+    const bool configure = request == Request::Configure;
+    const QByteArray& ask = configure ? kConfigure : kQuit;
+    const QByteArray& answered = configure ? kConfiguring : kClosing;
+    const Result done = configure ? Result::ConfiguredOther : Result::ClosedOther;
     if (m_strPath.isEmpty())
         return Fail(QStringLiteral("no folder private to this user for the single-instance socket"));
     // Asking and registering form one step, one start at a time.
@@ -298,7 +304,7 @@ SingleInstance::Result SingleInstance::Start()
             break;
         if (!PeerIsSameUser(fd))
             return Fail(QStringLiteral("the socket %1 belongs to another user").arg(m_strPath));
-        ::send(fd, kQuit.constData(), std::size_t(kQuit.size()), MSG_NOSIGNAL);
+        ::send(fd, ask.constData(), std::size_t(ask.size()), MSG_NOSIGNAL);
         QByteArray answer;
         char chunk[kMaxRequest];
         ssize_t got = 0;
@@ -307,12 +313,14 @@ SingleInstance::Result SingleInstance::Start()
                && ((got = ::recv(fd, chunk, sizeof chunk, 0)) > 0 || (got < 0 && errno == EINTR)))
             answer.append(chunk, int(qMax<ssize_t>(got, 0)));
         // Without an answer in time the clock still has the request.
-        if (answer == kClosing || deadline.hasExpired())
-            return Result::ClosedOther;
+        if (answer == answered || deadline.hasExpired())
+            return done;
         // It went without answering: its run had ended. Once it has left the
         // channel, this start becomes the clock.
         QThread::msleep(kPollMs);
     }
+    if (alone == Alone::Leave)
+        return Result::NoneRunning;
     if (!Listen(&why))
         return Fail(why);
     Watch();
@@ -428,14 +436,22 @@ void SingleInstance::OnRequest(QSocketNotifier* notifier)
         peer->m_received.append(chunk, int(got));
     const bool ended = got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
     const int end = peer->m_received.indexOf('\n');
+    const QByteArray request = end >= 0 ? peer->m_received.left(end + 1) : QByteArray();
     // An instance already leaving does not answer: the start tries again.
-    if (end >= 0 && m_fdListen.IsValid() && peer->m_received.left(end + 1) == kQuit) {
+    if (m_fdListen.IsValid() && request == kQuit) {
         // Off the channel, and the request handled, before answering: once
         // the asking start has the answer, the next start finds no instance
         // here rather than this one closing, and no clock of this one shows.
         Stop();
         emit quitRequested();
         ::send(fd, kClosing.constData(), std::size_t(kClosing.size()), MSG_NOSIGNAL);
+        peer->Close();
+        return;
+    }
+    // Shown before the answer, as a quit is handled before it.
+    if (m_fdListen.IsValid() && request == kConfigure) {
+        emit configureRequested();
+        ::send(fd, kConfiguring.constData(), std::size_t(kConfiguring.size()), MSG_NOSIGNAL);
         peer->Close();
         return;
     }

@@ -1,7 +1,8 @@
 #pragma once
 // One running program per user and name. The first start opens a channel (a
 // local socket in a folder only the user can reach) and answers to it; a later
-// start, finding it, asks the running one to quit and ends.
+// start, finding it, asks the running one to quit, or to show its settings,
+// and ends.
 //
 // Starts that race are taken one at a time by a lock beside the socket, and a
 // clock that is asked to quit leaves the channel before it answers. So each
@@ -10,8 +11,10 @@
 // at once, every other one shows a clock and the next one closes it. A start
 // that reaches a clock whose run has already ended (closed by its dialog)
 // waits until that clock has left the channel, then becomes the clock. A
-// start that cannot take its turn (the lock stays held, by a stopped start or
-// behind a long queue) fails: a clock it showed no later start could close.
+// start that asks for the settings leaves the clock on the channel, and one
+// that only asks to quit never becomes the clock. A start that cannot take
+// its turn (the lock stays held, by a stopped start or behind a long queue)
+// fails: a clock it showed no later start could close.
 
 #include <sys/types.h>
 
@@ -29,11 +32,18 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     enum class Result {
-        Registered,  // no other instance: this one now answers to the name
-        ClosedOther, // another instance ran and was asked to quit
-        Failed,      // no channel could be had (failed() says why): no lock in time,
-                     // no private folder, or a socket of another user
+        Registered,      // no other instance: this one now answers to the name
+        ClosedOther,     // another instance ran and was asked to quit
+        ConfiguredOther, // another instance ran and was asked to show its settings
+        NoneRunning,     // no other instance, and this start was not to take its place
+        Failed,          // no channel could be had (failed() says why): no lock in time,
+                         // no private folder, or a socket of another user
     };
+    // What a start asks of the instance it finds.
+    enum class Request { Quit, Configure };
+    // What a start that finds no instance does: answer to the name itself,
+    // or end (NoneRunning).
+    enum class Alone { Register, Leave };
 
     // How long a start waits its turn behind every start before it, and for
     // the answer of the clock each of them closes: room for a long queue of
@@ -45,7 +55,7 @@ public:
 
     // Failed when the lock is not had within this time (kLockWaitMs unless set).
     void SetLockWait(int ms) { m_nLockWaitMs = ms; }
-    Result Start();
+    Result Start(Request request = Request::Quit, Alone alone = Alone::Register);
     // Leaves the channel: the next start finds no instance here.
     void Stop();
 
@@ -70,6 +80,9 @@ signals:
     // a clock hidden there is off the screen before the next start can show
     // one.
     void quitRequested();
+    // A later start asked this instance to show its settings; the start has
+    // its answer once the slots connected directly have returned.
+    void configureRequested();
     // No channel could be had, or it was lost and could not be made again:
     // a later start will not find this instance.
     void failed(const QString& why);

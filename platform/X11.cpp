@@ -16,6 +16,14 @@ namespace platform::x11 {
 
 bool IsAvailable() { return Connection() != nullptr; }
 
+bool CanConnect()
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const bool connected = xcb_connection_has_error(c) == 0;
+    xcb_disconnect(c);
+    return connected;
+}
+
 QByteArray ScreenSelection(const char* prefix) { return QByteArray(prefix) + QByteArray::number(ScreenNumber()); }
 
 bool SelectionOwned(const QByteArray& selection)

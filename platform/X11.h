@@ -19,6 +19,11 @@ namespace platform::x11 {
 // True when the program talks to an X server (Qt's xcb platform).
 bool IsAvailable();
 
+// True when the X server that DISPLAY names accepts a connection. Asked
+// before the application object exists: Qt aborts the process when its xcb
+// platform cannot connect.
+bool CanConnect();
+
 // The name of a per-screen manager selection for the default screen, such as
 // "_NET_WM_CM_S0" for prefix "_NET_WM_CM_S".
 QByteArray ScreenSelection(const char* prefix);

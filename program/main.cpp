@@ -1,20 +1,44 @@
-// The program's entry: the application object does the rest.
+// The program's entry: the command line, the display, then the application
+// object does the rest.
+
+#include <cstdio>
+#include <memory>
 
 #include <QApplication>
+#include <QCoreApplication>
 
 #include "app/ClockApp.h"
+#include "program/CommandLine.h"
 
 int main(int argc, char* argv[])
 {
-    // Qt's windows (the dialog, message boxes, the tray) run on X11, through
-    // XWayland on a Wayland desktop, where the clock places itself on its own
-    // connection.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    // Hiding the configuration dialog must not end the program: only the
-    // end of the clock window's run does.
-    QApplication::setQuitOnLastWindowClosed(false);
-    theApp.InitInstance();
+    // Before anything else: help, the version and a bad option end the start
+    // without touching a running clock.
+    const CommandLine line = ParseCommandLine(argc, argv);
+    if (line.exitStatus)
+        return *line.exitStatus;
+
+    // A start asked only to quit shows nothing and needs no display: it
+    // closes the clock from a terminal without one too.
+    std::unique_ptr<QCoreApplication> app;
+    if (line.request == StartRequest::Quit) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        // Qt's windows (the dialog, message boxes, the tray) run on X11,
+        // through XWayland on a Wayland desktop, where the clock places
+        // itself on its own connection.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        const QString problem = DisplayProblem();
+        if (!problem.isEmpty()) {
+            std::fprintf(stderr, "%s: %s; no clock is shown\n", qPrintable(line.name), qPrintable(problem));
+            return 1;
+        }
+        app = std::make_unique<QApplication>(argc, argv);
+        // Hiding the configuration dialog must not end the program: only the
+        // end of the clock window's run does.
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+    theApp.InitInstance(line.request);
     return theApp.ExitInstance();
 }

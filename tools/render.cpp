@@ -3,11 +3,13 @@
 //
 //   vitrodial-render [--ini FILE] [--size N] [--time YYYY-MM-DDTHH:MM:SS]
 //                    [--layered] --out FILE.png
+//   vitrodial-render --help | --version
 
 #include <cstdio>
 #include <memory>
 #include <optional>
 
+#include <QCommandLineParser>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -48,43 +50,51 @@ private:
     std::time_t m_time;
 };
 
-int Usage(const QString& message)
+// Parses the arguments: the help or the version printed (0), a bad argument
+// named on standard error with the usage (2), or nothing when the image is
+// to be drawn.
+std::optional<int> Parse(const QStringList& args, Options& opt)
 {
-    std::fprintf(stderr, "vitrodial-render: %s\n", qPrintable(message));
-    return 2;
-}
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Draws the Vitrodial clock face into a PNG file."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
+    const QCommandLineOption ini(QStringLiteral("ini"), QStringLiteral("Read the settings from FILE."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption size(QStringLiteral("size"),
+                                  QStringLiteral("Draw a face of N x N pixels, 1 to %1.").arg(kMaxSize),
+                                  QStringLiteral("N"));
+    const QCommandLineOption time(QStringLiteral("time"), QStringLiteral("Show this local time."),
+                                  QStringLiteral("YYYY-MM-DDTHH:MM:SS"));
+    const QCommandLineOption layered(QStringLiteral("layered"),
+                                     QStringLiteral("Write RGBA, as the clock shows over a compositing desktop."));
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("The PNG file to write; required."),
+                                 QStringLiteral("FILE.png"));
+    parser.addOptions({help, version, ini, size, time, layered, out});
+    // The parser's own first line names no program before an application exists.
+    const QString usage =
+        QStringLiteral("Usage: vitrodial-render [option]... --out FILE.png\n") + parser.helpText().section(u'\n', 1);
 
-// Parses the arguments; on error returns the message naming the argument.
-std::optional<QString> Parse(const QStringList& args, Options& opt)
-{
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        auto value = [&](QString& into) -> bool {
-            if (i + 1 >= args.size())
-                return false;
-            into = args[++i];
-            return true;
-        };
-        QString text;
-        if (arg == QLatin1String("--layered")) {
-            opt.layered = true;
-        } else if (arg == QLatin1String("--ini")) {
-            if (!value(opt.ini) || opt.ini.isEmpty())
-                return QStringLiteral("--ini needs a file");
-        } else if (arg == QLatin1String("--out")) {
-            if (!value(opt.out) || opt.out.isEmpty())
-                return QStringLiteral("--out needs a file");
-        } else if (arg == QLatin1String("--size")) {
-            if (!value(text))
-                return QStringLiteral("--size needs a number of pixels");
+    const QString error = [&]() -> QString {
+        if (!parser.parse(args))
+            return parser.errorText();
+        if (parser.isSet(help) || parser.isSet(version))
+            return {};
+        opt.layered = parser.isSet(layered);
+        opt.ini = parser.value(ini);
+        if (parser.isSet(ini) && opt.ini.isEmpty())
+            return QStringLiteral("--ini needs a file");
+        if (parser.isSet(size)) {
+            const QString text = parser.value(size);
             bool ok = false;
             const int n = text.toInt(&ok);
             if (!ok || n < 1 || n > kMaxSize)
                 return QStringLiteral("--size must be a whole number from 1 to %1, not '%2'").arg(kMaxSize).arg(text);
             opt.size = n;
-        } else if (arg == QLatin1String("--time")) {
-            if (!value(text))
-                return QStringLiteral("--time needs a local time YYYY-MM-DDTHH:MM:SS");
+        }
+        if (parser.isSet(time)) {
+            const QString text = parser.value(time);
             const QDate date = QDate::fromString(text.section(u'T', 0, 0), QStringLiteral("yyyy-MM-dd"));
             const QTime clock = QTime::fromString(text.section(u'T', 1), QStringLiteral("HH:mm:ss"));
             if (!date.isValid() || !clock.isValid())
@@ -95,12 +105,27 @@ std::optional<QString> Parse(const QStringList& args, Options& opt)
             if (!t.isValid() || t.time() != clock)
                 return QStringLiteral("--time %1 does not exist in the local time zone").arg(text);
             opt.time = static_cast<std::time_t>(t.toSecsSinceEpoch());
-        } else {
-            return QStringLiteral("unknown argument '%1'").arg(arg);
         }
+        // After the values: an option missing its value takes the next one.
+        if (!parser.positionalArguments().isEmpty())
+            return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
+        opt.out = parser.value(out);
+        if (opt.out.isEmpty())
+            return QStringLiteral("--out FILE.png is required");
+        return {};
+    }();
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "vitrodial-render: %s\n%s", qPrintable(error), qPrintable(usage));
+        return 2;
     }
-    if (opt.out.isEmpty())
-        return QStringLiteral("--out FILE.png is required");
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(usage), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("vitrodial-render (Vitrodial) %s\n", VITRODIAL_VERSION);
+        return 0;
+    }
     return std::nullopt;
 }
 
@@ -113,8 +138,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     Options opt;
-    if (const std::optional<QString> error = Parse(args, opt))
-        return Usage(*error);
+    if (const std::optional<int> status = Parse(args, opt))
+        return *status;
 
     // Fonts need a GUI application, but never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

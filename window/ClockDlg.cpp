@@ -145,16 +145,15 @@ void CClockDlg::OnInitDialog()
     m_pTicker->SetShowSeconds(theApp.m_bShowSeconds != 0);
     m_nTimerId = SetTimer(kTimerId);
 
-    if (theApp.m_bTrayIcon) {
+    // The icon waits, shown, and appears in an area that starts later.
+    if (theApp.m_bTrayIcon)
         AddTrayIcon();
-        // Without a notification area the icon cannot be clicked, and the
-        // clock ignores the mouse: the dialog is the only way in. The icon
-        // itself waits, shown, and appears in an area that starts later.
-        if (!m_pTray->Available())
-            ShowConfig();
-    } else {
+    // Without an icon to click (the clock ignores the mouse) the dialog is
+    // reached from the menu entry or with --configure; the start says
+    // whether it opens by itself as well.
+    const bool clickable = theApp.m_bTrayIcon && m_pTray->Available();
+    if (m_eConfigAtStart == ConfigAtStart::Always || (m_eConfigAtStart == ConfigAtStart::WithoutTray && !clickable))
         ShowConfig();
-    }
 }
 
 void CClockDlg::ShowOnX11()

@@ -39,6 +39,10 @@ public:
     // The identifier of the window's one timer.
     static constexpr unsigned kTimerId = 1;
 
+    // When the configuration dialog opens by itself at start: never, only
+    // when no tray can show the icon (or the icon is off), or in any case.
+    enum class ConfigAtStart { Never, WithoutTray, Always };
+
     explicit CClockDlg(QWidget* parent = nullptr);
     ~CClockDlg() override;
 
@@ -122,6 +126,7 @@ public:
     const ClockSurface& Surface() const { return *m_pSurface; }
 
     std::unique_ptr<CConfigDlg> m_pConfigDlg;
+    ConfigAtStart m_eConfigAtStart = ConfigAtStart::WithoutTray;
     unsigned m_nTimerId = 0;
     std::unique_ptr<CClockFace> m_pFace;
     std::time_t m_timeLast = 0;

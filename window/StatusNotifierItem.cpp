@@ -5,7 +5,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
-#include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QImage>
@@ -17,8 +16,8 @@ const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
-// Registration is checked this often after a watcher appears, since a host
-// that starts with its watcher may miss the first one.
+// A registration the watcher refused is made again this often: a watcher
+// can take its bus name before it serves its object.
 constexpr int kRetryMs = 1000;
 constexpr int kRetries = 5;
 
@@ -288,7 +287,7 @@ StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& tip, co
     qDBusRegisterMetaType<SniMenuEvent>();
     qDBusRegisterMetaType<QList<SniMenuEvent>>();
     m_retry.setSingleShot(true);
-    connect(&m_retry, &QTimer::timeout, this, &StatusNotifierItem::CheckRegistered);
+    connect(&m_retry, &QTimer::timeout, this, &StatusNotifierItem::Register);
     auto* itemObject = new QObject(this);
     new SniItemAdaptor(itemObject, this, icon, tip);
     auto* menuObject = new QObject(this);
@@ -297,17 +296,12 @@ StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& tip, co
         || !m_bus.registerObject(kMenuPath, menuObject, QDBusConnection::ExportAdaptors))
         return;
 
-    // Each new watcher (a host restarted) gets the item again.
+    // Each new watcher (a host restarted) gets the item again. A host that
+    // comes to a watcher reads its list, so the host's own arrival needs
+    // nothing more.
     auto* watcher = new QDBusServiceWatcher(kWatcher, m_bus, QDBusServiceWatcher::WatchForRegistration, this);
-    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-        m_nRetries = 0;
-        Register();
-    });
-    // A host that comes to a watcher already running reads its list, but one
-    // that starts with its watcher may have missed the registration.
-    m_bus.connect(kWatcher, kWatcherPath, kWatcher, QStringLiteral("StatusNotifierHostRegistered"), this,
-                  SLOT(Register()));
-    Register();
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, &StatusNotifierItem::RegisterWithWatcher);
+    RegisterWithWatcher();
 }
 
 StatusNotifierItem::~StatusNotifierItem()
@@ -319,26 +313,34 @@ StatusNotifierItem::~StatusNotifierItem()
 
 const QString& StatusNotifierItem::Watcher() { return kWatcher; }
 
-void StatusNotifierItem::Register()
+void StatusNotifierItem::RegisterWithWatcher()
 {
-    m_bus.asyncCall(
-        QDBusMessage::createMethodCall(kWatcher, kWatcherPath, kWatcher, QStringLiteral("RegisterStatusNotifierItem"))
-        << m_bus.baseService());
-    m_retry.start(kRetryMs);
+    // Once per watcher: a watcher asked twice as its host comes up can leave
+    // the host showing the item twice.
+    const QDBusConnectionInterface* bus = m_bus.interface();
+    const QString owner = bus ? bus->serviceOwner(kWatcher).value() : QString();
+    if (owner.isEmpty() || owner == m_strWatcher)
+        return;
+    m_strWatcher = owner;
+    m_nRetries = 0;
+    m_retry.stop();
+    Register();
 }
 
-void StatusNotifierItem::CheckRegistered()
+void StatusNotifierItem::Register()
 {
-    const QDBusMessage get =
-        QDBusMessage::createMethodCall(kWatcher, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                       QStringLiteral("Get"))
-        << kWatcher << QStringLiteral("RegisteredStatusNotifierItems");
-    const QDBusReply<QDBusVariant> reply = m_bus.call(get, QDBus::Block, kRetryMs);
-    const QStringList items = reply.isValid() ? reply.value().variant().toStringList() : QStringList();
-    const bool listed = std::any_of(items.begin(), items.end(),
-                                    [this](const QString& item) { return item.startsWith(m_bus.baseService()); });
-    if (!listed && ++m_nRetries <= kRetries)
-        Register();
+    // Asked again only once the watcher has refused: a second call while
+    // the first is on its way would be a second registration.
+    auto* call = new QDBusPendingCallWatcher(
+        m_bus.asyncCall(QDBusMessage::createMethodCall(kWatcher, kWatcherPath, kWatcher,
+                                                       QStringLiteral("RegisterStatusNotifierItem"))
+                        << m_bus.baseService()),
+        this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answer) {
+        answer->deleteLater();
+        if (answer->isError() && ++m_nRetries <= kRetries)
+            m_retry.start(kRetryMs);
+    });
 }
 
 #include "StatusNotifierItem.moc"

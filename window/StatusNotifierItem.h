@@ -2,8 +2,8 @@
 // The notification-area icon as a StatusNotifierItem on the session bus, for
 // the hosts that show items over D-Bus rather than by XEmbed: the icon, the
 // tip, clicks, and a menu of one entry (hosts show an item's menu on a right
-// click). Registered with the watcher whenever one appears, so that a host
-// that starts late or restarts shows it.
+// click). Registered once with each watcher that appears, so that a host
+// that starts late or restarts shows it, and shows it once.
 
 #include <QDBusConnection>
 #include <QIcon>
@@ -27,13 +27,13 @@ public:
 signals:
     void clicked(StatusNotifierItem::Click click);
 
-private slots:
+private:
+    void RegisterWithWatcher();
     void Register();
 
-private:
-    void CheckRegistered();
-
     QDBusConnection m_bus;
+    // The unique name of the watcher the item was registered with.
+    QString m_strWatcher;
     QTimer m_retry;
     int m_nRetries = 0;
 };

@@ -177,11 +177,12 @@ bool ClockProcess::Prepare(const QString& iniText)
     const QString program = m_dir.path() + u'/' + m_strName;
     QFile::remove(program);
     QFile ini(IniPath());
+    ini.remove();
     return m_dir.isValid() && QFile::copy(qEnvironmentVariable("VITRODIAL_PROGRAM", VITRODIAL_PROGRAM), program)
-           && ini.open(QIODevice::WriteOnly) && ini.write(iniText.toUtf8()) >= 0;
+           && (iniText.isNull() || (ini.open(QIODevice::WriteOnly) && ini.write(iniText.toUtf8()) >= 0));
 }
 
-QProcess* ClockProcess::Launch(std::unique_ptr<QProcess>& slot) const
+QProcess* ClockProcess::Launch(std::unique_ptr<QProcess>& slot, const QStringList& args) const
 {
     slot = std::make_unique<QProcess>();
     QProcessEnvironment env = m_desktop.Environment();
@@ -191,18 +192,35 @@ QProcess* ClockProcess::Launch(std::unique_ptr<QProcess>& slot) const
     // into a file, so that a chatty program never blocks on a full pipe
     slot->setStandardOutputFile(m_dir.filePath("output.log"), QIODevice::Append);
     slot->setStandardErrorFile(m_dir.filePath("output.log"), QIODevice::Append);
-    slot->start(m_dir.filePath(m_strName), {});
+    slot->start(m_dir.filePath(m_strName), args);
     slot->waitForStarted(10000);
     return slot.get();
 }
 
-bool ClockProcess::Start()
+bool ClockProcess::Start(const QStringList& args)
 {
     Kill();
-    return Launch(m_pProcess)->state() != QProcess::NotRunning;
+    return Launch(m_pProcess, args)->state() != QProcess::NotRunning;
 }
 
-QProcess* ClockProcess::StartAgain() { return Launch(m_vecOthers.emplace_back()); }
+QProcess* ClockProcess::StartAgain(const QStringList& args) { return Launch(m_vecOthers.emplace_back(), args); }
+
+int ClockProcess::Run(const QStringList& args, QByteArray* out, QByteArray* err, const QProcessEnvironment& env)
+{
+    QProcess p;
+    QProcessEnvironment all = m_desktop.Environment();
+    all.insert(m_env);
+    all.insert(env);
+    p.setProcessEnvironment(all);
+    p.setWorkingDirectory(m_dir.path());
+    p.start(m_dir.filePath(m_strName), args);
+    const bool ended = p.waitForFinished(60000);
+    if (!ended)
+        p.kill(), p.waitForFinished(3000);
+    *out = p.readAllStandardOutput();
+    *err = p.readAllStandardError();
+    return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
 
 bool ClockProcess::EndsNormally(int timeoutMs)
 {

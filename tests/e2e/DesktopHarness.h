@@ -88,11 +88,16 @@ public:
     // of the desktop's.
     void SetEnvironment(const QString& name, const QString& value) { m_env.insert(name, value); }
 
-    // Copies the program and writes the .ini file; false when either fails.
+    // Copies the program and writes the .ini file (none for a null text, as
+    // before the first save); false when either fails.
     bool Prepare(const QString& iniText);
-    bool Start();
+    bool Start(const QStringList& args = {});
     // Another process of the same copy, cleaned up with this object.
-    QProcess* StartAgain();
+    QProcess* StartAgain(const QStringList& args = {});
+    // Runs the copy to its end, with variables in place of its own; the exit
+    // code (-1 when it did not end by itself within a minute) and what it
+    // printed on each channel.
+    int Run(const QStringList& args, QByteArray* out, QByteArray* err, const QProcessEnvironment& env = {});
 
     // Ends within timeoutMs, of its own accord.
     bool EndsNormally(int timeoutMs);
@@ -108,7 +113,7 @@ public:
     bool WaitForClockWindow(int timeoutMs = 15000) const;
 
 private:
-    QProcess* Launch(std::unique_ptr<QProcess>& slot) const;
+    QProcess* Launch(std::unique_ptr<QProcess>& slot, const QStringList& args) const;
 
     VirtualDesktop& m_desktop;
     QString m_strName;

@@ -111,6 +111,60 @@ private slots:
                  qPrintable(m_pClock->Output()));
     }
 
+    // Each option's output and exit status. Help, the version, a bad
+    // argument and a start without a display leave the running clock as it
+    // is; --configure opens its dialog, or starts the clock with it open;
+    // --quit closes it, and with no clock running shows none.
+    void commandLine()
+    {
+        m_pClock = std::make_unique<ClockProcess>(m_desktop);
+        QVERIFY(m_pClock->Prepare(IniFixture().Text()));
+        QByteArray out, err;
+        QCOMPARE(m_pClock->Run({"--quit"}, &out, &err), 0);
+        QCOMPARE(out + err, QByteArray());
+
+        QVERIFY(m_pClock->Start({"--configure"}) && m_pClock->WaitForClockWindow());
+        const auto dialog = [this] { return m_desktop.FindWindows("^Vitrodial Configuration$").value(0); };
+        QVERIFY2(WaitFor([&] { return dialog() != 0; }, 15000), "no dialog with the clock that --configure started");
+        QVERIFY(m_desktop.Keys({"Escape"}) && WaitFor([&] { return dialog() == 0; }, 10000));
+
+        // What it printed is matched as "out: <standard output>err: <standard error>".
+        const struct {
+            QStringList args;
+            QString display; // in place of the desktop's, when not null
+            int code;
+            QString printed;
+        } cases[] = {
+            {{"--help"}, {}, 0, R"(^out: Usage: vitrodial \[option\]\n(.*\n)*  --configure (.*\n)+err: $)"},
+            {{"--version"}, {}, 0, R"(^out: vitrodial \(Vitrodial\) \d+\.\d+\.\d+\nerr: $)"},
+            {{"--frobnicate"}, {}, 2, R"(^out: err: vitrodial: Unknown option 'frobnicate'\.\nUsage: )"},
+            {{}, ":32123", 1, R"(^out: err: vitrodial: cannot open the X display ":32123" \(DISPLAY\); [^\n]*\n$)"},
+            {{"--configure"}, "", 1, R"(^out: err: vitrodial: cannot open a display: none set [^\n]*\n$)"},
+        };
+        for (const auto& c : cases) {
+            QProcessEnvironment env;
+            if (!c.display.isNull())
+                env.insert("DISPLAY", c.display);
+            const int code = m_pClock->Run(c.args, &out, &err, env);
+            const QString printed = QString::fromLocal8Bit("out: " + out + "err: " + err);
+            QVERIFY2(code == c.code && QRegularExpression(c.printed).match(printed).hasMatch(),
+                     qPrintable(QStringLiteral("%1 exited with %2, %3").arg(c.args.join(u' ')).arg(code).arg(printed)));
+            QVERIFY2(m_pClock->FindClockWindow() != 0 && dialog() == 0, qPrintable(printed + " touched the clock"));
+        }
+
+        // The running clock's dialog comes back, with the keyboard focus.
+        QCOMPARE(m_pClock->Run({"--configure"}, &out, &err), 0);
+        QCOMPARE(out + err, QByteArray());
+        const auto focused = [this] { return m_desktop.Run("xdotool", {"getwindowfocus"}).trimmed().toULongLong(); };
+        QVERIFY2(WaitFor([&] { return dialog() != 0 && focused() == dialog(); }, 15000),
+                 "--configure did not bring up the running clock's dialog with the focus");
+
+        QCOMPARE(m_pClock->Run({"--quit"}, &out, &err), 0);
+        QCOMPARE(out + err, QByteArray());
+        QVERIFY(m_pClock->EndsNormally(10000));
+        QVERIFY(m_desktop.FindWindows("^vitrodial$|^Vitrodial Configuration$", false).isEmpty());
+    }
+
     void copyUnderAnotherNameRunsBeside()
     {
         IniFixture ini;

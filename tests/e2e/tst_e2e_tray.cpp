@@ -1,9 +1,11 @@
 // Reaching the clock through the notification area, XEmbed (trayer) and
 // StatusNotifierItem (a host on the desktop's bus) alike: a click opens the
 // one configuration dialog at the bottom right; without a host the dialog
-// opens at start, and the icon appears in a host that starts late and comes
-// back when the host restarts; "Close Vitrodial" ends the program.
+// opens at the first start, and the icon appears in a host that starts late
+// and comes back, once, when the host restarts; "Close Vitrodial" ends the
+// program.
 
+#include <QSet>
 #include <QTest>
 
 #include "DesktopHarness.h"
@@ -29,12 +31,13 @@ class TestE2eTray : public QObject {
         return WaitFor([&] { return DialogRect().isNull() != shown; }, 10000, 100);
     }
 
-    void StartClock(const QString& tray, int trayIcon = 1)
+    // saved: with a settings file, as after the first start
+    void StartClock(const QString& tray, int trayIcon = 1, bool saved = true)
     {
         QVERIFY2(m_desktop.Ensure({"none", "picom", tray, ""}), qPrintable(m_desktop.ErrorString()));
         m_pClock = std::make_unique<ClockProcess>(m_desktop);
-        QVERIFY(m_pClock->Prepare(IniFixture().Set("Misc", "TrayIcon", trayIcon).Text()) && m_pClock->Start()
-                && m_pClock->WaitForClockWindow());
+        const QString ini = IniFixture().Set("Misc", "TrayIcon", trayIcon).Text();
+        QVERIFY(m_pClock->Prepare(saved ? ini : QString()) && m_pClock->Start() && m_pClock->WaitForClockWindow());
     }
 
     // A left click on the icon, or a right one (on an SNI host, through the
@@ -86,42 +89,70 @@ private slots:
         QVERIFY(WaitFor([this] { return m_desktop.TrayIcons().isNull(); }, 5000));
     }
 
-    // Without a host, or with the icon off, the dialog opens at start; a host
-    // that starts later, or again, shows the icon; a dialog left off the
-    // screen comes back on it.
+    // Without a host, the dialog opens at the first start only, before any
+    // settings were saved; with the icon off, not at all. A host that starts
+    // later, or again, shows the icon; a dialog left off the screen comes
+    // back on it.
     void dialogAtStart_data()
     {
         QTest::addColumn<QString>("tray");
         QTest::addColumn<int>("trayIcon");
+        QTest::addColumn<bool>("saved"); // settings saved by an earlier start
         QTest::addColumn<QString>("lateHost");
-        QTest::newRow("no host, XEmbed comes") << "none" << 1 << "trayer";
-        QTest::newRow("no host, SNI comes") << "none" << 1 << "sni";
-        QTest::newRow("icon off") << "trayer" << 0 << "";
+        QTest::newRow("first start, no host, XEmbed comes") << "none" << 1 << false << "trayer";
+        QTest::newRow("first start, no host, SNI comes") << "none" << 1 << false << "sni";
+        QTest::newRow("no host") << "none" << 1 << true << "";
+        QTest::newRow("icon off") << "trayer" << 0 << true << "";
     }
 
     void dialogAtStart()
     {
         QFETCH(QString, tray);
         QFETCH(int, trayIcon);
+        QFETCH(bool, saved);
         QFETCH(QString, lateHost);
-        StartClock(tray, trayIcon);
-        QVERIFY2(WaitForDialog(true), "no configuration dialog at start");
-        VerifyBottomRight();
-        if (lateHost.isEmpty()) {
-            QVERIFY(m_desktop.TrayIcons().isNull());
+        StartClock(tray, trayIcon, saved);
+        if (saved) {
+            // the menu entry and --configure reach it from now on
+            QVERIFY(DialogRect().isNull() && m_desktop.TrayIcons().isNull());
             return;
         }
+        QVERIFY2(WaitForDialog(true), "no configuration dialog at start");
+        VerifyBottomRight();
         // as if the screen had shrunk under it; Escape dismisses it
         bool moved = false;
         m_desktop.Run("xdotool", {"search", "--name", kDialogTitle, "windowmove", "1500", "1100"}, &moved);
         QVERIFY(moved && WaitFor([&] { return DialogRect().left() >= 1280; }, 5000));
         QVERIFY(m_desktop.Keys({"Escape"}) && WaitForDialog(false));
 
+        // Each host's watcher gets the item once: one asked twice as its host
+        // came up could leave two icons. dbus-monitor --profile gives a call's
+        // sender and serial (fields 3, 2), an answer's sender, destination and
+        // the serial of the call it answers (3, 4, 5).
+        QProcess bus;
+        bus.setProcessEnvironment(m_desktop.Environment());
+        bus.start("dbus-monitor", {"--session", "--profile", "type='method_call',member='RegisterStatusNotifierItem'",
+                                   "type='method_return'"});
+        QVERIFY(bus.waitForStarted());
         for (int round = 0; round < 3; ++round) {
             QVERIFY(m_desktop.Script({"tray", lateHost}));
             QVERIFY2(m_desktop.Script({"tray-icon", "--wait"}),
                      qPrintable(QStringLiteral("no icon in round %1").arg(round)));
         }
+        bus.terminate();
+        QVERIFY(bus.waitForFinished());
+        QSet<QString> calls;
+        QStringList watchers; // the answering watcher of each registration
+        for (const QString& line : QString::fromLocal8Bit(bus.readAll()).split(u'\n')) {
+            const QStringList f = line.split(u'\t');
+            if (f.last() == "RegisterStatusNotifierItem")
+                calls.insert(f.value(3) + ' ' + f.value(2));
+            else if (f.value(0) == "mr" && calls.contains(f.value(4) + ' ' + f.value(5)))
+                watchers << f.value(3);
+        }
+        const QString answered = watchers.join(u' ');
+        QVERIFY2(watchers.removeDuplicates() == 0 && watchers.size() >= (lateHost == "sni" ? 3 : 0),
+                 qPrintable(answered));
         OpenFromTray(1);
         VerifyBottomRight();
         m_desktop.Stop(); // its tray is no longer the one asked for

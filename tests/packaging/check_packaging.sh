@@ -57,12 +57,21 @@ fi
 # --- desktop entry and icons -------------------------------------------------
 desktop=$prefix/share/applications/vitrodial.desktop
 run desktop-file-validate "$desktop"
-field() { sed -n "s/^$1=//p" "$desktop"; }
+# A key of the group GROUP (default: the entry itself, not its actions).
+field() { sed -n "/^\[${2:-Desktop Entry}\]/,/^\[/ s/^$1=//p" "$desktop"; }
 [ "$(field Name) $(field Type)" = "Vitrodial Application" ] || fail "desktop Name, Type: $(field Name) $(field Type)"
 [ -n "$(field Comment)" ] || fail "desktop entry has no Comment"
 grep -q '^Categories=.*Utility;.*Clock;' "$desktop" || fail "desktop Categories lack Utility;Clock;"
-# Exec and Icon must name what the package installs.
-[ -x "$prefix/bin/$(field Exec)" ] || fail "desktop Exec '$(field Exec)' is not an installed program"
+# The entry opens the running clock's dialog, or starts the clock with it
+# open; its action closes the clock: options the installed program lists.
+[ "$(field Exec)" = "vitrodial --configure" ] || fail "desktop Exec is '$(field Exec)'"
+[ "$(field Actions)" = "quit;" ] && [ -n "$(field Name 'Desktop Action quit')" ] &&
+    [ "$(field Exec 'Desktop Action quit')" = "vitrodial --quit" ] || fail "desktop entry has no action quit"
+help=$("$prefix/bin/vitrodial" --help) || fail "the installed vitrodial --help fails"
+for option in --configure --quit; do
+    grep -q -- "^ *$option " <<<"$help" || fail "vitrodial --help does not list $option"
+done
+# The icon must name what the package installs.
 icons=$prefix/share/icons/hicolor
 file -b "$icons/32x32/apps/$(field Icon).png" | grep -q '^PNG image data, 32 x 32' || fail "no 32x32 PNG icon '$(field Icon)'"
 file -b "$icons/scalable/apps/$(field Icon).svg" | grep -q '^SVG' || fail "no SVG icon '$(field Icon)'"

@@ -6,7 +6,10 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainterPath>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include "platform/Region.h"
 #include "platform/Text.h"
@@ -38,6 +41,71 @@ bool IsSymbolStandIn(const QFont& font, const QString& face)
     if (QStringView(family).left(foundry < 0 ? family.size() : foundry).compare(face, Qt::CaseInsensitive) == 0)
         return false;
     return QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
+}
+
+// Whether laying out the text in the font, with the system's fallback fonts,
+// gives no missing-glyph box.
+bool DrawsAll(const QFont& font, const QString& text)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    for (const QGlyphRun& run : layout.glyphRuns())
+        if (run.glyphIndexes().contains(0))
+            return false;
+    return true;
+}
+
+// The runs of text the font draws only as missing-glyph boxes, each with a
+// variant of the font that has the glyphs; empty when the font draws it all.
+// The system falls back by family and then takes the requested style of it,
+// so an italic request gets oblique faces that may lack a script the upright
+// face of the same family has: the variants give up italic, then weight.
+QList<QTextLayout::FormatRange> Fallbacks(const QFont& font, const QString& text)
+{
+    QList<QTextLayout::FormatRange> ranges;
+    if (text.isEmpty() || DrawsAll(font, text))
+        return ranges;
+    QFont upright = font;
+    upright.setItalic(false);
+    QFont regular = upright;
+    regular.setWeight(QFont::Normal);
+    const QFont* lastPick = nullptr;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const QString c = text.mid(i, n);
+        const QFont* pick = nullptr;
+        if (!DrawsAll(font, c))
+            for (const QFont* candidate : {&upright, &regular})
+                if (*candidate != font && DrawsAll(*candidate, c)) {
+                    pick = candidate;
+                    break;
+                }
+        if (pick && pick == lastPick) { // lastPick is only set for the character before
+            ranges.back().length += int(n);
+        } else if (pick) {
+            QTextLayout::FormatRange range;
+            range.start = int(i), range.length = int(n);
+            range.format.setFont(*pick);
+            ranges.append(range);
+        }
+        lastPick = pick;
+        i += n;
+    }
+    return ranges;
+}
+
+// Lays the text out in one line, the ranges in their fonts.
+void LayOut(QTextLayout& layout, const QFont& font, const QString& text, const QList<QTextLayout::FormatRange>& ranges)
+{
+    layout.setText(text);
+    layout.setFont(font);
+    layout.setFormats(ranges);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
 }
 
 } // namespace
@@ -85,7 +153,12 @@ QFont CreateFontIndirect(const LOGFONT& lf)
 QSize GetTextExtent(const QFont& font, const QString& text)
 {
     const QFontMetrics fm(font);
-    return QSize(fm.horizontalAdvance(text), fm.ascent() + fm.descent());
+    const QList<QTextLayout::FormatRange> ranges = Fallbacks(font, text);
+    if (ranges.isEmpty())
+        return QSize(fm.horizontalAdvance(text), fm.ascent() + fm.descent());
+    QTextLayout layout;
+    LayOut(layout, font, text, ranges);
+    return QSize(qRound(layout.lineAt(0).horizontalAdvance()), fm.ascent() + fm.descent());
 }
 
 QRect TextBounds(const QFont& font, const QSize& extent, int x, int y)
@@ -107,7 +180,22 @@ QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const
     const QFontMetrics fm(font);
     QPainterPath path;
     path.addRect(QRectF(x, y, extent.width(), extent.height()));
-    path.addText(QPointF(x, double(y) + fm.ascent()), font, text);
+    const QList<QTextLayout::FormatRange> ranges = Fallbacks(font, text);
+    if (ranges.isEmpty()) {
+        path.addText(QPointF(x, double(y) + fm.ascent()), font, text);
+    } else {
+        QTextLayout layout;
+        LayOut(layout, font, text, ranges);
+        // On the font's baseline, though a fallback may make the line taller.
+        const QPointF origin(x, double(y) + fm.ascent() - layout.lineAt(0).ascent());
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            const QRawFont raw = run.rawFont();
+            const QList<quint32> glyphs = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
+                path.addPath(raw.pathForGlyph(glyphs[i]).translated(origin + positions[i]));
+        }
+    }
     std::vector<std::vector<QPointF>> polygons;
     for (const QPolygonF& polygon : path.toSubpathPolygons())
         polygons.emplace_back(polygon.begin(), polygon.end());

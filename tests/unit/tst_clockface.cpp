@@ -243,6 +243,22 @@ private slots:
         // The box is outlined; the trailing spaces leave it filled.
         QCOMPARE(At(boxed, box.topLeft()), COLORREF(kDateFrame));
         QCOMPARE(At(boxed, {box.right() - 3, box.center().y()}), COLORREF(kDateFill));
+
+        // A locale's month name in a script the italic face lacks is drawn by a
+        // face that has it, with about the upright face's ink, not as boxes.
+        const QString month = QString::fromUtf8("\u064a\u0646\u0627\u064a\u0631");
+        platform::LOGFONT upright = lf;
+        upright.lfItalic = 0;
+        const auto inkOf = [](const QFont& f, const QString& s) {
+            int n = 0;
+            for (const QRect& r :
+                 platform::TextToRegion(f, s, 9, 9).xored(QRect({9, 9}, platform::GetTextExtent(f, s))))
+                n += r.width() * r.height();
+            return n;
+        };
+        const int italicInk = inkOf(font, month), uprightInk = inkOf(platform::CreateFontIndirect(upright), month);
+        QVERIFY(italicInk != inkOf(font, QString(month.size(), QChar(0xFFFF))));
+        QVERIFY2(italicInk > uprightInk / 2 && italicInk < uprightInk * 2, qPrintable(QString::number(italicInk)));
     }
 
     // Painting only where the hands moved gives the face drawn whole, as the

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QRadioButton>
 
+#include "app/Autostart.h"
 #include "app/ClockApp.h"
 #include "app/RegistryStore.h"
 #include "config/HyperLink.h"
@@ -29,6 +30,7 @@ void CPageMisc::DoDataExchange()
     DDX_Control(res::misc::IDC_INIFILE, m_radioIniFile);
     DDX_Control(res::misc::IDC_TRAYICON, m_chkTrayIcon);
     DDX_Control(res::misc::IDC_TOPMOST, m_chkTopMost);
+    DDX_Control(res::misc::IDC_AUTOSTART, m_chkAutostart);
 }
 
 BOOL CPageMisc::OnInitDialog()
@@ -36,6 +38,7 @@ BOOL CPageMisc::OnInitDialog()
     CPropertyPage::OnInitDialog();
     connect(m_chkTopMost, &QAbstractButton::clicked, this, &CPageMisc::OnTopMost);
     connect(m_chkTrayIcon, &QAbstractButton::clicked, this, &CPageMisc::OnTrayIcon);
+    connect(m_chkAutostart, &QAbstractButton::clicked, this, &CPageMisc::OnAutostart);
     connect(m_radioIniFile, &QAbstractButton::clicked, this, &CPageMisc::OnIniFile);
     if (auto* registry = qobject_cast<QAbstractButton*>(GetDlgItem(res::misc::IDC_REGISTRY))) {
         connect(registry, &QAbstractButton::clicked, this, &CPageMisc::OnRegistry);
@@ -50,6 +53,21 @@ BOOL CPageMisc::OnInitDialog()
     m_linkVersion->SetURL(kWebSiteURL);
     m_linkContact->SetURL(kContactURL);
     return 1;
+}
+
+BOOL CPageMisc::OnSetActive()
+{
+    m_chkAutostart->setChecked(Autostart::IsOn());
+    return CPropertyPage::OnSetActive();
+}
+
+void CPageMisc::OnAutostart()
+{
+    QString why;
+    if (!Autostart::SetOn(m_chkAutostart->isChecked(), &why)) {
+        AfxMessageBox(QStringLiteral("Error: Unable to change the start at login\n") + why);
+        m_chkAutostart->setChecked(Autostart::IsOn());
+    }
 }
 
 void CPageMisc::ShowStore()

@@ -90,9 +90,10 @@ constexpr ControlTemplate kMinute[] = {
 constexpr ControlTemplate kMisc[] = {
     {IDC_STATIC, Kind::StaticIcon, "#128", 0, 35, 7, 20, 20},
     {misc::IDC_VERSION, Kind::StaticText, "Vitrodial Version 2004.11", Group | TabStop, 71, 8, 111, 10},
-    {misc::IDC_CONTACT, Kind::StaticText, "vitrodial@tessaline.example", Group | TabStop, 71, 22, 135, 12},
-    {misc::IDC_TOPMOST, Kind::CheckBox, "Clock Stays on Top (Keep over other windows)", TabStop | StaticEdge, 31, 40,
-     168, 14},
+    {misc::IDC_CONTACT, Kind::StaticText, "vitrodial@tessaline.example", Group | TabStop, 71, 21, 135, 11},
+    {misc::IDC_TOPMOST, Kind::CheckBox, "Clock Stays on Top (Keep over other windows)", TabStop | StaticEdge, 31, 34,
+     168, 12},
+    {misc::IDC_AUTOSTART, Kind::CheckBox, "Start at Login", TabStop | StaticEdge, 31, 48, 168, 12},
     {IDC_STATIC, Kind::GroupBox, "Advanced Options:", 0, 11, 62, 208, 69},
     {IDC_STATIC, Kind::GroupBox, "Save Setting To:", 0, 22, 74, 96, 48},
     {misc::IDC_INIFILE, Kind::RadioButton, "INI File", Group | TabStop, 31, 86, 74, 14},

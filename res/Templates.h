@@ -89,6 +89,7 @@ constexpr int IDC_INIFILE = 1008;
 constexpr int IDC_REGISTRY = 1009;
 constexpr int IDC_VERSION = 1055;
 constexpr int IDC_CONTACT = 1056;
+constexpr int IDC_AUTOSTART = 1057;
 } // namespace misc
 
 namespace seconds {

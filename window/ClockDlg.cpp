@@ -8,8 +8,10 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QTime>
 #include <QWindow>
 
 #include "app/ClockApp.h"
@@ -323,6 +325,13 @@ void CClockDlg::DrawClock()
 {
     // Every change of settings comes through here: the ticker follows the seconds hand.
     m_pTicker->SetShowSeconds(theApp.m_bShowSeconds != 0);
+    // A screen reader reads the window as the time; renaming it every second
+    // would only make it chatter.
+    const std::tm local = platform::LocalTime(platform::Clock().Now());
+    if (local.tm_hour * 60 + local.tm_min != m_nNamedMinute) {
+        m_nNamedMinute = local.tm_hour * 60 + local.tm_min;
+        setAccessibleName(QLocale().toString(QTime(local.tm_hour, local.tm_min), QLocale::ShortFormat));
+    }
     const QRegion changed = RenderFrame();
     if (changed.isEmpty())
         return;

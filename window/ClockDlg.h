@@ -130,6 +130,7 @@ public:
     unsigned m_nTimerId = 0;
     std::unique_ptr<CClockFace> m_pFace;
     std::time_t m_timeLast = 0;
+    int m_nNamedMinute = -1; // hour * 60 + minute the accessible name reads; -1 none yet
 
 protected:
     // None while the surface draws on the window system's side: Qt then keeps

@@ -3,6 +3,7 @@
 // is proved on the real program, by a start that closes the clock.)
 
 #include <QDateTime>
+#include <QLocale>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -127,6 +128,9 @@ private slots:
         QCOMPARE(dlg.m_pFace != nullptr, drawnAt >= 0); // drawing makes the renderer
         // Kept when nothing is drawn, so the minute is compared with the face's.
         QCOMPARE(dlg.m_timeLast, kNoon + (drawnAt > 0 ? drawnAt : last));
+        // A screen reader hears the minute drawn.
+        QCOMPARE(dlg.accessibleName(),
+                 drawnAt < 0 ? QString() : QLocale().toString(QTime(12, now / 60), QLocale::ShortFormat));
     }
 
     // The circle follows the size, set once for each.

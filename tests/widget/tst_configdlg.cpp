@@ -10,12 +10,14 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
 
+#include "app/Autostart.h"
 #include "app/ClockApp.h"
 #include "app/ClockWindow.h"
 #include "app/IniFileStore.h"
@@ -629,6 +631,45 @@ private slots:
         bench.Reselect(kMisc);
         QTest::mouseClick(radio, Qt::LeftButton);
         QCOMPARE(theApp.m_bModified, 0);
+    }
+
+    // The box shows the entry on every visit; unchecking hides it, lines kept;
+    // a folder that cannot be made says where and why and changes nothing.
+    void startAtLogin_data()
+    {
+        QTest::addColumn<QByteArray>("entry"); // none: no file
+        QTest::addColumn<bool>("blocked");     // a file where the folder goes
+        QTest::newRow("checking") << QByteArray() << false;
+        QTest::newRow("unchecking") << QByteArray("[Desktop Entry]\nExec=/bin/true\nHidden=false\n") << false;
+        QTest::newRow("hidden entry") << QByteArray("[Desktop Entry]\nExec=/bin/true\nHidden=true\n") << false;
+        QTest::newRow("folder is a file") << QByteArray() << true;
+    }
+    void startAtLogin()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(bool, blocked);
+        Bench bench;
+        const QString path = Autostart::Path(), folder = bench.dir.filePath("xdg/autostart");
+        QCOMPARE(path, folder + "/vitrodial.desktop");
+        QFile file(blocked ? folder : path);
+        QVERIFY(
+            (!blocked && entry.isEmpty())
+            || (QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) && file.write(entry) >= 0));
+        file.close();
+        auto* page = bench.Open<CPageMisc>(kMisc);
+        const bool wasOn = entry.contains("false");
+        QCOMPARE(page->m_chkAutostart->isChecked(), wasOn);
+        QTest::mouseClick(page->m_chkAutostart, Qt::LeftButton);
+        bench.Reselect(kMisc);
+        QCOMPARE(page->m_chkAutostart->isChecked(), !wasOn && !blocked);
+        QCOMPARE(bench.messages, blocked ? QStringList{"Error: Unable to change the start at login\n" + path
+                                                       + ": cannot make the folder " + folder + ": File exists"}
+                                         : QStringList());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains(blocked ? QByteArray()
+                                        : wasOn ? "Hidden=true\nExec=/bin/true\n"
+                                                : "Exec=" + QCoreApplication::applicationFilePath().toUtf8()));
+        QCOMPARE(Autostart::ExecValue("/a b/100%\""), "\"/a b/100%%\\\\\"\"");
     }
 };
 

@@ -1,5 +1,7 @@
-// Regions as whole pixels: the even-odd rule, combining, frames and band
-// covers, each checked pixel by pixel against what it is defined to be.
+// Regions as whole pixels: the even-odd rule, combining and frames, each
+// checked pixel by pixel against what it is defined to be. (Band covers only
+// decide how much a partial redraw paints; the clock face's partial-against-
+// whole test checks that they cover enough.)
 
 #include <cmath>
 #include <functional>
@@ -118,43 +120,6 @@ QRegion RandomRegion(QRandomGenerator& random, int count, const QRect& area)
 // Rows 1 to 12 high somewhere in the grid's middle, to combine with.
 QRect RandomStrip(QRandomGenerator& random) { return QRect(-12, random.bounded(-12, 40), 60, random.bounded(1, 13)); }
 
-// The band of `rows` rows holding row y begins at Band(y, rows).
-int Band(int y, int rows) { return int(std::floor(double(y) / rows)) * rows; }
-
-// In each band of rows, from the first to the last row u has in it, across
-// every column u has in it, gaps of up to `gap` columns bridged.
-QRegion CoverByDefinition(const QRegion& u, int rows, int gap)
-{
-    QRegion cover;
-    const QRect box = u.boundingRect();
-    for (int band = Band(box.top(), rows); band <= box.bottom(); band += rows) {
-        const QRegion part = u & QRect(box.left(), band, box.width(), rows);
-        const QRect reach = part.boundingRect();
-        int first = reach.left(), last = reach.left();
-        for (int x = reach.left(); x <= reach.right(); ++x) {
-            if (!part.intersects(QRect(x, band, 1, rows)))
-                continue;
-            if (x - last - 1 > gap) {
-                cover += QRect(QPoint(first, reach.top()), QPoint(last, reach.bottom()));
-                first = x;
-            }
-            last = x;
-        }
-        if (!part.isEmpty())
-            cover += QRect(QPoint(first, reach.top()), QPoint(last, reach.bottom()));
-    }
-    return cover;
-}
-
-// Each rectangle of the region widened by m on every side, together.
-QRegion Widened(const QRegion& rgn, int m)
-{
-    QRegion u;
-    for (const QRect& r : rgn)
-        u += r.adjusted(-m, -m, m, m);
-    return u;
-}
-
 const std::vector<QPoint> kStar = {{20, 0}, {32, 38}, {0, 14}, {40, 14}, {8, 38}};
 
 } // namespace
@@ -249,51 +214,6 @@ private slots:
                 return (op >> pixel) & 1;
             });
             QVERIFY2(Same(dst, want), qPrintable(QStringLiteral("case %1").arg(i)));
-        }
-    }
-
-    // Added regions, and the difference of a region and the same with a few
-    // rows changed (a hand moved a little), covered band by band.
-    void bandCoversFollowTheirDefinition_data()
-    {
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("gap");
-        QTest::addColumn<int>("margin");
-        QTest::newRow("defaults") << 16 << 64 << 0;
-        QTest::newRow("rows alone") << 1 << 0 << 0;
-        QTest::newRow("short bands, small gaps, margin") << 3 << 2 << 1;
-        QTest::newRow("no gaps, wide margin") << 5 << 0 << 4;
-        QTest::newRow("negative margin counts as none") << 7 << 3 << -2;
-    }
-    void bandCoversFollowTheirDefinition()
-    {
-        QFETCH(int, rows);
-        QFETCH(int, gap);
-        QFETCH(int, margin);
-        const int m = std::max(margin, 0);
-        QRandomGenerator random(11);
-        for (int i = 0; i < 100; ++i) {
-            BandCover added(rows, gap);
-            QRegion all;
-            for (int n = random.bounded(1, 4); n > 0; --n) {
-                const QRegion rgn = RandomRegion(random, random.bounded(6), QRect(-12, -12, 60, 60));
-                added.Add(rgn, margin);
-                all += Widened(rgn, m);
-            }
-            QVERIFY2(Same(added.Region(), CoverByDefinition(all, rows, gap)),
-                     qPrintable(QStringLiteral("case %1").arg(i)));
-
-            const QRegion a = RandomRegion(random, random.bounded(8), QRect(-12, -12, 60, 60));
-            const QRegion b = a.xored(RandomRegion(random, random.bounded(3), RandomStrip(random)));
-            // Rows where exactly one holds pixels, each from the first such pixel to the last.
-            const QRegion changed = a ^ b;
-            QRegion spans;
-            for (int y = kGrid.top(); y <= kGrid.bottom(); ++y)
-                if (const QRegion row = changed & QRect(kGrid.left(), y, kGrid.width(), 1); !row.isEmpty())
-                    spans += row.boundingRect();
-            const QRegion got = BandCover(rows, gap).AddDifference(a, b, margin).Region();
-            QVERIFY2(Same(got, CoverByDefinition(Widened(spans, m), rows, gap)),
-                     qPrintable(QStringLiteral("difference %1").arg(i)));
         }
     }
 };

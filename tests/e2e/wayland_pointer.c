@@ -1,5 +1,6 @@
 /* Drives the compositor's pointer as a person would, through a virtual pointer
- * device, for the layer surface's tests. Runs the commands given as arguments,
+ * device (or KWin's fake input, where that is all there is), for the layer
+ * surface's tests. Runs the commands given as arguments,
  * else one per line from standard input, and prints "ok" after each once the
  * compositor has handled it:
  *   move X Y      to X, Y of the desktop's layout (logical pixels, as the
@@ -21,6 +22,20 @@
 
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
+
+/* KWin's fake input, declared here as its protocol defines it: requests
+ * authenticate(ss), pointer_motion(ff), button(uu), axis(uf), five touch
+ * requests, then pointer_motion_absolute(ff) since version 3. */
+enum { FAKE_AUTHENTICATE = 0, FAKE_BUTTON = 2, FAKE_MOTION_ABSOLUTE = 9 };
+static const struct wl_interface* fake_types[4];
+static const struct wl_message fake_requests[] = {
+    {"authenticate", "ss", fake_types},     {"pointer_motion", "ff", fake_types}, {"button", "uu", fake_types},
+    {"axis", "uf", fake_types},             {"touch_down", "2uff", fake_types},   {"touch_motion", "2uff", fake_types},
+    {"touch_up", "2u", fake_types},         {"touch_cancel", "2", fake_types},    {"touch_frame", "2", fake_types},
+    {"pointer_motion_absolute", "3ff", fake_types},
+};
+static const struct wl_interface fake_input_interface = {"org_kde_kwin_fake_input", 3, 10, fake_requests, 0, NULL};
+static struct wl_proxy* fake;
 
 static struct zwlr_virtual_pointer_manager_v1* manager;
 static struct zxdg_output_manager_v1* outputs;
@@ -76,9 +91,11 @@ static const struct zxdg_output_v1_listener xdg_listener = {
 
 static void global(void* data, struct wl_registry* r, uint32_t name, const char* interface, uint32_t version)
 {
-    (void)data, (void)version;
+    (void)data;
     if (strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
         manager = wl_registry_bind(r, name, &zwlr_virtual_pointer_manager_v1_interface, 1);
+    else if (strcmp(interface, fake_input_interface.name) == 0 && version >= 3)
+        fake = wl_registry_bind(r, name, &fake_input_interface, 3);
     else if (strcmp(interface, wl_seat_interface.name) == 0 && !seat)
         seat = wl_registry_bind(r, name, &wl_seat_interface, 1);
     else if (strcmp(interface, zxdg_output_manager_v1_interface.name) == 0)
@@ -106,9 +123,24 @@ static int run(struct wl_display* display, struct zwlr_virtual_pointer_v1* point
         const long width = (long)box.right - box.left, height = (long)box.bottom - box.top;
         if (x < 0 || y < 0 || x > width || y > height)
             return 0;
-        zwlr_virtual_pointer_v1_motion_absolute(pointer, now_ms(), (uint32_t)x, (uint32_t)y, (uint32_t)width,
+        if (!pointer)
+            wl_proxy_marshal(fake, FAKE_MOTION_ABSOLUTE, wl_fixed_from_int((int)(x + box.left)),
+                             wl_fixed_from_int((int)(y + box.top)));
+        else
+            zwlr_virtual_pointer_v1_motion_absolute(pointer, now_ms(), (uint32_t)x, (uint32_t)y, (uint32_t)width,
                                                 (uint32_t)height);
-        zwlr_virtual_pointer_v1_frame(pointer);
+        if (pointer)
+            zwlr_virtual_pointer_v1_frame(pointer);
+    } else if ((n == 1 || n == 2) && strcmp(words[0], "click") == 0 && !pointer) {
+        /* KWin takes a press sent with the motion before it for part of
+         * that motion: the press waits until the motion is handled. */
+        const uint32_t button = n == 2 ? (uint32_t)strtoul(words[1], NULL, 10) : BTN_LEFT;
+        wl_display_roundtrip(display);
+        usleep(100000);
+        wl_proxy_marshal(fake, FAKE_BUTTON, button, WL_POINTER_BUTTON_STATE_PRESSED);
+        wl_display_roundtrip(display);
+        usleep(100000);
+        wl_proxy_marshal(fake, FAKE_BUTTON, button, WL_POINTER_BUTTON_STATE_RELEASED);
     } else if ((n == 1 || n == 2) && strcmp(words[0], "click") == 0) {
         const uint32_t button = n == 2 ? (uint32_t)strtoul(words[1], NULL, 10) : BTN_LEFT;
         zwlr_virtual_pointer_v1_button(pointer, now_ms(), button, WL_POINTER_BUTTON_STATE_PRESSED);
@@ -147,7 +179,7 @@ int main(int argc, char** argv)
     struct wl_registry* registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &registry_listener, NULL);
     wl_display_roundtrip(display);
-    if (!manager || !outputs || output_count == 0) {
+    if ((!manager && !fake) || !outputs || output_count == 0) {
         fprintf(stderr, "wayland_pointer: the compositor has no virtual pointers or no outputs\n");
         return 1;
     }
@@ -162,7 +194,10 @@ int main(int argc, char** argv)
         wl_output_destroy(output_list[i]);
     }
     zxdg_output_manager_v1_destroy(outputs);
-    struct zwlr_virtual_pointer_v1* pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, seat);
+    struct zwlr_virtual_pointer_v1* pointer =
+        manager ? zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, seat) : NULL;
+    if (!pointer)
+        wl_proxy_marshal(fake, FAKE_AUTHENTICATE, "wayland_pointer", "the clock's click-through tests");
     wl_display_roundtrip(display);
 
     int status = 0;
@@ -188,8 +223,12 @@ int main(int argc, char** argv)
     }
     if (status)
         fprintf(stderr, "wayland_pointer: a command failed\n");
-    zwlr_virtual_pointer_v1_destroy(pointer);
-    zwlr_virtual_pointer_manager_v1_destroy(manager);
+    if (pointer) {
+        zwlr_virtual_pointer_v1_destroy(pointer);
+        zwlr_virtual_pointer_manager_v1_destroy(manager);
+    } else {
+        wl_proxy_destroy(fake);
+    }
     if (seat)
         wl_seat_destroy(seat);
     wl_registry_destroy(registry);

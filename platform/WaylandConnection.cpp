@@ -142,6 +142,10 @@ Connection::~Connection()
     m_outputs.clear();
     if (m_xdgOutputs)
         zxdg_output_manager_v1_destroy(m_xdgOutputs);
+    if (m_fractionalScale)
+        wp_fractional_scale_manager_v1_destroy(m_fractionalScale);
+    if (m_viewporter)
+        wp_viewporter_destroy(m_viewporter);
     if (m_layerShell && m_nLayerShellVersion >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
         zwlr_layer_shell_v1_destroy(m_layerShell);
     else if (m_layerShell)
@@ -213,6 +217,11 @@ void Connection::OnGlobal(std::uint32_t name, const char* interface, std::uint32
         m_xdgOutputs = static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, kXdgOutputVersion));
         for (auto& o : m_outputs)
             WatchXdg(*o);
+    } else if (std::strcmp(interface, wp_fractional_scale_manager_v1_interface.name) == 0 && !m_fractionalScale) {
+        m_fractionalScale =
+            static_cast<wp_fractional_scale_manager_v1*>(bind(&wp_fractional_scale_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0 && !m_viewporter) {
+        m_viewporter = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
         AddOutput(name, version);
     }

@@ -20,6 +20,8 @@ struct wl_display;
 struct wl_output;
 struct wl_registry;
 struct wl_shm;
+struct wp_fractional_scale_manager_v1;
+struct wp_viewporter;
 struct zwlr_layer_shell_v1;
 struct zxdg_output_manager_v1;
 
@@ -48,6 +50,11 @@ public:
     wl_shm* Shm() const { return m_shm; }
     zwlr_layer_shell_v1* LayerShell() const { return m_layerShell; }
     std::uint32_t LayerShellVersion() const { return m_nLayerShellVersion; }
+    // Scales between whole numbers: the compositor's preferred scale for
+    // each surface, and the viewport that shows a buffer at the surface's
+    // logical size. Null unless the compositor offers both.
+    wp_fractional_scale_manager_v1* FractionalScale() const { return m_viewporter ? m_fractionalScale : nullptr; }
+    wp_viewporter* Viewporter() const { return m_fractionalScale ? m_viewporter : nullptr; }
 
     // The outputs that have told all about themselves, in the order the
     // compositor announced them; ids are registry names.
@@ -87,6 +94,8 @@ private:
     zwlr_layer_shell_v1* m_layerShell = nullptr;
     std::uint32_t m_nLayerShellVersion = 0;
     zxdg_output_manager_v1* m_xdgOutputs = nullptr;
+    wp_fractional_scale_manager_v1* m_fractionalScale = nullptr;
+    wp_viewporter* m_viewporter = nullptr;
     bool m_bLost = false;
     std::vector<std::unique_ptr<Output>> m_outputs;
     QSocketNotifier* m_pRead = nullptr;

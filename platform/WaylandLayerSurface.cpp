@@ -30,13 +30,20 @@ struct LayerSurface::Role {
     LayerSurface* owner = nullptr;
     wl_surface* surface = nullptr;
     zwlr_layer_surface_v1* layer = nullptr;
+    wp_fractional_scale_v1* fractional = nullptr;
+    wp_viewport* viewport = nullptr;
     SurfaceState state;
-    int scale = 0; // the buffer scale sent with the last buffer
+    int scale = 0;     // the buffer scale sent with the last buffer
+    QSize destination; // the viewport's size sent with the last buffer
     bool configured = false;
     bool mapped = false;
 
     ~Role()
     {
+        if (viewport)
+            wp_viewport_destroy(viewport);
+        if (fractional)
+            wp_fractional_scale_v1_destroy(fractional);
         if (layer)
             zwlr_layer_surface_v1_destroy(layer);
         if (surface)
@@ -44,6 +51,14 @@ struct LayerSurface::Role {
     }
 
     static const zwlr_layer_surface_v1_listener kListener;
+    static const wp_fractional_scale_v1_listener kScaleListener;
+};
+
+const wp_fractional_scale_v1_listener LayerSurface::Role::kScaleListener = {
+    [](void* data, wp_fractional_scale_v1*, std::uint32_t scale120) {
+        auto* role = static_cast<Role*>(data);
+        role->owner->OnPreferredScale(role, int(scale120));
+    },
 };
 
 const zwlr_layer_surface_v1_listener LayerSurface::Role::kListener = {
@@ -100,10 +115,10 @@ bool LayerSurface::Show()
     if (!m_conn.Available() || m_size.isEmpty())
         return false;
     if (!m_role) {
-        int scale = 1;
-        m_role = MakeRole(Wanted(&scale));
-        if (scale != m_nScale) {
-            m_nScale = scale;
+        int scale120 = 120;
+        m_role = MakeRole(Wanted(&scale120));
+        if (scale120 != m_nScale120) {
+            m_nScale120 = scale120;
             DropBuffers();
         }
     }
@@ -121,7 +136,7 @@ bool LayerSurface::Mapped() const { return m_role && m_role->mapped; }
 
 SurfaceState LayerSurface::Live() const { return m_role ? m_role->state : SurfaceState{}; }
 
-SurfaceState LayerSurface::Wanted(int* scale) const
+SurfaceState LayerSurface::Wanted(int* scale120) const
 {
     const std::vector<OutputGeometry> outputs = m_conn.Outputs();
     const Placement place = Place(outputs, m_position, m_size);
@@ -135,17 +150,20 @@ SurfaceState LayerSurface::Wanted(int* scale) const
         // No output has described itself yet: the compositor chooses one.
         state.margins = QPoint(std::max(m_position.x(), 0), std::max(m_position.y(), 0));
     }
-    *scale = place.scale;
+    *scale120 = m_nPreferred120 > 0 ? m_nPreferred120 : place.scale * 120;
     return state;
 }
 
 void LayerSurface::Reconcile()
 {
-    int scale = 1;
-    const SurfaceState wanted = Wanted(&scale);
-    const bool rescaled = scale != m_nScale;
+    int scale120 = 120;
+    // Another output's scale is not known before the compositor tells.
+    if (m_role && Wanted(&scale120).output != m_role->state.output)
+        m_nPreferred120 = 0;
+    const SurfaceState wanted = Wanted(&scale120);
+    const bool rescaled = scale120 != m_nScale120;
     if (rescaled) {
-        m_nScale = scale;
+        m_nScale120 = scale120;
         DropBuffers();
     }
     if (m_role && wanted.size.isEmpty()) {
@@ -187,6 +205,11 @@ std::unique_ptr<LayerSurface::Role> LayerSurface::MakeRole(const SurfaceState& s
     role->layer = zwlr_layer_shell_v1_get_layer_surface(
         m_conn.LayerShell(), role->surface, m_conn.OutputHandle(state.output), std::uint32_t(state.layer), "vitrodial");
     zwlr_layer_surface_v1_add_listener(role->layer, &Role::kListener, role.get());
+    if (m_conn.FractionalScale()) {
+        role->fractional = wp_fractional_scale_manager_v1_get_fractional_scale(m_conn.FractionalScale(), role->surface);
+        wp_fractional_scale_v1_add_listener(role->fractional, &Role::kScaleListener, role.get());
+        role->viewport = wp_viewporter_get_viewport(m_conn.Viewporter(), role->surface);
+    }
     zwlr_layer_surface_v1_set_size(role->layer, std::uint32_t(state.size.width()), std::uint32_t(state.size.height()));
     zwlr_layer_surface_v1_set_anchor(role->layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
     // -1: placed by its margins alone, whatever panels reserve.
@@ -224,6 +247,14 @@ void LayerSurface::OnClosed(Role* role)
     m_retiring.reset();
     m_conn.Flush();
     emit closed();
+}
+
+void LayerSurface::OnPreferredScale(Role* role, int scale120)
+{
+    if (role != m_role.get() || scale120 <= 0 || scale120 == m_nPreferred120)
+        return;
+    m_nPreferred120 = scale120;
+    Reconcile();
 }
 
 void LayerSurface::OnReleased()
@@ -327,9 +358,17 @@ bool LayerSurface::Paint(const Filler& fill, const QRegion& damage)
 void LayerSurface::Commit(ShmBuffer& buffer, const QRegion& damage)
 {
     Role& role = *m_role;
-    if (role.scale != m_nScale && m_conn.CompositorVersion() >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION) {
-        wl_surface_set_buffer_scale(role.surface, m_nScale);
-        role.scale = m_nScale;
+    if (role.viewport) {
+        // The buffer keeps a scale of 1 and the viewport shows it at the
+        // surface's logical size, whatever the scale.
+        if (role.destination != m_size) {
+            wp_viewport_set_destination(role.viewport, m_size.width(), m_size.height());
+            role.destination = m_size;
+        }
+    } else if (role.scale != m_nScale120 / 120
+               && m_conn.CompositorVersion() >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION) {
+        role.scale = m_nScale120 / 120;
+        wl_surface_set_buffer_scale(role.surface, role.scale);
     }
     wl_surface_attach(role.surface, buffer.Handle(), 0, 0);
     if (m_conn.CompositorVersion() >= WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION) {

@@ -3,7 +3,8 @@
 // an output's top-left corner at the clock's place, never taking the keyboard,
 // reserving no space, with an empty input region so that every click goes to
 // what lies beneath. Its pixels come from shared-memory buffers, two as a
-// rule (a third while the compositor holds both), at the output's scale; a
+// rule (a third while the compositor holds both), at the output's scale (a
+// fractional one through a viewport, where the compositor offers that); a
 // frame sends only the area that changed.
 //
 // The compositor fixes a surface's output when it is made, and some fix its
@@ -62,9 +63,11 @@ public:
     // What the compositor was last told of the current surface.
     SurfaceState Live() const;
 
-    // The output's scale, and the buffers' size in device pixels.
-    int Scale() const { return m_nScale; }
-    QSize BufferSize() const { return m_size * m_nScale; }
+    // Device pixels per logical pixel: the output's scale, or the one the
+    // compositor prefers for the surface where it tells (1.25, 1.5, ...);
+    // and the buffers' size in device pixels.
+    qreal Scale() const { return m_nScale120 / 120.0; }
+    QSize BufferSize() const { return m_size * Scale(); }
 
     // Has `fill` bring a free buffer up to the new frame, which differs from
     // the one before inside `damage` (device pixels), and shows it. False
@@ -84,11 +87,13 @@ signals:
 private:
     struct Role;
 
-    SurfaceState Wanted(int* scale) const;
+    // The state wanted, and the scale in 120ths (as the compositor counts it).
+    SurfaceState Wanted(int* scale120) const;
     void Reconcile();
     std::unique_ptr<Role> MakeRole(const SurfaceState& state);
     void OnConfigure(Role* role, std::uint32_t serial);
     void OnClosed(Role* role);
+    void OnPreferredScale(Role* role, int scale120);
     void OnReleased();
     // Shows the latest frame on a surface that has none yet.
     void Present();
@@ -100,7 +105,8 @@ private:
     Layer m_layer = Layer::Bottom;
     QPoint m_position;
     QSize m_size;
-    int m_nScale = 1;
+    int m_nScale120 = 120;
+    int m_nPreferred120 = 0; // the compositor's word for the current output; 0 none
     std::unique_ptr<Role> m_role;
     std::unique_ptr<Role> m_retiring; // shown until the new surface shows a frame
     std::vector<std::unique_ptr<ShmBuffer>> m_buffers;

@@ -26,7 +26,7 @@ public:
     void SetGeometry(const QRect& logical);
     void SetTopMost(bool topMost);
     // Device pixels per logical pixel on the output the clock is on.
-    int Scale() const { return m_layer.Scale(); }
+    qreal Scale() const { return m_layer.Scale(); }
 
     // On the screen (once the compositor has configured it), or off it.
     bool Map() { return m_layer.Show(); }

@@ -251,7 +251,8 @@ cleanup
 
 # --- KWin, which offers the layer shell too (without screencopy or virtual
 # pointers: the desktop script and the pointer client use its own ways): the
-# clock over a window when top-most, clicks through it, under it when not.
+# clock over a window when top-most, clicks through it, under it when not;
+# and at a fractional scale.
 if command -v kwin_wayland >/dev/null; then
   LEFT=220 TOP=300 # on the window KWin centres at 320,272, and beside it
   start_desktop --compositor kwin
@@ -272,6 +273,23 @@ if command -v kwin_wayland >/dev/null; then
   clock
   check "not top-most, the clock shows beside the window" covers kwin-bottom $((LEFT + 20)) $((TOP + SIZE / 2)) 000000
   check "and goes under it on KWin" [ "$(pixel "$art/kwin-bottom.png" $x $y)" = "$WINDOW" ]
+  cleanup
+
+  # At a scale of 1.5 (screenshots in device pixels): buffers of 1.5 times
+  # the size shown as they are, not stretched from the logical size (which
+  # would blend neighbouring colours).
+  LEFT=100 TOP=80 OPACITY=255
+  start_desktop --compositor kwin --scale 1.5
+  ini 1 >"$work/clock/vitrodial.ini"
+  clock
+  y=$((3 * (TOP + SIZE / 2) / 2)) right=$((3 * (LEFT + SIZE) / 2))
+  check "the clock at 1.5 times its size" covers kwin-fractional $((3 * LEFT / 2)) $y 000000
+  file=$art/kwin-fractional.png
+  check "from Left to its right edge in device pixels" [ "$(pixel "$file" $((3 * LEFT / 2 - 1)) $y)" = 000000 -a \
+    "$(pixel "$file" $((right - 1)) $y)" != 000000 -a "$(pixel "$file" $right $y)" = 000000 ]
+  colours=$(convert "$file" -crop "$((3 * SIZE / 2))x$((3 * SIZE / 2))+$((3 * LEFT / 2))+$((3 * TOP / 2))" \
+    -format %k info:)
+  check "drawn at that scale, not stretched ($colours colours)" [ "$colours" -lt 8 ]
   cleanup
 else
   echo "SKIP: kwin_wayland is not installed: the layer surface is tried on sway alone" >&2

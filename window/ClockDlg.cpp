@@ -310,7 +310,9 @@ QRegion CClockDlg::RenderFrame()
     }
     if (!m_pFace)
         m_pFace = std::make_unique<CClockFace>(0, 0, client.width(), client.height());
-    return m_pSurface->Draw(*m_pFace, FaceSettings::Of(theApp), platform::Clock().Now());
+    FaceSettings settings = FaceSettings::Of(theApp);
+    settings.ScaleWidths(Ratio());
+    return m_pSurface->Draw(*m_pFace, settings, platform::Clock().Now());
 }
 
 void CClockDlg::FitShapeToPixels()

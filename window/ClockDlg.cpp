@@ -483,6 +483,10 @@ void CClockDlg::ShowConfig()
 {
     if (!m_pConfigDlg) {
         m_pConfigDlg = std::make_unique<CConfigDlg>(nullptr);
+        // Opened by the icon: on the icon's screen.
+        const QRect icon = m_pTray->Geometry();
+        if (icon.isValid())
+            m_pConfigDlg->SetHomeScreen(icon.center());
         connect(m_pConfigDlg.get(), &QObject::destroyed, this, [this] {
             // Deleted by someone else: nothing left to own.
             (void)m_pConfigDlg.release();

@@ -67,10 +67,27 @@ private:
     QRegion m_opaque;
 };
 
+// A screen as Qt shows it: its device size at a ratio, in logical pixels
+// from the same top-left corner.
+ScreenInfo Screen(int x, int y, int width, int height, qreal ratio = 1)
+{
+    const QRect logical(x, y, qRound(width / ratio), qRound(height / ratio));
+    return {logical, logical, ratio};
+}
+
+ScreenLayout Screens(std::vector<ScreenInfo> screens, int primary = 0, QRect available = {})
+{
+    if (!available.isNull())
+        screens[std::size_t(primary)].available = available;
+    return {std::move(screens), primary};
+}
+
 // Noon, local time; the rows count seconds from it.
 const std::time_t kNoon = QDateTime(QDate(2024, 12, 6), QTime(12, 0)).toSecsSinceEpoch();
 
 } // namespace
+
+Q_DECLARE_METATYPE(ScreenLayout)
 
 class TestClockDlg : public QObject {
     Q_OBJECT
@@ -148,6 +165,50 @@ private slots:
         const QSize screen = dlg.screen()->size();
         const int side = std::max(screen.width(), screen.height());
         QCOMPARE(dlg.WindowRgn(), platform::CreateEllipticRgn(0, 0, side, side));
+    }
+
+    // The Geometry page's ranges cover every screen (one at the origin: -W..W,
+    // -H..H, 1..M, ticks W/5, H/5, M/5, pages W/5, H/5, M/10) and hold the
+    // stored values; the defaults sit on the primary's area without panels.
+    void rangesAndDefaults_data()
+    {
+        QTest::addColumn<ScreenLayout>("screens");
+        QTest::addColumn<QList<int>>("stored"); // left, top, size
+        QTest::addColumn<QList<int>>("x");      // min, max, tic, page
+        QTest::addColumn<QList<int>>("y");
+        QTest::addColumn<QList<int>>("size");
+        QTest::addColumn<QList<int>>("defaults"); // size, left, top
+        QTest::newRow("one at origin") << Screens({Screen(0, 0, 1280, 1024)}) << QList{128, 0, 1024}
+                                       << QList{-1280, 1280, 256, 256} << QList{-1024, 1024, 204, 204}
+                                       << QList{1, 1024, 204, 102} << QList{1024, 128, 0};
+        QTest::newRow("two side by side, stored beyond")
+            << Screens({Screen(0, 0, 1920, 1080), Screen(1920, 0, 1920, 1080)}) << QList{5000, -1200, 1500}
+            << QList{-3840, 5000, 768, 768} << QList{-1200, 1080, 216, 216} << QList{1, 1500, 216, 108}
+            << QList{1080, 420, 0};
+        QTest::newRow("primary not at origin, panel")
+            << Screens({Screen(0, 0, 1280, 1024), Screen(1280, 200, 1920, 1080)}, 1, QRect(1280, 232, 1920, 1048))
+            << QList{0, 0, 100} << QList{-3200, 3200, 640, 640} << QList{-1280, 1280, 256, 256}
+            << QList{1, 1080, 216, 108} << QList{1048, 1716, 232};
+        QTest::newRow("laptop at scale 2")
+            << Screens({Screen(0, 0, 1366, 768, 2), Screen(1366, 0, 2560, 1440)}) << QList{0, 0, 100}
+            << QList{-3926, 3926, 785, 785} << QList{-1440, 1440, 288, 288} << QList{1, 1440, 288, 144}
+            << QList{384, 149, 0};
+    }
+    void rangesAndDefaults()
+    {
+        QFETCH(ScreenLayout, screens);
+        QFETCH(QList<int>, stored);
+        QFETCH(QList<int>, x);
+        QFETCH(QList<int>, y);
+        QFETCH(QList<int>, size);
+        QFETCH(QList<int>, defaults);
+        const auto list = [](const layout::Range& r) { return QList{r.min, r.max, r.tic, r.page}; };
+        const layout::GeometryRanges ranges = layout::Ranges(screens, stored[0], stored[1], stored[2]);
+        QCOMPARE(list(ranges.x), x);
+        QCOMPARE(list(ranges.y), y);
+        QCOMPARE(list(ranges.size), size);
+        const int side = layout::DefaultSize(screens);
+        QCOMPARE((QList{side, layout::DefaultLeft(screens, side), layout::DefaultTop(screens)}), defaults);
     }
 
     // Any stored place and size, at start and through the pages' calls,

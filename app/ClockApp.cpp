@@ -1,7 +1,5 @@
 #include "app/ClockApp.h"
 
-#include <climits>
-
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -86,15 +84,43 @@ QString CClockApp::AppName() const
     return name.isEmpty() ? QStringLiteral("vitrodial") : name;
 }
 
-QSize CClockApp::ScreenSize() const
+ScreenLayout CClockApp::Screens() const
 {
-    if (!m_sizeScreen.isEmpty())
-        return m_sizeScreen;
+    if (m_screens)
+        return *m_screens;
+    ScreenLayout layout;
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            return screen->size();
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            if (screen == primary)
+                layout.primary = int(layout.screens.size());
+            layout.screens.push_back({screen->geometry(), screen->availableGeometry(), screen->devicePixelRatio()});
+        }
     }
-    return kFallbackScreen;
+    return layout.screens.empty() ? ScreenLayout::Single(kFallbackScreen) : layout;
+}
+
+void CClockApp::WatchScreens(QObject* context, const std::function<void()>& changed)
+{
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app)
+        return;
+    // Queued: a screen that goes is still listed while it is being removed.
+    const auto follow = [context, changed](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, context, changed, Qt::QueuedConnection);
+        QObject::connect(screen, &QScreen::availableGeometryChanged, context, changed, Qt::QueuedConnection);
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        follow(screen);
+    QObject::connect(
+        app, &QGuiApplication::screenAdded, context,
+        [follow, changed](QScreen* screen) {
+            follow(screen);
+            changed();
+        },
+        Qt::QueuedConnection);
+    QObject::connect(app, &QGuiApplication::screenRemoved, context, changed, Qt::QueuedConnection);
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged, context, changed, Qt::QueuedConnection);
 }
 
 void CClockApp::SetRegistryKey(const QString& key)
@@ -188,19 +214,18 @@ void CClockApp::LoadSettings()
 {
     using namespace settings;
     IProfileStore& store = Store();
-    const QSize screen = ScreenSize();
+    const ScreenLayout screens = Screens();
 
     const auto defaultOf = [&](const Setting& s, IntMember member) -> int {
         switch (s.rule) {
         case DefaultRule::Fixed:
             break;
         case DefaultRule::ScreenSide:
-            return screen.width() >= screen.height() ? screen.height() : screen.width();
-        case DefaultRule::CentredLeft: {
-            // In 64 bits: any stored size, however large or negative, fits.
-            const qint64 left = (qint64(screen.width()) - m_nSize) / 2;
-            return int(qBound(qint64(0), left, qint64(INT_MAX)));
-        }
+            return layout::DefaultSize(screens);
+        case DefaultRule::CentredLeft:
+            return layout::DefaultLeft(screens, m_nSize);
+        case DefaultRule::ScreenTop:
+            return layout::DefaultTop(screens);
         case DefaultRule::Current:
             return this->*member;
         }

@@ -2,17 +2,21 @@
 // The application object: every setting as a plain public member, the choice
 // of settings store, loading and saving.
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include <QHash>
 #include <QSize>
 #include <QString>
 
+#include "app/ScreenLayout.h"
 #include "platform/WinTypes.h"
 
 class Disk;
 class IProfileStore;
 class IClockWindow;
+class QObject;
 
 // What a setting changed through the dialog asks of the clock window.
 enum class ClockEffect {
@@ -76,9 +80,14 @@ public:
     QString ModulePath() const;
     void SetModulePath(const QString& path) { m_strModulePath = path; }
     QString AppName() const;
-    // The primary screen's size, for the defaults that depend on it; replaceable.
-    QSize ScreenSize() const;
-    void SetScreenSize(const QSize& size) { m_sizeScreen = size; }
+    // The screens, for the defaults and the geometry that depend on them;
+    // replaceable (SetScreenSize: one screen of that size at the origin).
+    ScreenLayout Screens() const;
+    void SetScreens(const ScreenLayout& screens) { m_screens = screens; }
+    void SetScreenSize(const QSize& size) { m_screens = ScreenLayout::Single(size); }
+    // Calls changed, from the event loop, after screens come, go, move or
+    // resize, as long as context lives.
+    static void WatchScreens(QObject* context, const std::function<void()>& changed);
 
     // For tests: back to the state at construction (every member zero, no
     // store chosen, no overrides).
@@ -139,7 +148,7 @@ private:
     QString m_strRegistryKey;
     QString m_strProfileName;
     QString m_strModulePath;
-    QSize m_sizeScreen;
+    std::optional<ScreenLayout> m_screens;
     std::unique_ptr<IProfileStore> m_pStore;
     Disk* m_pDisk = nullptr;
     // The files that could not be read in this run, with the reason.

@@ -33,7 +33,7 @@ constexpr LoadCheck kWidth = LoadCheck::Width;
 
 constexpr std::array<Setting, 34> kSettings = {{
     Rule("Geometry", "Left", &CClockApp::m_nLeft, DefaultRule::CentredLeft),
-    Int("Geometry", "Top", &CClockApp::m_nTop, 0),
+    Rule("Geometry", "Top", &CClockApp::m_nTop, DefaultRule::ScreenTop),
     Rule("Geometry", "Size", &CClockApp::m_nSize, DefaultRule::ScreenSide),
     Int("Color", "Opacity", &CClockApp::m_nOpacity, 128),
     Color("Color", "Clear", &CClockApp::m_crClear, kWhite, kFill),

@@ -13,8 +13,10 @@ namespace settings {
 // Defaults that are not a fixed value but depend on the screen or on state.
 enum class DefaultRule {
     Fixed,
-    ScreenSide,  // the smaller screen side: the height when width >= height
-    CentredLeft, // (screen width - size) / 2, truncated, at least 0
+    // On the primary screen's area without panels:
+    ScreenSide,  // the smaller side: the height when width >= height
+    CentredLeft, // its left + (width - size) / 2, truncated, at least its left
+    ScreenTop,   // its top
     Current,     // the member's value when loading starts
 };
 

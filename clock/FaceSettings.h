@@ -1,6 +1,8 @@
 #pragma once
 // The settings the renderer reads, handed to it at every draw as one value.
 
+#include <cmath>
+
 #include <QString>
 
 #include "platform/WinTypes.h"
@@ -51,6 +53,15 @@ struct FaceSettings {
         VITRODIAL_FACE_SETTINGS(VITRODIAL_FACE_COPY)
 #undef VITRODIAL_FACE_COPY
         return settings;
+    }
+
+    // Thicknesses are logical pixels, like the clock's size: at a device
+    // pixel ratio they are as many times as many device pixels, rounded, so
+    // the clock looks the same at every scale, only sharper.
+    void ScaleWidths(double ratio)
+    {
+        for (int* width : {&m_nDialWidth, &m_nSecondsWidth, &m_nMinuteWidth, &m_nHourWidth, &m_nDateWidth})
+            *width = int(std::lround(*width * ratio));
     }
 
     friend bool operator==(const FaceSettings& a, const FaceSettings& b)

@@ -62,9 +62,13 @@ BOOL CConfigDlg::OnInitDialog()
 
 void CConfigDlg::PlaceOnScreen()
 {
-    const QSize screen = theApp.ScreenSize();
+    const ScreenLayout screens = theApp.Screens();
+    QRect screen = screens.Primary().geometry;
+    for (const ScreenInfo& s : screens.screens)
+        if (s.geometry.contains(m_ptHome))
+            screen = s.geometry;
     const QSize frame = frameGeometry().size();
-    move(screen.width() - frame.width(), screen.height() - frame.height() - kBottomGap);
+    move(screen.right() + 1 - frame.width(), screen.bottom() + 1 - frame.height() - kBottomGap);
 }
 
 bool CConfigDlg::event(QEvent* e)

@@ -2,6 +2,8 @@
 // The one configuration window: a tab strip of eight pages and two buttons,
 // "Dismiss" (save and hide) and "Close Vitrodial" (save and end the program).
 
+#include <climits>
+
 #include <QDialog>
 #include <QHash>
 
@@ -33,6 +35,10 @@ public:
     QWidget* GetDlgItem(int nId) const { return m_items.value(nId); }
     CPropertySheet& GetSheet() { return m_sheet; }
 
+    // A point on the screen the dialog opens on (the tray icon's); on none,
+    // the primary screen.
+    void SetHomeScreen(const QPoint& point) { m_ptHome = point; }
+
     // The gap kept free between the dialog and the bottom edge of the screen.
     static constexpr int kBottomGap = 30;
     // The sheet stands this far left of and above the placeholder's corner.
@@ -61,6 +67,7 @@ private:
     CPageMisc m_pageMisc;
 
     QHash<int, QWidget*> m_items;
+    QPoint m_ptHome{INT_MIN, INT_MIN};
     bool m_bCreated = false;
     // Until the window manager has framed the window its frame size is not
     // known; the placement is redone once when it is.

@@ -1,7 +1,5 @@
 #include "config/PageGeom.h"
 
-#include <algorithm>
-
 #include "app/ClockApp.h"
 #include "config/PageHelpers.h"
 #include "config/SliderCtrl.h"
@@ -16,6 +14,11 @@ void SetUp(CSliderCtrl* slider, int nMin, int nMax, int nTicFreq, int nPageSize,
     slider->SetRange(nMin, nMax, 1);
     slider->SetPageSize(nPageSize);
     slider->SetPos(nPos);
+}
+
+void SetUp(CSliderCtrl* slider, const layout::Range& range, int nPos)
+{
+    SetUp(slider, range.min, range.max, range.tic, range.page, nPos);
 }
 
 } // namespace
@@ -33,16 +36,20 @@ void CPageGeom::DoDataExchange()
 BOOL CPageGeom::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    const QSize screen = theApp.ScreenSize();
-    const int w = screen.width();
-    const int h = screen.height();
-    const int m = std::min(w, h);
-    SetUp(m_sliderX, -w, w, w / 5, w / 5, theApp.m_nLeft);
-    SetUp(m_sliderY, -h, h, h / 5, h / 5, theApp.m_nTop);
-    SetUp(m_sliderSize, 1, m, m / 5, m / 10, theApp.m_nSize);
+    SetRanges();
+    CClockApp::WatchScreens(this, [this] { SetRanges(); });
     // The hour hand's thickness stands for all five.
     SetUp(m_sliderWidth, 0, pages::kMaxLineWidth, 1, 1, theApp.m_nHourWidth);
     return 1;
+}
+
+void CPageGeom::SetRanges()
+{
+    const layout::GeometryRanges ranges =
+        layout::Ranges(theApp.Screens(), theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize);
+    SetUp(m_sliderX, ranges.x, theApp.m_nLeft);
+    SetUp(m_sliderY, ranges.y, theApp.m_nTop);
+    SetUp(m_sliderSize, ranges.size, theApp.m_nSize);
 }
 
 void CPageGeom::OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar)

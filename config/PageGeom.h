@@ -11,9 +11,9 @@ class CPageGeom : public CPropertyPage {
 public:
     explicit CPageGeom(QWidget* parent = nullptr);
 
-    // Ranges from the primary screen's size; the positions are taken from the
-    // settings only here, so the page does not follow later changes made on
-    // other pages.
+    // Ranges over all screens, followed as screens change; the positions are
+    // taken from the settings only then, so the page does not follow later
+    // changes made on other pages.
     BOOL OnInitDialog() override;
     void OnHScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
     void OnVScroll(int nSBCode, int nPos, CSliderCtrl* pScrollBar) override;
@@ -27,6 +27,7 @@ protected:
     void DoDataExchange() override;
 
 private:
+    void SetRanges();
     void OnPosition(CSliderCtrl* slider, int& setting);
     void OnSize();
     void OnWidth();

@@ -171,7 +171,7 @@ void CClockDlg::ShowOnX11()
 
     ApplyLayering();
     UpdateShape();
-    setGeometry(WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize));
+    PlaceWindow(WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize));
     UseServerSurface();
     // The first frame exists before the window is mapped: without a
     // compositing manager its pixels make the window's shape.
@@ -179,6 +179,13 @@ void CClockDlg::ShowOnX11()
     FitShapeToPixels();
     show();
     SetTopMost(theApp.m_bTopMost != 0);
+    m_bFollowScreens = true;
+    // Where the screens go, the clock follows from its stored place: back
+    // on a screen when its own goes, and back to that place when it returns.
+    CClockApp::WatchScreens(this, [this] {
+        if (!m_pWayland)
+            PlaceWindow(WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize));
+    });
 }
 
 void CClockDlg::RepaintWayland()
@@ -240,21 +247,39 @@ void CClockDlg::HideNow()
 QRect CClockDlg::WindowGeometry(int left, int top, int size) const
 {
     // Stored geometry is not checked at load; what the window makes of it is
-    // bounded here, and only here. The side is at least a pixel and at most
-    // the largest screen and the largest face, so that no value costs more
-    // memory or drawing than a clock as large as the largest screen, about
-    // what the default costs. The place keeps the whole window, in device
-    // pixels, within X11's coordinates: -32768 <= left, left + side <= 32768.
-    // Every edge, sum or scaling Qt and the window system then work out stays
-    // far inside an int and Qt's QWIDGETSIZE_MAX.
-    const qreal ratio = std::max(devicePixelRatioF(), qreal(1));
-    int largest = 0;
-    for (const QScreen* screen : QGuiApplication::screens())
-        largest = std::max({largest, screen->geometry().width(), screen->geometry().height()});
-    const int cap = int(kMaxSide / ratio);
-    const int side = std::clamp(size, 1, largest > 0 ? std::min(largest, cap) : cap);
-    const int range = int(kCoordRange / ratio);
-    return QRect(std::clamp(left, -range, range - side), std::clamp(top, -range, range - side), side, side);
+    // bounded here, and only here. A clock no pixel of which would be on a
+    // screen, or larger than every screen, shows whole on the nearest one,
+    // so that no value costs more memory or drawing than a clock as large as
+    // a screen, about what the default costs. The side is at least a pixel;
+    // the whole window, in device pixels, stays within X11's coordinates:
+    // -32768 <= left, left + side <= 32768. Every edge, sum or scaling Qt and
+    // the window system then work out stays far inside an int and Qt's
+    // QWIDGETSIZE_MAX.
+    return layout::Place(theApp.Screens(), left, top, size, kMaxSide, kCoordRange).window;
+}
+
+void CClockDlg::PlaceWindow(const QRect& geometry)
+{
+    m_bPlacing = true;
+    setGeometry(geometry);
+    m_bPlacing = false;
+    FollowRatio();
+}
+
+void CClockDlg::FollowRatio()
+{
+    if (m_pWayland)
+        return;
+    // On a screen of another scale the circle is cut anew in device pixels
+    // and the face drawn whole at the new ratio.
+    UpdateShape();
+    if (m_pSurface->Size().isEmpty()
+        || (m_pSurface->Size() == DeviceSize() && m_pSurface->DevicePixelRatio() == Ratio()))
+        return;
+    m_pFace.reset();
+    RenderFrame();
+    FitShapeToPixels();
+    m_pSurface->Show(QRect(QPoint(), m_pSurface->Size()));
 }
 
 qreal CClockDlg::Ratio() const
@@ -310,7 +335,9 @@ QRegion CClockDlg::RenderFrame()
     }
     if (!m_pFace)
         m_pFace = std::make_unique<CClockFace>(0, 0, client.width(), client.height());
-    return m_pSurface->Draw(*m_pFace, FaceSettings::Of(theApp), platform::Clock().Now());
+    FaceSettings settings = FaceSettings::Of(theApp);
+    settings.ScaleWidths(Ratio());
+    return m_pSurface->Draw(*m_pFace, settings, platform::Clock().Now());
 }
 
 void CClockDlg::FitShapeToPixels()
@@ -364,20 +391,30 @@ void CClockDlg::OnCompositorChanged(bool running)
 
 bool CClockDlg::MoveClock(int x, int y)
 {
-    const QPoint place = WindowGeometry(x, y, width()).topLeft();
-    move(place);
+    // The side too may change: on a screen of another scale, or when it shows
+    // shrunk on one screen and whole on another.
+    const QRect place = WindowGeometry(x, y, theApp.m_nSize);
 #ifdef VITRODIAL_WAYLAND
-    if (m_pWayland)
-        m_pWayland->SetGeometry(geometry());
+    const bool resized = place.size() != size();
 #endif
-    return pos() == place;
+    PlaceWindow(place);
+#ifdef VITRODIAL_WAYLAND
+    if (m_pWayland) {
+        m_pWayland->SetGeometry(geometry());
+        if (resized) {
+            OnSize();
+            DrawClock();
+        }
+    }
+#endif
+    return geometry() == place;
 }
 
 bool CClockDlg::ResizeClock(int size)
 {
     // Where the larger side would reach past the coordinates, it grows to the left or up.
-    const QRect geometry = WindowGeometry(x(), y(), size);
-    setGeometry(geometry);
+    const QRect geometry = WindowGeometry(theApp.m_nLeft, theApp.m_nTop, size);
+    PlaceWindow(geometry);
 #ifdef VITRODIAL_WAYLAND
     // The window is never shown: no resize event comes.
     if (m_pWayland) {
@@ -408,7 +445,7 @@ void CClockDlg::SetTopMost(bool topMost)
 
 void CClockDlg::UpdateShape()
 {
-    const int size = WindowGeometry(x(), y(), theApp.m_nSize).width();
+    const int size = WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize).width();
     const QRegion circle = platform::CreateEllipticRgn(0, 0, size, size);
     const int device = qRound(size * devicePixelRatioF());
     const QRegion deviceCircle = device == size ? circle : platform::CreateEllipticRgn(0, 0, device, device);
@@ -481,6 +518,10 @@ void CClockDlg::ShowConfig()
 {
     if (!m_pConfigDlg) {
         m_pConfigDlg = std::make_unique<CConfigDlg>(nullptr);
+        // Opened by the icon: on the icon's screen.
+        const QRect icon = m_pTray->Geometry();
+        if (icon.isValid())
+            m_pConfigDlg->SetHomeScreen(icon.center());
         connect(m_pConfigDlg.get(), &QObject::destroyed, this, [this] {
             // Deleted by someone else: nothing left to own.
             (void)m_pConfigDlg.release();
@@ -539,6 +580,30 @@ void CClockDlg::paintEvent(QPaintEvent* event)
     }
     m_pSurface->Expose(redraw ? QRegion(QRect(QPoint(), DeviceSize()))
                               : pixels::ToDevice(event->region(), m_pSurface->DevicePixelRatio()));
+}
+
+bool CClockDlg::event(QEvent* event)
+{
+    const bool result = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::ScreenChangeInternal:
+    case QEvent::Move:
+    case QEvent::Resize:
+        // Qt moved the window to another screen, maybe of another scale, and
+        // made its logical geometry anew from the device pixels it had: back
+        // to the place and size of the settings on that screen.
+        if (m_bPlacing)
+            break;
+        if (const QRect wanted = WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize);
+            m_bFollowScreens && isVisible() && geometry() != wanted)
+            PlaceWindow(wanted);
+        else if (event->type() == QEvent::ScreenChangeInternal)
+            FollowRatio();
+        break;
+    default:
+        break;
+    }
+    return result;
 }
 
 void CClockDlg::resizeEvent(QResizeEvent* event)

@@ -137,6 +137,7 @@ protected:
     // no image of the window.
     QPaintEngine* paintEngine() const override;
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -152,6 +153,10 @@ private:
     // The window's geometry for a stored place and size, which themselves
     // stay as they are: bounded to what the screens and X11 can take.
     QRect WindowGeometry(int left, int top, int size) const;
+    void PlaceWindow(const QRect& geometry);
+    // After a change of screen or of device pixel ratio: the shape and the
+    // face made anew for it.
+    void FollowRatio();
     void FitShapeToPixels();
     // Device pixels per window pixel: the output's scale on Wayland.
     qreal Ratio() const;
@@ -167,6 +172,9 @@ private:
     // always composes.
     bool m_bComposited = true;
     bool m_bQuit = false;
+    // Shown on X11 at the place of the settings, which it keeps on every screen.
+    bool m_bFollowScreens = false;
+    bool m_bPlacing = false;
     QEventLoop* m_pLoop = nullptr;
     std::unique_ptr<ModalSweep> m_pSweep;
     // Outlives the surface on it.

@@ -39,6 +39,8 @@ public:
     bool Add();
     bool Remove();
     bool IsAdded() const { return m_bAdded; }
+    // Where the icon shows, when the tray says (null otherwise).
+    QRect Geometry() const { return m_bAdded && m_pXEmbed ? m_pXEmbed->geometry() : QRect(); }
 
     // A notification area of either kind exists on the desktop now.
     bool Available() const;

@@ -42,8 +42,11 @@ bool VirtualDesktop::Start(const Options& options)
     Stop();
     m_options = options;
     QProcess script;
-    script.start("bash", {DesktopScript(), "start", "--watch-pid", QString::number(QCoreApplication::applicationPid()),
-                          "--wm", options.wm, "--compositor", options.compositor, "--tray", options.tray});
+    QStringList args{DesktopScript(), "start", "--watch-pid", QString::number(QCoreApplication::applicationPid())};
+    args << "--wm" << options.wm << "--compositor" << options.compositor << "--tray" << options.tray;
+    if (!options.size.isEmpty())
+        args << "--size" << options.size;
+    script.start("bash", args);
     script.waitForFinished(120000);
     for (const QString& line : QString::fromLocal8Bit(script.readAllStandardOutput()).split(u'\n'))
         if (line.contains(u'='))
@@ -61,7 +64,8 @@ bool VirtualDesktop::Start(const Options& options)
 bool VirtualDesktop::Ensure(const Options& o)
 {
     const auto& m = m_options;
-    const bool same = o.wm == m.wm && o.compositor == m.compositor && o.tray == m.tray && o.scale == m.scale;
+    const bool same =
+        o.wm == m.wm && o.compositor == m.compositor && o.tray == m.tray && o.scale == m.scale && o.size == m.size;
     return (same && m_vars.contains("VD_STATE")) || Start(o);
 }
 

@@ -28,7 +28,8 @@ public:
         QString wm = QStringLiteral("none");
         QString compositor = QStringLiteral("picom");
         QString tray = QStringLiteral("trayer");
-        QString scale; // QT_SCALE_FACTOR for the programs started in it
+        QString scale;     // QT_SCALE_FACTOR for the programs started in it
+        QString size = {}; // of the screen, "WxH"; empty: the script's own
     };
 
     ~VirtualDesktop() { Stop(); }

@@ -1,7 +1,7 @@
 // The clock window under each window manager, with and without a compositor:
 // placed exactly, undecorated, off the taskbar, kept above (or stacked
 // normally), and every click, on a clear pixel or on the face, passes through
-// to the window beneath.
+// to the window beneath; and across monitors of mixed scale.
 
 #include <QTest>
 
@@ -93,6 +93,43 @@ private slots:
             QVERIFY2(WaitFor([&] { return TargetSaw(p); }, 5000),
                      qPrintable(QStringLiteral("the click at %1,%2 was swallowed").arg(p.x()).arg(p.y())));
         }
+    }
+
+    // A laptop and a monitor at scale 2 beside it: the clock on the monitor
+    // is whole (its shape is its window); the X slider takes it to the
+    // monitor's right edge; with the monitor gone it shows on the laptop
+    // while the file keeps the stored Left, and it returns with the monitor.
+    void acrossMonitorsOfMixedScale()
+    {
+        QVERIFY2(m_desktop.Ensure({"none", "picom", "none", "", "3926x1440"}), qPrintable(m_desktop.ErrorString()));
+        const auto xrandr = [&](const QStringList& args) { return m_desktop.Succeeds("xrandr", args); };
+        QVERIFY(xrandr({"--setmonitor", "LAPTOP", "1366/340x768/190+0+0", "screen"})
+                && xrandr({"--setmonitor", "EXT", "2560/600x1440/340+1366+0", "none"}));
+        IniFixture ini;
+        ini.Set("Geometry", "Left", 2000).Set("Geometry", "Top", 100).Set("Geometry", "Size", 600);
+        m_pClock = std::make_unique<ClockProcess>(m_desktop);
+        m_pClock->SetEnvironment("QT_SCREEN_SCALE_FACTORS", "LAPTOP=1;EXT=2");
+        QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start({"--configure"}) && m_pClock->WaitForClockWindow());
+        const auto at = [&](const QRect& r) {
+            return WaitFor([&] { return m_desktop.WindowRect("^vitrodial$") == r; }, 5000);
+        };
+        const QString clock = QString::number(m_pClock->FindClockWindow());
+        const auto whole = [&] {
+            return m_desktop.Run("xwininfo", {"-id", clock, "-shape"}).contains("shape extents:  1200x1200+0+0");
+        };
+        QVERIFY2(at(QRect(2634, 200, 1200, 1200)) && WaitFor(whole, 5000), "not whole on the monitor");
+        m_desktop.SaveArtifact(m_desktop.Screenshot(), "mixed-scale");
+
+        // From "Dismiss" back to the X slider, to its end.
+        QVERIFY(m_desktop.Keys(QStringList(4, "shift+Tab") << "End"));
+        QVERIFY2(at(QRect(2726, 200, 1200, 1200)) && whole(), "the X slider stops short of the monitor's edge");
+        QVERIFY(xrandr({"--delmonitor", "EXT"}));
+        QVERIFY2(at(QRect(766, 100, 600, 600)), "not back on the laptop");
+        m_desktop.SaveArtifact(m_desktop.Screenshot(), "mixed-scale-monitor-gone");
+        QVERIFY(m_desktop.Keys({"Escape"}));
+        QVERIFY(WaitFor([&] { return m_pClock->IniContents().contains("Left=2646"); }, 5000));
+        QVERIFY(xrandr({"--setmonitor", "EXT", "2560/600x1440/340+1366+0", "none"}));
+        QVERIFY2(at(QRect(2726, 200, 1200, 1200)) && WaitFor(whole, 5000), "not back on the monitor");
     }
 
     void cleanupTestCase() { m_desktop.Stop(); }

@@ -67,10 +67,27 @@ private:
     QRegion m_opaque;
 };
 
+// A screen as Qt shows it: its device size at a ratio, in logical pixels
+// from the same top-left corner.
+ScreenInfo Screen(int x, int y, int width, int height, qreal ratio = 1)
+{
+    const QRect logical(x, y, qRound(width / ratio), qRound(height / ratio));
+    return {logical, logical, ratio};
+}
+
+ScreenLayout Screens(std::vector<ScreenInfo> screens, int primary = 0, QRect available = {})
+{
+    if (!available.isNull())
+        screens[std::size_t(primary)].available = available;
+    return {std::move(screens), primary};
+}
+
 // Noon, local time; the rows count seconds from it.
 const std::time_t kNoon = QDateTime(QDate(2024, 12, 6), QTime(12, 0)).toSecsSinceEpoch();
 
 } // namespace
+
+Q_DECLARE_METATYPE(ScreenLayout)
 
 class TestClockDlg : public QObject {
     Q_OBJECT
@@ -143,11 +160,76 @@ private slots:
         theApp.m_nSize = 300;
         QVERIFY(dlg.ResizeClock(300) && dlg.WindowRgnSets() == 2);
         QCOMPARE(dlg.WindowRgn(), platform::CreateEllipticRgn(0, 0, 300, 300));
-        theApp.m_nSize = INT_MAX; // kept as stored; the window is bounded by the largest screen
+        theApp.m_nSize = INT_MAX; // kept as stored; the window shrinks to the screen's shorter side
         QVERIFY(dlg.ResizeClock(INT_MAX));
-        const QSize screen = dlg.screen()->size();
-        const int side = std::max(screen.width(), screen.height());
-        QCOMPARE(dlg.WindowRgn(), platform::CreateEllipticRgn(0, 0, side, side));
+        QCOMPARE(dlg.WindowRgn(), platform::CreateEllipticRgn(0, 0, 768, 768));
+    }
+
+    // Over any screens: the Geometry ranges cover them all (one at the
+    // origin: -W..W, -H..H, 1..M) and hold the stored values; the defaults
+    // sit on the primary's area without panels; the clock shows where it is
+    // stored, at its screen's scale, unless no pixel of it would be on a
+    // screen or it is larger than every screen: then whole on the nearest.
+    // Device positions never go back as Left or Top grow.
+    void screenLayout_data()
+    {
+        QTest::addColumn<ScreenLayout>("screens");
+        QTest::addColumn<QList<int>>("stored");   // left, top, size
+        QTest::addColumn<QList<int>>("ranges");   // x min, max, y min, max, size max
+        QTest::addColumn<QList<int>>("defaults"); // size, left, top
+        QTest::addColumn<QRect>("device");
+        QTest::addColumn<bool>("rescued");
+        const ScreenLayout one = Screens({Screen(0, 0, 1280, 1024)});
+        const ScreenLayout laptop = Screens({Screen(0, 0, 1366, 768)});
+        const ScreenLayout mixed = Screens({Screen(0, 0, 1366, 768), Screen(1366, 0, 2560, 1440, 2)});
+        QTest::newRow("one at origin") << one << QList{128, 0, 1024} << QList{-1280, 1280, -1024, 1024, 1024}
+                                       << QList{1024, 128, 0} << QRect(128, 0, 1024, 1024) << false;
+        QTest::newRow("partly off") << one << QList{-300, 900, 400} << QList{-1280, 1280, -1024, 1024, 1024}
+                                    << QList{1024, 128, 0} << QRect(-300, 900, 400, 400) << false;
+        QTest::newRow("two side by side, stored beyond")
+            << Screens({Screen(0, 0, 1920, 1080), Screen(1920, 0, 1920, 1080)}) << QList{5000, -1200, 1500}
+            << QList{-3840, 5000, -1200, 1080, 1500} << QList{1080, 420, 0} << QRect(2760, 0, 1080, 1080) << true;
+        QTest::newRow("primary not at origin, panel, off screen")
+            << Screens({Screen(0, 0, 1280, 1024), Screen(1280, 200, 1920, 1080)}, 1, QRect(1280, 232, 1920, 1048))
+            << QList{-900, -700, 500} << QList{-3200, 3200, -1280, 1280, 1080} << QList{1048, 1716, 232}
+            << QRect(0, 0, 500, 500) << true;
+        QTest::newRow("laptop at scale 2")
+            << Screens({Screen(0, 0, 1366, 768, 2), Screen(1366, 0, 2560, 1440)}) << QList{2000, 100, 600}
+            << QList{-3926, 3926, -1440, 1440, 1440} << QList{384, 149, 0} << QRect(2000, 100, 600, 600) << false;
+        QTest::newRow("on a monitor at scale 2") << mixed << QList{2000, 100, 600} << QList{-2646, 2646, -768, 768, 768}
+                                                 << QList{768, 299, 0} << QRect(2634, 200, 1200, 1200) << false;
+        QTest::newRow("that monitor gone") << laptop << QList{2000, 100, 600} << QList{-1366, 2000, -768, 768, 768}
+                                           << QList{768, 299, 0} << QRect(766, 100, 600, 600) << true;
+        QTest::newRow("larger than every screen")
+            << Screens({Screen(0, 0, 1920, 1080, 2)}) << QList{420, 0, 1080} << QList{-960, 960, -540, 540, 1080}
+            << QList{540, 210, 0} << QRect(840, 0, 1080, 1080) << true;
+    }
+    void screenLayout()
+    {
+        QFETCH(ScreenLayout, screens);
+        QFETCH(QList<int>, stored);
+        QFETCH(QList<int>, ranges);
+        QFETCH(QList<int>, defaults);
+        QFETCH(QRect, device);
+        QFETCH(bool, rescued);
+        const layout::GeometryRanges r = layout::Ranges(screens, stored[0], stored[1], stored[2]);
+        QCOMPARE((QList{r.x.min, r.x.max, r.y.min, r.y.max, r.size.max}), ranges);
+        const int side = layout::DefaultSize(screens);
+        QCOMPARE((QList{side, layout::DefaultLeft(screens, side), layout::DefaultTop(screens)}), defaults);
+
+        const auto place = [&](int left, int top) { return layout::Place(screens, left, top, stored[2], 8192, 32768); };
+        const layout::Placement p = place(stored[0], stored[1]);
+        QCOMPARE(p.device, device);
+        QCOMPARE(p.rescued, rescued);
+        // What Qt makes of the logical window on its screen is that place.
+        const ScreenInfo& on = screens.screens[std::size_t(p.screen)];
+        QCOMPARE(on.geometry.topLeft() + (p.window.topLeft() - on.geometry.topLeft()) * on.ratio, p.device.topLeft());
+        QCOMPARE(p.window.size() * on.ratio, p.device.size());
+        for (int step = -4000, lastX = INT_MIN, lastY = INT_MIN; step <= 6000; step += 7) {
+            const layout::Placement across = place(step, stored[1]), down = place(stored[0], step);
+            QVERIFY(across.rescued || across.device.left() >= std::exchange(lastX, across.device.left()));
+            QVERIFY(down.rescued || down.device.top() >= std::exchange(lastY, down.device.top()));
+        }
     }
 
     // Any stored place and size, at start and through the pages' calls,

@@ -108,6 +108,28 @@ const wl_registry_listener RegistryEvents::kListener = {
     [](void* data, wl_registry*, std::uint32_t name) { static_cast<Connection*>(data)->OnGlobalRemove(name); },
 };
 
+bool LayerShellOffered()
+{
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display)
+        return false;
+    bool offered = false;
+    static const wl_registry_listener kListener = {
+        [](void* data, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
+            if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0)
+                *static_cast<bool*>(data) = true;
+        },
+        [](void*, wl_registry*, std::uint32_t) {},
+    };
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &kListener, &offered);
+    if (wl_display_roundtrip(display) < 0)
+        offered = false;
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return offered;
+}
+
 Connection::Connection(QObject* parent) : QObject(parent)
 {
     m_display = wl_display_connect(nullptr);

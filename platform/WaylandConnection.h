@@ -29,6 +29,11 @@ namespace platform::wayland {
 
 struct Output;
 
+// True when the compositor WAYLAND_DISPLAY names offers the layer shell.
+// Asks it on a connection of its own, closed before it returns, so that it
+// can be asked before the application object (and Qt's platform) exists.
+bool LayerShellOffered();
+
 class Connection : public QObject {
     Q_OBJECT
 public:

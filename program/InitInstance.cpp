@@ -9,6 +9,7 @@
 #include "app/ClockApp.h"
 #include "app/ProfileStore.h"
 #include "platform/SingleInstance.h"
+#include "program/FaceSurface.h"
 #include "window/ClockDlg.h"
 #include "window/MessageBoxHandler.h"
 #include "window/ModalSweep.h"
@@ -77,16 +78,10 @@ BOOL CClockApp::InitInstance(StartRequest request)
         return false;
 
     CClockDlg dlg;
-    // On a Wayland desktop the face is a layer surface where the compositor
-    // offers one (the dialogs stay on X11); VITRODIAL_SURFACE=x11|wayland
-    // chooses either way.
-    const QByteArray surface = qgetenv("VITRODIAL_SURFACE");
-    const bool forced = surface == "wayland";
-    if (forced || (surface != "x11" && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))) {
-        if (!dlg.UseWayland() && forced)
-            std::fprintf(stderr, "%s: the Wayland compositor offers no layer shell; the clock shows through X11\n",
-                         qPrintable(AppName()));
-    }
+    const FaceChoice face = ChooseFaceSurface();
+    if (!face.problem.isEmpty() || (face.surface == FaceSurface::LayerSurface && !dlg.UseWayland()))
+        std::fprintf(stderr, "%s: %s; the clock shows through X11\n", qPrintable(AppName()),
+                     qPrintable(face.problem.isEmpty() ? QStringLiteral("the layer surface failed") : face.problem));
     // Until settings have been saved (the store in force has no file yet)
     // the user may not know how to reach the dialog without a tray icon.
     const bool firstStart = !QFileInfo::exists(Store().Location());

@@ -9,6 +9,7 @@
 
 #include "app/ClockApp.h"
 #include "program/CommandLine.h"
+#include "program/FaceSurface.h"
 
 int main(int argc, char* argv[])
 {
@@ -24,11 +25,7 @@ int main(int argc, char* argv[])
     if (line.request == StartRequest::Quit) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
-        // Qt's windows (the dialog, message boxes, the tray) run on X11,
-        // through XWayland on a Wayland desktop, where the clock places
-        // itself on its own connection.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "xcb");
+        ChooseQtPlatform(ChooseFaceSurface().surface);
         const QString problem = DisplayProblem();
         if (!problem.isEmpty()) {
             std::fprintf(stderr, "%s: %s; no clock is shown\n", qPrintable(line.name), qPrintable(problem));

@@ -255,7 +255,13 @@ QRect CClockDlg::WindowGeometry(int left, int top, int size) const
     // -32768 <= left, left + side <= 32768. Every edge, sum or scaling Qt and
     // the window system then work out stays far inside an int and Qt's
     // QWIDGETSIZE_MAX.
-    return layout::Place(theApp.Screens(), left, top, size, kMaxSide, kCoordRange).window;
+    ScreenLayout screens = theApp.Screens();
+    // A layer surface is placed in the compositor's logical layout, where
+    // monitors of any scale lie side by side; it scales its buffers itself.
+    if (m_pWayland)
+        for (ScreenInfo& screen : screens.screens)
+            screen.ratio = 1;
+    return layout::Place(screens, left, top, size, kMaxSide, kCoordRange).window;
 }
 
 void CClockDlg::PlaceWindow(const QRect& geometry)

@@ -36,7 +36,8 @@ bool TrayIcon::WatcherPresent() const
 
 bool TrayIcon::Available() const
 {
-    return WatcherPresent() || (m_pTrayWatch ? m_pTrayWatch->Owned() : QSystemTrayIcon::isSystemTrayAvailable());
+    // XEmbed trays exist on X11 alone.
+    return WatcherPresent() || (m_pTrayWatch && m_pTrayWatch->Owned());
 }
 
 long TrayIcon::MouseMessage(QSystemTrayIcon::ActivationReason reason)
@@ -62,7 +63,7 @@ void TrayIcon::Update(bool hostCame)
     // so its icon is only made while no watcher is there (XEmbed, then) and
     // the D-Bus item is the program's own.
     const bool sni = m_bAdded && WatcherPresent();
-    const bool xembed = m_bAdded && !sni;
+    const bool xembed = m_bAdded && !sni && m_pTrayWatch;
     if (!sni || hostCame)
         m_pItem.reset();
     if (!xembed || hostCame)

@@ -155,7 +155,7 @@ INI
 mkdir -p "$work/clock" "$work/state"
 cp "$program" "$work/clock/vitrodial"
 clock() { # [ARGS...]: the program's start, its pid in $clock_pid
-  (cd "$work/clock" && exec env -u VITRODIAL_SURFACE QT_QPA_PLATFORM=xcb XDG_STATE_HOME="$work/state" \
+  (cd "$work/clock" && exec env -u VITRODIAL_SURFACE -u QT_QPA_PLATFORM XDG_STATE_HOME="$work/state" \
     XDG_CONFIG_HOME="$work/state" ./vitrodial "$@") >>"$work/clock.log" 2>&1 &
   clock_pid=$!
   pids+=($!)
@@ -242,6 +242,12 @@ file=$(shot program-top-covered)
 check "the window opened later shows" [ "$(pixel "$file" $((LEFT + 3)) $((TOP + 3)))" = "$COVER" ]
 check "and the top-most clock stays over it" [ "$(pixel "$file" $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)))" != "$COVER" ]
 echo "resident memory of the program: $(sed -n 's/^VmRSS:[[:space:]]*//p' "/proc/$first/status")"
+
+# Its dialog, asked for by a start with --configure, is a Wayland window:
+# the clock never needed X11.
+clock --configure
+check "the dialog opens on Wayland" eventually sh -c "swaymsg -t get_tree | grep -q '\"name\": \"Vitrodial Configuration\"'"
+check "and the clock has no X11 connection" [ -z "$(xlsclients | grep -i vitrodial || true)" ]
 
 clock
 check "another start ends" ends "$clock_pid"

@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <memory>
 
 #include "app/ClockApp.h"
@@ -79,48 +78,34 @@ inline QByteArray InForm(QString text, const QString& form)
     return (form.contains("BOM") ? "\xEF\xBB\xBF" : "") + text.toUtf8();
 }
 
-// A disk that fails: reading after `readBytes` bytes of a file, writing after
-// `writeBytes` bytes (part-way through a write if need be) and, with no write
-// budget left at the end, the flush to disk. It counts the files it opened.
+// A disk that fails: writing after `writeBytes` bytes (part-way through a
+// write if need be) and, with no write budget left at the end, the flush to
+// disk; with `failReads`, the first read of every file it opens. It counts the
+// files it opened.
 struct FailingDisk : Disk {
-    explicit FailingDisk(qint64 writeBytes = LLONG_MAX, qint64 readBytes = LLONG_MAX)
+    explicit FailingDisk(qint64 writeBytes = LLONG_MAX, bool failReads = false)
         : writeBudget(writeBytes)
-        , readBudget(readBytes)
+        , readFails(failReads)
     {
     }
 
-    // The file's bytes up to the budget, then the error a failing medium gives.
+    // A file that gives the error a failing medium gives.
     class File : public QIODevice {
-    public:
-        File(QByteArray bytes, qint64 budget) : m_bytes(std::move(bytes)), m_budget(budget) {}
-
     protected:
-        qint64 readData(char* data, qint64 max) override
+        qint64 readData(char*, qint64) override
         {
-            const qint64 n = qMin(max, qMin<qint64>(m_bytes.size(), m_budget) - m_at);
-            if (n <= 0 && m_at < m_bytes.size()) {
-                setErrorString(QStringLiteral("Input/output error"));
-                return -1;
-            }
-            std::memcpy(data, m_bytes.constData() + m_at, std::size_t(qMax<qint64>(n, 0)));
-            m_at += qMax<qint64>(n, 0);
-            return qMax<qint64>(n, 0);
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
         }
         qint64 writeData(const char*, qint64) override { return -1; }
-
-    private:
-        QByteArray m_bytes;
-        qint64 m_budget;
-        qint64 m_at = 0;
     };
 
     ini::Opened Open(const QString& path, std::unique_ptr<QIODevice>& in, QString* why) override
     {
         ++opened;
-        std::unique_ptr<QIODevice> real;
-        const ini::Opened result = Disk::Open(path, real, why);
-        if (result == ini::Opened::Yes) {
-            in = std::make_unique<File>(real->readAll(), readBudget);
+        const ini::Opened result = Disk::Open(path, in, why);
+        if (result == ini::Opened::Yes && readFails) {
+            in = std::make_unique<File>();
             in->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
         }
         return result;
@@ -135,7 +120,7 @@ struct FailingDisk : Disk {
     bool Sync(int fd) override { return writeBudget > 0 && Disk::Sync(fd); }
 
     qint64 writeBudget;
-    qint64 readBudget;
+    bool readFails;
     int opened = 0;
 };
 

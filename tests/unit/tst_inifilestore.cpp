@@ -194,28 +194,6 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"vitrodial.ini"});
     }
 
-    // A file that fails to read part-way is never written over by the store
-    // that read it: the save would put defaults in place of what it holds.
-    void unreadFileKept()
-    {
-        const QByteArray file = "[Geometry]\nLeft=10\n[Hour]\nWidth=7\n";
-        QVERIFY(WriteAll(m_path, file));
-        for (qint64 budget : {qint64(0), qint64(20), qint64(file.size())}) {
-            FailingDisk disk(LLONG_MAX, budget);
-            IniFileStore store(m_path, &disk);
-            store.BeginRead({{"Geometry", "Left"}, {"Hour", "Width"}});
-            const QString read =
-                store.GetProfileString("Geometry", "Left", "-") + store.GetProfileString("Hour", "Width", "-");
-            store.EndRead();
-            const bool whole = budget == file.size();
-            QCOMPARE(read, whole ? "107" : budget ? "10-" : "--");
-            QCOMPARE(store.ReadError(), whole ? QString() : QStringLiteral("Input/output error"));
-            QCOMPARE(Save(std::move(store)), whole);
-            QCOMPARE(ReadAll(m_path) == file, !whole);
-            QVERIFY(WriteAll(m_path, file));
-        }
-    }
-
     // One reading opens the file once for all the keys it was asked for,
     // however many entries the file has and however many keys it lacks.
     void oneReadingOnePass()

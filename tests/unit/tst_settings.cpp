@@ -255,7 +255,7 @@ private slots:
     {
         const QByteArray ini = "[Geometry]\nLeft=10\nSize=300\n[Color]\nClear=00ff00\n";
         QVERIFY(WriteAll(m_ini, ini));
-        FailingDisk disk(LLONG_MAX, 0);
+        FailingDisk disk(LLONG_MAX, true);
         theApp.SetDiskForTests(&disk);
         theApp.ChooseStoreAndLoad();
         const QStringList read = {"Geometry/Left", "Geometry/Size", "Color/Clear"};

@@ -48,7 +48,6 @@ private slots:
         // A byte order mark is one only where the file starts.
         QTest::newRow("mark starts the file") << QByteArray("\xEF\xBB\xBF[Hour]\nWidth=5\n") << "5";
         QTest::newRow("mark starts a name") << QByteArray("[Hour]\n\xEF\xBB\xBFWidth=5\n") << "<def>";
-        QTest::newRow("mark starts a section") << QByteArray("[\xEF\xBB\xBFHour]\nWidth=5\n") << "<def>";
         QTest::newRow("UTF-16, mark starts a name") << InForm("[Hour]\n\uFEFFWidth=5\n", "UTF-16BE") << "<def>";
         const QByteArray binary("\x00\xff[\x01]\n\x00=\x00\n[Hour]\n\xff\x00\n", 20);
         QTest::newRow("binary bytes, 1 MB line") << binary + QByteArray(1 << 20, 'x') + "\nWidth=5\n" << QString("5");

@@ -89,7 +89,6 @@ private slots:
         row("runtime a link", "link", "", "", "", "state");
         row("state home", "", "absolute", "", "", "state");
         row("state home relative", "", "relative", "", "", "state");
-        row("state folder a link", "", "", "link", "", "cache");
         row("state folder another user's", "", "", "foreign", "", "cache");
         row("state home's folder a file", "", "absolute", "file", "", "cache");
         row("cache folder another user's too", "", "", "foreign", "foreign", "");

@@ -149,17 +149,16 @@ struct Bench {
 // The part pages with their settings section, show box, and what the show
 // box never greys out.
 struct Part {
-    const CPartPage::Descriptor* page;
     QString section;
     int tab;
     QString show;
     QStringList kept;
 };
-const Part kParts[] = {{&CPageHour::kPart, "Hour", kHour, {}, {}},
-                       {&CPageMin::kPart, "Minute", kMin, {}, {}},
-                       {&CPageSecs::kPart, "Seconds", kSecs, "Show Seconds Hand", {}},
-                       {&CPageDial::kPart, "Dial", kDial, "Show Dial", {"Select Color", "Background", "Typically"}},
-                       {&CPageDate::kPart, "Date", kDate, "Show Day Date", {}}};
+const Part kParts[] = {{"Hour", kHour, {}, {}},
+                       {"Minute", kMin, {}, {}},
+                       {"Seconds", kSecs, "Show Seconds Hand", {}},
+                       {"Dial", kDial, "Show Dial", {"Select Color", "Background", "Typically"}},
+                       {"Date", kDate, "Show Day Date", {}}};
 
 // A control found by its text in the template (none: the slider).
 template <class T = QWidget> T* Control(const CPropertyPage* page, const QString& text)
@@ -191,15 +190,14 @@ private slots:
     // the dialog font's base units, here those of DejaVu Sans at 9 points.
     void controlsAtTheirTemplateRectangles()
     {
-        const std::tuple<int, int, QRect> controls[] = {
-            // template {140, 167, 74, 16}
-            {res::IDD_CONFIG, res::IDOK, {245, 292, 130, 28}},
-            // template {187, 13, 27, 113}
-            {res::IDD_PAGE_GEOM, res::geometry::IDC_Y, {327, 23, 47, 198}},
-            // template {131, 73, 79, 47}
-            {res::IDD_PAGE_MISC, res::misc::IDC_TRAYICON, {229, 128, 138, 82}},
-            // template {25, 97, 177, 22}
-            {res::IDD_PAGE_HOUR, res::hour::IDC_WIDTH, {44, 170, 310, 39}}};
+        // Between them, fractions of a pixel of .25, .5 and .75 to round,
+        // and sizes that differ from those of the rounded edges.
+        const std::tuple<int, int, QRect> controls[] = {// template {140, 167, 74, 16}
+                                                        {res::IDD_CONFIG, res::IDOK, {245, 292, 130, 28}},
+                                                        // template {187, 13, 27, 113}
+                                                        {res::IDD_PAGE_GEOM, res::geometry::IDC_Y, {327, 23, 47, 198}},
+                                                        // template {25, 97, 177, 22}
+                                                        {res::IDD_PAGE_HOUR, res::hour::IDC_WIDTH, {44, 170, 310, 39}}};
         QWidget parent;
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setPointSize(9);
@@ -287,8 +285,6 @@ private slots:
         const Part& p = kParts[part];
         Bench bench;
         CPropertyPage* page = bench.Open(p.tab);
-        QCOMPARE(page->TemplateId(), p.page->nTemplateId);
-        QCOMPARE(bench.dlg->GetSheet().GetTabControl()->tabText(p.tab), p.section);
         for (const auto& [text, key] :
              {std::pair{"Fill Color...", "/Fill"}, {"Line Color...", "/Frame"}, {"Select Color...", "/Background"}}) {
             auto* button = Control<CColorButton>(page, text);
@@ -464,7 +460,7 @@ private slots:
     // Every page as a screen reader walks it: every control named, sliders by
     // the caption framing them, colour buttons by part and role with their
     // colour as description. A value set through the reader acts as a key
-    // would, on the settings, the clock and the saved file.
+    // would: on the settings, marked changed, and on the clock.
     void accessibleTree()
     {
         Bench bench([] { theApp.m_crHourFill = RGB(255, 0, 0); });
@@ -499,8 +495,6 @@ private slots:
         auto* slider = Control<CSliderCtrl>(bench.dlg->GetSheet().GetActivePage(), {});
         QAccessible::queryAccessibleInterface(slider)->valueInterface()->setCurrentValue(9);
         QVERIFY(bench.Only({"Hour/Width"}) && theApp.m_nHourWidth == 9);
-        qobject_cast<QAbstractButton*>(bench.dlg->GetDlgItem(res::IDOK))->click();
-        QCOMPARE(StoredHourWidth(), 9);
     }
 
     // Stay on top and the tray icon switch only between 0 and 1; the links

@@ -21,7 +21,10 @@ bool SecondTicker::Shows(std::time_t now, std::time_t last, bool showSeconds)
 {
     if (now == last)
         return false;
-    return showSeconds || platform::LocalTime(now).tm_min != platform::LocalTime(last).tm_min;
+    // A minute or more apart (a resume from suspend) the hours may differ
+    // where the minute on the dial is the same.
+    return showSeconds || platform::LocalTime(now).tm_min != platform::LocalTime(last).tm_min || now - last >= 60
+           || last - now >= 60;
 }
 
 unsigned SecondTicker::Start(unsigned id)

@@ -39,7 +39,8 @@ public:
     static long long NextTick(long long nowMs, bool showSeconds);
 
     // Whether a tick at `now` shows something the face drawn for `last` does
-    // not: a new second, or only a new minute without the seconds hand.
+    // not: a new second, or only a new minute without the seconds hand (or
+    // any time a minute or more away).
     static bool Shows(std::time_t now, std::time_t last, bool showSeconds);
 
 signals:

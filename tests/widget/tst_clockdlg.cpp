@@ -122,6 +122,7 @@ private slots:
         QTest::newRow("tick, next second") << 0 << true << 0 << 1 << 1;
         QTest::newRow("tick, no seconds, same minute") << 0 << false << 5 << 59 << -1;
         QTest::newRow("tick, no seconds, next minute") << 0 << false << 59 << 60 << 60;
+        QTest::newRow("tick, no seconds, hours later") << 0 << false << 5 << 3 * 3600 + 5 << 3 * 3600 + 5;
         QTest::newRow("clock set, same second") << 1 << false << 0 << 0 << -1;
         QTest::newRow("clock set, next second") << 1 << false << 0 << 1 << 1;
         QTest::newRow("page redraw") << 2 << true << 0 << 1 << 0;
@@ -146,7 +147,8 @@ private slots:
         QCOMPARE(dlg.m_timeLast, kNoon + (drawnAt > 0 ? drawnAt : last));
         // A screen reader hears the minute drawn.
         QCOMPARE(dlg.accessibleName(),
-                 drawnAt < 0 ? QString() : QLocale().toString(QTime(12, now / 60), QLocale::ShortFormat));
+                 drawnAt < 0 ? QString()
+                             : QLocale().toString(QTime(12, 0).addSecs(now - now % 60), QLocale::ShortFormat));
     }
 
     // The circle follows the size, set once for each.

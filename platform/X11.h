@@ -8,6 +8,8 @@
 // Everything here does nothing (or answers "no") when the program does not
 // run on X11, so callers need no platform checks of their own.
 
+#include <vector>
+
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QObject>
@@ -64,11 +66,34 @@ private:
     bool m_bOwned = false;
 };
 
-// Stacks a window that no window manager handles as a managed one would be:
-// while enabled, above every managed window (raised again whenever one comes
-// over it); otherwise beneath each managed window that is mapped or raised.
-// It hears of those through the root's substructure events, selected while
-// any keeper lives; the events it selected are deselected with the last one.
+// A child of the root as the stacking rule sees it.
+struct Sibling {
+    unsigned long window = 0;
+    // A window manager's frame of a mapped client (without a manager: a
+    // mapped window that is not override-redirect).
+    bool managed = false;
+    bool own = false;     // holds a window of this program
+    bool desktop = false; // holds the desktop itself, under every other window
+};
+
+// Where a window goes among its siblings (bottom first), always next to a
+// managed window, so that windows no manager handles (lockers, menus,
+// tooltips) stay where they are. Top-most: directly above the highest
+// managed window of other programs, so this program's own dialogs stay above
+// it. Otherwise: directly beneath the lowest managed window above the
+// desktop. A null sibling: it stays where it is.
+struct Restacking {
+    unsigned long sibling = 0;
+    bool above = false;
+};
+Restacking ChooseRestacking(const std::vector<Sibling>& siblings, unsigned long window, bool topMost);
+
+// Stacks a window that no window manager handles as ChooseRestacking says,
+// whenever a child of the root is mapped or moved in the stack. Managed
+// windows are those of the manager's _NET_CLIENT_LIST_STACKING (by their
+// frames); without a manager, those that are not override-redirect. It hears
+// of changes through the root's substructure events, selected while any
+// keeper lives; the events it selected are deselected with the last one.
 class AboveKeeper : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:
@@ -85,7 +110,9 @@ private:
     bool m_bEnabled = false;
     bool m_bFiltering = false;
     QTimer m_check;
-    QList<unsigned long> m_touched; // windows mapped or configured since the last look
+    // Restacks since the last window was mapped: a manager that puts the
+    // window back each time is not fought without end.
+    int m_nRestacks = 0;
 };
 
 } // namespace platform::x11

@@ -74,6 +74,26 @@ void SetShape(unsigned long window, const QRegion& devicePixels)
     Flush(c);
 }
 
+void SetBackgroundStates(unsigned long window)
+{
+    xcb_connection_t* c = Connection();
+    if (!c || !window)
+        return;
+    const auto w = xcb_window_t(window);
+    const xcb_atom_t states[] = {Atom(c, "_NET_WM_STATE_BELOW"), Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                 Atom(c, "_NET_WM_STATE_SKIP_PAGER"), Atom(c, "_NET_WM_STATE_STICKY")};
+    Check(c,
+          xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, w, Atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
+                                      uint32_t(std::size(states)), states),
+          "ChangeProperty");
+    const uint32_t allDesktops = 0xFFFFFFFF;
+    Check(c,
+          xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, w, Atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32,
+                                      1, &allDesktops),
+          "ChangeProperty");
+    Flush(c);
+}
+
 SelectionWatch::SelectionWatch(const QByteArray& selection, QObject* parent) : QObject(parent)
 {
     xcb_connection_t* c = Connection();
@@ -120,6 +140,7 @@ bool SelectionWatch::nativeEventFilter(const QByteArray& eventType, void* messag
         m_bOwned = owned;
         emit ownerChanged(owned);
     }
+
     return false; // Qt tracks some selections itself
 }
 
@@ -274,6 +295,28 @@ std::vector<Sibling> Siblings(xcb_connection_t* c, bool desktops)
     return siblings;
 }
 
+// A manager's frame takes the clicks its client lets through: each window
+// that holds this one lets them through as well.
+void PassClicksThroughFrame(xcb_connection_t* c, xcb_window_t window)
+{
+    if (!Extension(c, &xcb_shape_id))
+        return;
+    constexpr int kDeepest = 8;
+    for (int level = 0; level < kDeepest; ++level) {
+        xcb_generic_error_t* error = nullptr;
+        auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, window), &error));
+        std::free(error); // the frame went meanwhile
+        if (!tree || tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE)
+            break;
+        window = tree->parent;
+        Check(c,
+              xcb_shape_rectangles_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, window,
+                                           0, 0, 0, nullptr),
+              "ShapeRectangles");
+    }
+    Flush(c);
+}
+
 } // namespace
 
 AboveKeeper::AboveKeeper(unsigned long window, QObject* parent) : QObject(parent), m_window(window)
@@ -325,11 +368,26 @@ bool AboveKeeper::nativeEventFilter(const QByteArray& eventType, void* message, 
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     switch (event->response_type & 0x7F) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+        xcb_connection_t* c = Connection();
+        if (c && notify->window == m_window && notify->atom == Atom(c, "_NET_FRAME_EXTENTS")) {
+            const auto extents =
+                ListProperty(c, AskList(c, notify->window, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL));
+            if (std::any_of(extents.begin(), extents.end(), [](uint32_t e) { return e != 0; }))
+                emit decorated();
+        }
+        break;
+    }
     case XCB_MAP_NOTIFY:
         m_nRestacks = 0;
         [[fallthrough]];
-    case XCB_CONFIGURE_NOTIFY:
     case XCB_REPARENT_NOTIFY:
+        if (reinterpret_cast<const xcb_reparent_notify_event_t*>(event)->window == m_window)
+            if (xcb_connection_t* c = Connection())
+                PassClicksThroughFrame(c, xcb_window_t(m_window));
+        [[fallthrough]];
+    case XCB_CONFIGURE_NOTIFY:
         // One look after each burst of events is enough.
         if (!m_check.isActive())
             m_check.start(0);
@@ -345,7 +403,11 @@ void AboveKeeper::Restack()
     xcb_connection_t* c = Connection();
     if (!c || !m_window)
         return;
-    const Restacking to = ChooseRestacking(Siblings(c, !m_bEnabled), m_window, m_bEnabled);
+    std::vector<Sibling> siblings = Siblings(c, !m_bEnabled);
+    // Without a manager the window itself may look managed: it is what moves.
+    for (Sibling& s : siblings)
+        s.managed = s.managed && s.window != m_window;
+    const Restacking to = ChooseRestacking(siblings, m_window, m_bEnabled);
     if (!to.sibling)
         return;
     constexpr int kMostRestacks = 100;

@@ -45,6 +45,11 @@ void Sync();
 // Without the SHAPE extension on the server, does nothing (and says so once).
 void SetShape(unsigned long window, const QRegion& devicePixels);
 
+// Asks window managers to keep an unmapped window below all others, on every
+// desktop, off taskbars and pagers. A manager drops these states when the
+// window is withdrawn: they are set before each map.
+void SetBackgroundStates(unsigned long window);
+
 // Reports each change of owner of one selection on the default screen.
 // The X server sends the notices (XFixes); nothing is polled.
 class SelectionWatch : public QObject, public QAbstractNativeEventFilter {
@@ -88,12 +93,14 @@ struct Restacking {
 };
 Restacking ChooseRestacking(const std::vector<Sibling>& siblings, unsigned long window, bool topMost);
 
-// Stacks a window that no window manager handles as ChooseRestacking says,
+// Stacks a window as ChooseRestacking says,
 // whenever a child of the root is mapped or moved in the stack. Managed
 // windows are those of the manager's _NET_CLIENT_LIST_STACKING (by their
-// frames); without a manager, those that are not override-redirect. It hears
-// of changes through the root's substructure events, selected while any
-// keeper lives; the events it selected are deselected with the last one.
+// frames); without a manager, those that are not override-redirect. A
+// window a manager frames is left where the manager stacks it, and its frame
+// lets clicks through as the window does. It hears of changes through the
+// root's substructure events, selected while any keeper lives; the events it
+// selected are deselected with the last one.
 class AboveKeeper : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:
@@ -102,6 +109,10 @@ public:
 
     void SetEnabled(bool enabled);
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+signals:
+    // The window manager put a border or a title around the window.
+    void decorated();
 
 private:
     void Restack();

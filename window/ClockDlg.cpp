@@ -60,14 +60,22 @@ void KeepOnScreen(QWidget* dialog)
     dialog->move(screen.right() + 1 - frame.width(), screen.bottom() + 1 - frame.height() - CConfigDlg::kBottomGap);
 }
 
+// Never decorated, never focused, never in the way of a click. Unmanaged,
+// the clock stacks itself (AboveKeeper): so when top-most, as the managers
+// that raise windows of their own above the others would raise it too.
+// Otherwise a manager keeps it below its windows (some move an unmanaged
+// window back above them, or draw it there), unless it decorates it anyway.
+Qt::WindowFlags ClockFlags(bool managed)
+{
+    const Qt::WindowFlags always =
+        Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
+    return always | (managed ? Qt::Window | Qt::WindowStaysOnBottomHint : Qt::Tool | Qt::X11BypassWindowManagerHint);
+}
+
 } // namespace
 
 CClockDlg::CClockDlg(QWidget* parent)
-    // Not managed by any window manager: a manager's frame would take the
-    // clicks the clock lets through, and would decorate and move it. The
-    // clock keeps itself above (AboveKeeper) and has no taskbar entry.
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
-                          | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, ClockFlags(false))
     , m_timeLast(platform::Clock().Now())
     , m_pSurface(std::make_unique<LayeredSurface>(this))
     , m_shape(this)
@@ -161,7 +169,6 @@ void CClockDlg::OnInitDialog()
 void CClockDlg::ShowOnX11()
 {
     if (platform::x11::IsAvailable()) {
-        m_pAbove = std::make_unique<platform::x11::AboveKeeper>(winId());
         m_pCompositorWatch =
             std::make_unique<platform::x11::SelectionWatch>(platform::x11::ScreenSelection("_NET_WM_CM_S"));
         m_bComposited = m_pCompositorWatch->Owned();
@@ -170,15 +177,47 @@ void CClockDlg::ShowOnX11()
     }
 
     ApplyLayering();
-    UpdateShape();
     setGeometry(WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize));
+    MakeX11Window(theApp.m_bTopMost != 0);
+}
+
+void CClockDlg::MakeX11Window(bool topMost)
+{
+    // The kind of window is fixed when it is mapped: another kind is another window.
+    m_pAbove.reset();
+    if (testAttribute(Qt::WA_WState_Created)) {
+        hide();
+        // The server's pixmap goes with the window it was made for.
+        UseSurface(std::make_unique<LayeredSurface>(this));
+        destroy();
+    }
+    m_bTopMostX11 = topMost;
+    const bool managed = !topMost && !m_bManagerDecorates;
+    setWindowFlags(ClockFlags(managed));
+    UpdateShape();
+    create();
+    m_shape.Reapply();
+    if (platform::x11::IsAvailable()) {
+        m_pAbove = std::make_unique<platform::x11::AboveKeeper>(winId());
+        if (managed)
+            connect(
+                m_pAbove.get(), &platform::x11::AboveKeeper::decorated, this,
+                [this] {
+                    m_bManagerDecorates = true;
+                    MakeX11Window(m_bTopMostX11);
+                },
+                Qt::QueuedConnection);
+    }
     UseServerSurface();
     // The first frame exists before the window is mapped: without a
     // compositing manager its pixels make the window's shape.
     RenderFrame();
     FitShapeToPixels();
+    if (managed)
+        platform::x11::SetBackgroundStates(winId());
     show();
-    SetTopMost(theApp.m_bTopMost != 0);
+    if (m_pAbove)
+        m_pAbove->SetEnabled(topMost);
 }
 
 void CClockDlg::RepaintWayland()
@@ -397,10 +436,10 @@ void CClockDlg::SetTopMost(bool topMost)
         return;
     }
 #endif
-    // On X11 no window manager handles the window: the clock stacks itself.
-    if (m_pAbove)
-        m_pAbove->SetEnabled(topMost);
-    else if (QWindow* window = windowHandle())
+    if (m_pCompositorWatch) {
+        if (topMost != m_bTopMostX11)
+            MakeX11Window(topMost);
+    } else if (QWindow* window = windowHandle())
         window->setFlag(Qt::WindowStaysOnTopHint, topMost);
     else
         setWindowFlag(Qt::WindowStaysOnTopHint, topMost);

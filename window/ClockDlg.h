@@ -158,6 +158,9 @@ private:
     // Shows the face in the X11 window: at start, or when the Wayland
     // connection is lost.
     void ShowOnX11();
+    // (Re)makes the native window for the stacking, with its shape, surface
+    // and keeper, and maps it with the last frame.
+    void MakeX11Window(bool topMost);
     // A whole frame for the layer surface, at its current scale.
     void RepaintWayland();
     void OnWaylandLost();
@@ -167,6 +170,8 @@ private:
     // always composes.
     bool m_bComposited = true;
     bool m_bQuit = false;
+    bool m_bTopMostX11 = true; // the kind of X11 window there is
+    bool m_bManagerDecorates = false; // the window manager ignores "no decoration"
     QEventLoop* m_pLoop = nullptr;
     std::unique_ptr<ModalSweep> m_pSweep;
     // Outlives the surface on it.

@@ -28,15 +28,21 @@ bool CanConnect()
 
 QByteArray ScreenSelection(const char* prefix) { return QByteArray(prefix) + QByteArray::number(ScreenNumber()); }
 
-bool SelectionOwned(const QByteArray& selection)
+namespace {
+
+xcb_window_t SelectionOwner(const QByteArray& selection)
 {
     xcb_connection_t* c = Connection();
     if (!c)
-        return false;
+        return XCB_WINDOW_NONE;
     auto reply =
         Own(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, Atom(c, selection.constData())), nullptr));
-    return reply && reply->owner != XCB_WINDOW_NONE;
+    return reply ? reply->owner : xcb_window_t(XCB_WINDOW_NONE);
 }
+
+} // namespace
+
+bool SelectionOwned(const QByteArray& selection) { return SelectionOwner(selection) != XCB_WINDOW_NONE; }
 
 void Sync()
 {
@@ -100,7 +106,8 @@ SelectionWatch::SelectionWatch(const QByteArray& selection, QObject* parent) : Q
     if (!c)
         return;
     m_atom = Atom(c, selection.constData());
-    m_bOwned = SelectionOwned(selection);
+    m_owner = SelectionOwner(selection);
+    m_bOwned = m_owner != XCB_WINDOW_NONE;
     const xcb_query_extension_reply_t* ext = Extension(c, &xcb_xfixes_id);
     if (!ext)
         return;
@@ -136,11 +143,13 @@ bool SelectionWatch::nativeEventFilter(const QByteArray& eventType, void* messag
     if (notify->selection != m_atom)
         return false;
     const bool owned = notify->owner != XCB_WINDOW_NONE;
+    const bool another = owned && notify->owner != std::exchange(m_owner, notify->owner);
     if (owned != m_bOwned) {
         m_bOwned = owned;
         emit ownerChanged(owned);
     }
-
+    if (another)
+        emit newOwner();
     return false; // Qt tracks some selections itself
 }
 

@@ -64,9 +64,13 @@ public:
 
 signals:
     void ownerChanged(bool owned);
+    // Another client took the selection, even straight from the last owner
+    // (a manager replacing itself).
+    void newOwner();
 
 private:
     unsigned m_atom = 0;
+    unsigned long m_owner = 0;
     int m_nFirstEvent = -1;
     bool m_bOwned = false;
 };

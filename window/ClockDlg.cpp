@@ -174,6 +174,11 @@ void CClockDlg::ShowOnX11()
         m_bComposited = m_pCompositorWatch->Owned();
         connect(m_pCompositorWatch.get(), &platform::x11::SelectionWatch::ownerChanged, this,
                 &CClockDlg::OnCompositorChanged, Qt::QueuedConnection);
+        // xfwm4's compositor shows nothing of a window with an alpha channel
+        // that existed before it started: each new one gets a new window.
+        connect(
+            m_pCompositorWatch.get(), &platform::x11::SelectionWatch::newOwner, this,
+            [this] { MakeX11Window(m_bTopMostX11); }, Qt::QueuedConnection);
     }
 
     ApplyLayering();

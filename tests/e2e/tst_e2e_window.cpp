@@ -18,6 +18,7 @@ class TestE2eWindow : public QObject {
     std::unique_ptr<QProcess> m_pTarget;
     std::vector<std::unique_ptr<QProcess>> m_vecOthers; // a locker, a window mapped later
     QByteArray m_events;
+    bool m_bReplacedWm = false; // the desktop's manager is gone: not used again
 
     // Runs program and returns the one window titled name, once it is mapped.
     QString Start(std::unique_ptr<QProcess>& slot, const QString& program, const QStringList& args, const QString& name)
@@ -57,6 +58,8 @@ private slots:
                 p->waitForFinished(3000);
             }
         m_vecOthers.clear();
+        if (std::exchange(m_bReplacedWm, false))
+            m_desktop.Stop();
     }
 
     void underEachWindowManager_data()
@@ -71,6 +74,7 @@ private slots:
             QTest::newRow(qPrintable(QStringLiteral("%1, not top-most").arg(wm))) << QString(wm) << compositor << 0;
         }
         QTest::newRow("xfwm4, its compositor") << QString("xfwm4") << QString("wm") << 1;
+        QTest::newRow("xfwm4, its compositor started later") << QString("xfwm4") << QString("later") << 1;
         QTest::newRow("openbox, picom") << QString("openbox") << QString("picom") << 1;
         QTest::newRow("openbox, picom, not top-most") << QString("openbox") << QString("picom") << 0;
     }
@@ -80,7 +84,8 @@ private slots:
         QFETCH(QString, wm);
         QFETCH(QString, compositor);
         QFETCH(int, topMost);
-        QVERIFY2(m_desktop.Ensure({wm, compositor, "none", ""}), qPrintable(m_desktop.ErrorString()));
+        const bool later = compositor == "later";
+        QVERIFY2(m_desktop.Ensure({wm, later ? "none" : compositor, "none", ""}), qPrintable(m_desktop.ErrorString()));
 
         // A clear dial: the clicks go to a hole and to a mark of the face.
         IniFixture ini;
@@ -89,6 +94,15 @@ private slots:
         m_pClock = std::make_unique<ClockProcess>(m_desktop);
         QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start());
         QVERIFY2(m_pClock->WaitForClockWindow(), "no clock window");
+        if (later) {
+            // The manager replaced by one that composites: the clock shows, blended.
+            m_bReplacedWm = true;
+            auto& xfwm4 = m_vecOthers.emplace_back(std::make_unique<QProcess>());
+            xfwm4->setProcessEnvironment(m_desktop.Environment());
+            xfwm4->start("xfwm4", {"--replace", "--compositor=on", "--sm-client-disable"});
+            const FaceReport face = WaitForFace(m_desktop, ini, 200, "after a compositor came");
+            QVERIFY2(face.failure.isEmpty(), qPrintable(face.failure));
+        }
         const quint64 clock = m_pClock->FindClockWindow();
         QVERIFY2(WaitFor([&] { return m_desktop.WindowRect("^vitrodial$") == ini.ClockRect(); }, 5000),
                  "not placed exactly, or framed");
@@ -123,12 +137,13 @@ private slots:
         // window itself maps over the locker: without a manager it does).
         const QString lock =
             Start(m_vecOthers.emplace_back(), "bash", {VirtualDesktop::ScriptPath(), "lock"}, "e2e-lock");
+        QProcess* const locker = m_vecOthers.back().get();
         const QString late =
             Start(m_vecOthers.emplace_back(), "xev", {"-geometry", "200x100+500+300", "-name", "e2e-late"}, "e2e-late");
         QTest::qWait(1000);
         QVERIFY2(lock != "0" && late != "0" && (above(lock, id) || above(late, lock)),
                  "the clock rose over the locker");
-        m_vecOthers.front()->kill();
+        locker->kill();
         QVERIFY(WaitFor([&] { return m_desktop.FindWindows("^e2e-lock$").isEmpty(); }, 5000));
 
         for (const QPoint p : spots) {

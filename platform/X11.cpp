@@ -277,12 +277,14 @@ std::vector<Sibling> Siblings(xcb_connection_t* c, bool desktops)
             types.push_back(AskList(c, w, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM));
 
     std::vector<Sibling> siblings(children.size());
+    std::vector<bool> shown(children.size()); // mapped, and drawn
     for (std::size_t i = 0; i < children.size(); ++i) {
         siblings[i].window = children[i];
         xcb_generic_error_t* error = nullptr;
         auto a = Own(xcb_get_window_attributes_reply(c, attributes[i], &error));
         std::free(error);
         siblings[i].managed = a && a->map_state == XCB_MAP_STATE_VIEWABLE && (clientList || !a->override_redirect);
+        shown[i] = a && a->map_state == XCB_MAP_STATE_VIEWABLE && a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT;
     }
     const xcb_atom_t desktop = desktops ? Atom(c, "_NET_WM_WINDOW_TYPE_DESKTOP") : xcb_atom_t(XCB_ATOM_NONE);
     for (std::size_t i = 0; i < clients.size(); ++i) {
@@ -301,6 +303,8 @@ std::vector<Sibling> Siblings(xcb_connection_t* c, bool desktops)
     if (clientList)
         for (Sibling& s : siblings)
             s.managed = s.managed && std::find(frames.begin(), frames.end(), s.window) != frames.end();
+    for (std::size_t i = 0; i < siblings.size(); ++i)
+        siblings[i].unmanaged = shown[i] && !siblings[i].managed && !MadeHere(c, siblings[i].window);
     return siblings;
 }
 
@@ -391,6 +395,7 @@ bool AboveKeeper::nativeEventFilter(const QByteArray& eventType, void* message, 
     case XCB_MAP_NOTIFY:
         m_nRestacks = 0;
         [[fallthrough]];
+    case XCB_UNMAP_NOTIFY: // a locker or a menu gone frees the way up
     case XCB_REPARENT_NOTIFY:
         if (reinterpret_cast<const xcb_reparent_notify_event_t*>(event)->window == m_window)
             if (xcb_connection_t* c = Connection())
@@ -442,7 +447,9 @@ Restacking ChooseRestacking(const std::vector<Sibling>& siblings, unsigned long 
     const auto end = siblings.end();
     if (topMost) {
         const auto foreign = [](const Sibling& s) { return s.managed && !s.own; };
-        const auto highest = std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(begin), foreign);
+        const auto below = std::find_if(std::next(self), end, [](const Sibling& s) { return s.unmanaged; });
+        const auto highest =
+            std::find_if(std::make_reverse_iterator(below), std::make_reverse_iterator(begin), foreign);
         if (highest.base() == begin) {
             // Only its own windows: under the lowest of them.
             const auto own = std::find_if(begin, self, [](const Sibling& s) { return s.managed && s.own; });

@@ -83,14 +83,19 @@ struct Sibling {
     bool managed = false;
     bool own = false;     // holds a window of this program
     bool desktop = false; // holds the desktop itself, under every other window
+    // A mapped window of another program that no manager handles: a locker,
+    // a menu.
+    bool unmanaged = false;
 };
 
 // Where a window goes among its siblings (bottom first), always next to a
 // managed window, so that windows no manager handles (lockers, menus,
 // tooltips) stay where they are. Top-most: directly above the highest
 // managed window of other programs, so this program's own dialogs stay above
-// it. Otherwise: directly beneath the lowest managed window above the
-// desktop. A null sibling: it stays where it is.
+// it, but never past an unmanaged window above it (a window mapped over a
+// locker does not take the clock along). Otherwise: directly beneath the
+// lowest managed window above the desktop. A null sibling: it stays where it
+// is.
 struct Restacking {
     unsigned long sibling = 0;
     bool above = false;

@@ -62,6 +62,7 @@ private slots:
         QTest::addColumn<QString>("goes"); // "" stays, ">x" above x, "<x" below x (x: index)
         QTest::newRow("top-most, in place under a locker") << "dmcu" << true << "";
         QTest::newRow("top-most, a window raised") << "dcmu" << true << ">2";
+        QTest::newRow("top-most, a window mapped over a locker") << "dcum" << true << "";
         QTest::newRow("top-most, under its own dialog") << "mco" << true << "";
         QTest::newRow("top-most, over its own dialog") << "moc" << true << ">0";
         QTest::newRow("top-most, only its own dialog") << "oc" << true << "<0";
@@ -79,7 +80,7 @@ private slots:
         QFETCH(QString, goes);
         std::vector<platform::x11::Sibling> list;
         for (const QChar k : siblings)
-            list.push_back({list.size() + 1, k != u'c' && k != u'u', k == u'o', k == u'd'});
+            list.push_back({list.size() + 1, k != u'c' && k != u'u', k == u'o', k == u'd', k == u'u'});
         const platform::x11::Restacking r =
             platform::x11::ChooseRestacking(list, unsigned(siblings.indexOf(u'c')) + 1, topMost);
         const QString seen = r.sibling ? (r.above ? ">" : "<") + QString::number(r.sibling - 1) : QString();

@@ -80,13 +80,13 @@ void SetShape(unsigned long window, const QRegion& devicePixels)
     Flush(c);
 }
 
-void SetBackgroundStates(unsigned long window)
+void SetBackgroundStates(unsigned long window, bool above)
 {
     xcb_connection_t* c = Connection();
     if (!c || !window)
         return;
     const auto w = xcb_window_t(window);
-    const xcb_atom_t states[] = {Atom(c, "_NET_WM_STATE_BELOW"), Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
+    const xcb_atom_t states[] = {Atom(c, above ? "_NET_WM_STATE_ABOVE" : "_NET_WM_STATE_BELOW"), Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
                                  Atom(c, "_NET_WM_STATE_SKIP_PAGER"), Atom(c, "_NET_WM_STATE_STICKY")};
     Check(c,
           xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, w, Atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
@@ -426,7 +426,7 @@ void AboveKeeper::Restack()
         return;
     constexpr int kMostRestacks = 100;
     if (++m_nRestacks == kMostRestacks)
-        qWarning("The window manager keeps restacking the clock: it stays where the manager puts it");
+        emit overruled();
     if (m_nRestacks >= kMostRestacks)
         return;
     const uint32_t values[2] = {uint32_t(to.sibling), to.above ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW};

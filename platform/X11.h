@@ -45,10 +45,10 @@ void Sync();
 // Without the SHAPE extension on the server, does nothing (and says so once).
 void SetShape(unsigned long window, const QRegion& devicePixels);
 
-// Asks window managers to keep an unmapped window below all others, on every
-// desktop, off taskbars and pagers. A manager drops these states when the
-// window is withdrawn: they are set before each map.
-void SetBackgroundStates(unsigned long window);
+// Asks window managers to keep an unmapped window below all others (or above
+// them), on every desktop, off taskbars and pagers. A manager drops these
+// states when the window is withdrawn: they are set before each map.
+void SetBackgroundStates(unsigned long window, bool above);
 
 // Reports each change of owner of one selection on the default screen.
 // The X server sends the notices (XFixes); nothing is polled.
@@ -122,6 +122,8 @@ public:
 signals:
     // The window manager put a border or a title around the window.
     void decorated();
+    // It keeps putting the window back where it was: no longer restacked.
+    void overruled();
 
 private:
     void Restack();

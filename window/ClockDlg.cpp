@@ -62,14 +62,18 @@ void KeepOnScreen(QWidget* dialog)
 
 // Never decorated, never focused, never in the way of a click. Unmanaged,
 // the clock stacks itself (AboveKeeper): so when top-most, as the managers
-// that raise windows of their own above the others would raise it too.
-// Otherwise a manager keeps it below its windows (some move an unmanaged
-// window back above them, or draw it there), unless it decorates it anyway.
-Qt::WindowFlags ClockFlags(bool managed)
+// that raise windows of their own above the others would raise it too,
+// unless the manager keeps moving it (then it keeps it above, and this
+// program's dialogs, transient for its group, above that). Otherwise a
+// manager keeps it below its windows (some move an unmanaged window back
+// above them, or draw it there), unless it decorates it anyway.
+Qt::WindowFlags ClockFlags(bool managed, bool topMost = false)
 {
     const Qt::WindowFlags always =
         Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
-    return always | (managed ? Qt::Window | Qt::WindowStaysOnBottomHint : Qt::Tool | Qt::X11BypassWindowManagerHint);
+    if (!managed)
+        return always | Qt::Tool | Qt::X11BypassWindowManagerHint;
+    return always | Qt::Window | (topMost ? Qt::WindowStaysOnTopHint : Qt::WindowStaysOnBottomHint);
 }
 
 } // namespace
@@ -197,8 +201,8 @@ void CClockDlg::MakeX11Window(bool topMost)
         destroy();
     }
     m_bTopMostX11 = topMost;
-    const bool managed = !topMost && !m_bManagerDecorates;
-    setWindowFlags(ClockFlags(managed));
+    const bool managed = (!topMost || m_bManagerRestacks) && !m_bManagerDecorates;
+    setWindowFlags(ClockFlags(managed, topMost));
     UpdateShape();
     create();
     m_shape.Reapply();
@@ -212,6 +216,14 @@ void CClockDlg::MakeX11Window(bool topMost)
                     MakeX11Window(m_bTopMostX11);
                 },
                 Qt::QueuedConnection);
+        else if (topMost && !m_bManagerDecorates)
+            connect(
+                m_pAbove.get(), &platform::x11::AboveKeeper::overruled, this,
+                [this] {
+                    m_bManagerRestacks = true;
+                    MakeX11Window(m_bTopMostX11);
+                },
+                Qt::QueuedConnection);
     }
     UseServerSurface();
     // The first frame exists before the window is mapped: without a
@@ -219,7 +231,7 @@ void CClockDlg::MakeX11Window(bool topMost)
     RenderFrame();
     FitShapeToPixels();
     if (managed)
-        platform::x11::SetBackgroundStates(winId());
+        platform::x11::SetBackgroundStates(winId(), topMost);
     show();
     if (m_pAbove)
         m_pAbove->SetEnabled(topMost);

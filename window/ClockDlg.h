@@ -172,6 +172,7 @@ private:
     bool m_bQuit = false;
     bool m_bTopMostX11 = true; // the kind of X11 window there is
     bool m_bManagerDecorates = false; // the window manager ignores "no decoration"
+    bool m_bManagerRestacks = false;  // it moves an unmanaged window where it likes
     QEventLoop* m_pLoop = nullptr;
     std::unique_ptr<ModalSweep> m_pSweep;
     // Outlives the surface on it.

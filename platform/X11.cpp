@@ -86,16 +86,17 @@ void SetBackgroundStates(unsigned long window, bool above)
     if (!c || !window)
         return;
     const auto w = xcb_window_t(window);
-    const xcb_atom_t states[] = {Atom(c, above ? "_NET_WM_STATE_ABOVE" : "_NET_WM_STATE_BELOW"), Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                 Atom(c, "_NET_WM_STATE_SKIP_PAGER"), Atom(c, "_NET_WM_STATE_STICKY")};
+    const xcb_atom_t states[] = {Atom(c, above ? "_NET_WM_STATE_ABOVE" : "_NET_WM_STATE_BELOW"),
+                                 Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), Atom(c, "_NET_WM_STATE_SKIP_PAGER"),
+                                 Atom(c, "_NET_WM_STATE_STICKY")};
     Check(c,
           xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, w, Atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
                                       uint32_t(std::size(states)), states),
           "ChangeProperty");
     const uint32_t allDesktops = 0xFFFFFFFF;
     Check(c,
-          xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, w, Atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32,
-                                      1, &allDesktops),
+          xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, w, Atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
+                                      &allDesktops),
           "ChangeProperty");
     Flush(c);
 }
@@ -385,8 +386,7 @@ bool AboveKeeper::nativeEventFilter(const QByteArray& eventType, void* message, 
         const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
         xcb_connection_t* c = Connection();
         if (c && notify->window == m_window && notify->atom == Atom(c, "_NET_FRAME_EXTENTS")) {
-            const auto extents =
-                ListProperty(c, AskList(c, notify->window, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL));
+            const auto extents = ListProperty(c, AskList(c, notify->window, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL));
             if (std::any_of(extents.begin(), extents.end(), [](uint32_t e) { return e != 0; }))
                 emit decorated();
         }

@@ -170,7 +170,7 @@ private:
     // always composes.
     bool m_bComposited = true;
     bool m_bQuit = false;
-    bool m_bTopMostX11 = true; // the kind of X11 window there is
+    bool m_bTopMostX11 = true;        // the kind of X11 window there is
     bool m_bManagerDecorates = false; // the window manager ignores "no decoration"
     bool m_bManagerRestacks = false;  // it moves an unmanaged window where it likes
     QEventLoop* m_pLoop = nullptr;

@@ -112,8 +112,9 @@ private slots:
         // as over a bare spot, not over the clock or its frame
         const QList<QPoint> spots{QPoint(350, 320), QPoint(260, 260), QPoint(350, 126)};
         const auto under = [&](const QPoint& p) {
-            return m_desktop.Run("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y()),
-                                             "getmouselocation", "--shell"})
+            return m_desktop
+                .Run("xdotool",
+                     {"mousemove", QString::number(p.x()), QString::number(p.y()), "getmouselocation", "--shell"})
                 .split('=')
                 .last(); // WINDOW=, the root's child under the pointer
         };

@@ -44,6 +44,22 @@ xcb_window_t SelectionOwner(const QByteArray& selection)
 
 bool SelectionOwned(const QByteArray& selection) { return SelectionOwner(selection) != XCB_WINDOW_NONE; }
 
+bool ManagerComposites()
+{
+    xcb_connection_t* c = Connection();
+    const xcb_window_t compositor = SelectionOwner(ScreenSelection("_NET_WM_CM_S"));
+    if (!c || compositor == XCB_WINDOW_NONE)
+        return false;
+    auto check = Own(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, Root(c), Atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 0, 1), nullptr));
+    if (!check || check->format != 32 || xcb_get_property_value_length(check.get()) < 4)
+        return false;
+    const xcb_window_t manager = *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
+    // Windows of one client share the bits above the server's id mask.
+    const uint32_t client = ~xcb_get_setup(c)->resource_id_mask;
+    return (manager & client) == (compositor & client);
+}
+
 void Sync()
 {
     if (xcb_connection_t* c = Connection())
@@ -416,6 +432,10 @@ void AboveKeeper::Restack()
 {
     xcb_connection_t* c = Connection();
     if (!c || !m_window)
+        return;
+    // A window a manager handles is stacked by the manager alone.
+    auto self = Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, xcb_window_t(m_window)), nullptr));
+    if (self && !self->override_redirect && ManagedClients(c))
         return;
     std::vector<Sibling> siblings = Siblings(c, !m_bEnabled);
     // Without a manager the window itself may look managed: it is what moves.

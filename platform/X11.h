@@ -34,6 +34,10 @@ QByteArray ScreenSelection(const char* prefix);
 // "_NET_WM_CM_S<n>", a tray host "_NET_SYSTEM_TRAY_S<n>").
 bool SelectionOwned(const QByteArray& selection);
 
+// True when the window manager is the compositing manager as well: it then
+// draws windows it does not manage wherever it likes (kwin above all others).
+bool ManagerComposites();
+
 // Returns once the X server has handled every request sent before: a window
 // hidden before this call is unmapped when it returns.
 void Sync();

@@ -63,9 +63,9 @@ void KeepOnScreen(QWidget* dialog)
 // Never decorated, never focused, never in the way of a click. Unmanaged,
 // the clock stacks itself (AboveKeeper): so when top-most, as the managers
 // that raise windows of their own above the others would raise it too,
-// unless the manager keeps moving it (then it keeps it above, and this
-// program's dialogs, transient for its group, above that). Otherwise a
-// manager keeps it below its windows (some move an unmanaged window back
+// unless the manager keeps moving it or draws it where it likes (then the
+// manager keeps it above, and this program's dialog above that). Otherwise
+// a manager keeps it below its windows (some move an unmanaged window back
 // above them, or draw it there), unless it decorates it anyway.
 Qt::WindowFlags ClockFlags(bool managed, bool topMost = false)
 {
@@ -201,7 +201,8 @@ void CClockDlg::MakeX11Window(bool topMost)
         destroy();
     }
     m_bTopMostX11 = topMost;
-    const bool managed = (!topMost || m_bManagerRestacks) && !m_bManagerDecorates;
+    const bool managed = (!topMost || m_bManagerRestacks || platform::x11::ManagerComposites()) && !m_bManagerDecorates;
+    m_bManagedAbove = managed && topMost;
     setWindowFlags(ClockFlags(managed, topMost));
     UpdateShape();
     create();
@@ -235,6 +236,20 @@ void CClockDlg::MakeX11Window(bool topMost)
     show();
     if (m_pAbove)
         m_pAbove->SetEnabled(topMost);
+    KeepConfigAbove();
+}
+
+void CClockDlg::KeepConfigAbove()
+{
+    // Not all managers put a dialog transient for the clock's group in the
+    // clock's layer: the dialog joins it. Its choosers and message boxes are
+    // transient for it. A mapped window keeps its place (no hide and show).
+    if (!m_pConfigDlg)
+        return;
+    if (QWindow* window = m_pConfigDlg->windowHandle())
+        window->setFlag(Qt::WindowStaysOnTopHint, m_bManagedAbove);
+    else
+        m_pConfigDlg->setWindowFlag(Qt::WindowStaysOnTopHint, m_bManagedAbove);
 }
 
 void CClockDlg::RepaintWayland()
@@ -551,6 +566,7 @@ void CClockDlg::ShowConfig()
     if (!m_bConfigCreated)
         return;
     KeepOnScreen(m_pConfigDlg.get());
+    KeepConfigAbove();
     m_pConfigDlg->show();
     m_pConfigDlg->raise();
     m_pConfigDlg->activateWindow();

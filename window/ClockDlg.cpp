@@ -60,14 +60,26 @@ void KeepOnScreen(QWidget* dialog)
     dialog->move(screen.right() + 1 - frame.width(), screen.bottom() + 1 - frame.height() - CConfigDlg::kBottomGap);
 }
 
+// Never decorated, never focused, never in the way of a click. Unmanaged,
+// the clock stacks itself (AboveKeeper): so when top-most, as the managers
+// that raise windows of their own above the others would raise it too,
+// unless the manager keeps moving it or draws it where it likes (then the
+// manager keeps it above, and this program's dialog above that). Otherwise
+// a manager keeps it below its windows (some move an unmanaged window back
+// above them, or draw it there), unless it decorates it anyway.
+Qt::WindowFlags ClockFlags(bool managed, bool topMost = false)
+{
+    const Qt::WindowFlags always =
+        Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
+    if (!managed)
+        return always | Qt::Tool | Qt::X11BypassWindowManagerHint;
+    return always | Qt::Window | (topMost ? Qt::WindowStaysOnTopHint : Qt::WindowStaysOnBottomHint);
+}
+
 } // namespace
 
 CClockDlg::CClockDlg(QWidget* parent)
-    // Not managed by any window manager: a manager's frame would take the
-    // clicks the clock lets through, and would decorate and move it. The
-    // clock keeps itself above (AboveKeeper) and has no taskbar entry.
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
-                          | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, ClockFlags(false))
     , m_timeLast(platform::Clock().Now())
     , m_pSurface(std::make_unique<LayeredSurface>(this))
     , m_shape(this)
@@ -161,24 +173,21 @@ void CClockDlg::OnInitDialog()
 void CClockDlg::ShowOnX11()
 {
     if (platform::x11::IsAvailable()) {
-        m_pAbove = std::make_unique<platform::x11::AboveKeeper>(winId());
         m_pCompositorWatch =
             std::make_unique<platform::x11::SelectionWatch>(platform::x11::ScreenSelection("_NET_WM_CM_S"));
         m_bComposited = m_pCompositorWatch->Owned();
         connect(m_pCompositorWatch.get(), &platform::x11::SelectionWatch::ownerChanged, this,
                 &CClockDlg::OnCompositorChanged, Qt::QueuedConnection);
+        // xfwm4's compositor shows nothing of a window with an alpha channel
+        // that existed before it started: each new one gets a new window.
+        connect(
+            m_pCompositorWatch.get(), &platform::x11::SelectionWatch::newOwner, this,
+            [this] { MakeX11Window(m_bTopMostX11); }, Qt::QueuedConnection);
     }
 
     ApplyLayering();
-    UpdateShape();
     PlaceWindow(WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize));
-    UseServerSurface();
-    // The first frame exists before the window is mapped: without a
-    // compositing manager its pixels make the window's shape.
-    RenderFrame();
-    FitShapeToPixels();
-    show();
-    SetTopMost(theApp.m_bTopMost != 0);
+    MakeX11Window(theApp.m_bTopMost != 0);
     m_bFollowScreens = true;
     // Where the screens go, the clock follows from its stored place: back
     // on a screen when its own goes, and back to that place when it returns.
@@ -186,6 +195,68 @@ void CClockDlg::ShowOnX11()
         if (!m_pWayland)
             PlaceWindow(WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize));
     });
+}
+
+void CClockDlg::MakeX11Window(bool topMost)
+{
+    // The kind of window is fixed when it is mapped: another kind is another window.
+    m_pAbove.reset();
+    if (testAttribute(Qt::WA_WState_Created)) {
+        hide();
+        // The server's pixmap goes with the window it was made for.
+        UseSurface(std::make_unique<LayeredSurface>(this));
+        destroy();
+    }
+    m_bTopMostX11 = topMost;
+    const bool managed = (!topMost || m_bManagerRestacks || platform::x11::ManagerComposites()) && !m_bManagerDecorates;
+    m_bManagedAbove = managed && topMost;
+    setWindowFlags(ClockFlags(managed, topMost));
+    UpdateShape();
+    create();
+    m_shape.Reapply();
+    if (platform::x11::IsAvailable()) {
+        m_pAbove = std::make_unique<platform::x11::AboveKeeper>(winId());
+        if (managed)
+            connect(
+                m_pAbove.get(), &platform::x11::AboveKeeper::decorated, this,
+                [this] {
+                    m_bManagerDecorates = true;
+                    MakeX11Window(m_bTopMostX11);
+                },
+                Qt::QueuedConnection);
+        else if (topMost && !m_bManagerDecorates)
+            connect(
+                m_pAbove.get(), &platform::x11::AboveKeeper::overruled, this,
+                [this] {
+                    m_bManagerRestacks = true;
+                    MakeX11Window(m_bTopMostX11);
+                },
+                Qt::QueuedConnection);
+    }
+    UseServerSurface();
+    // The first frame exists before the window is mapped: without a
+    // compositing manager its pixels make the window's shape.
+    RenderFrame();
+    FitShapeToPixels();
+    if (managed)
+        platform::x11::SetBackgroundStates(winId(), topMost);
+    show();
+    if (m_pAbove)
+        m_pAbove->SetEnabled(topMost);
+    KeepConfigAbove();
+}
+
+void CClockDlg::KeepConfigAbove()
+{
+    // Not all managers put a dialog transient for the clock's group in the
+    // clock's layer: the dialog joins it. Its choosers and message boxes are
+    // transient for it. A mapped window keeps its place (no hide and show).
+    if (!m_pConfigDlg)
+        return;
+    if (QWindow* window = m_pConfigDlg->windowHandle())
+        window->setFlag(Qt::WindowStaysOnTopHint, m_bManagedAbove);
+    else
+        m_pConfigDlg->setWindowFlag(Qt::WindowStaysOnTopHint, m_bManagedAbove);
 }
 
 void CClockDlg::RepaintWayland()
@@ -440,10 +511,10 @@ void CClockDlg::SetTopMost(bool topMost)
         return;
     }
 #endif
-    // On X11 no window manager handles the window: the clock stacks itself.
-    if (m_pAbove)
-        m_pAbove->SetEnabled(topMost);
-    else if (QWindow* window = windowHandle())
+    if (m_pCompositorWatch) {
+        if (topMost != m_bTopMostX11)
+            MakeX11Window(topMost);
+    } else if (QWindow* window = windowHandle())
         window->setFlag(Qt::WindowStaysOnTopHint, topMost);
     else
         setWindowFlag(Qt::WindowStaysOnTopHint, topMost);
@@ -542,6 +613,7 @@ void CClockDlg::ShowConfig()
     if (!m_bConfigCreated)
         return;
     KeepOnScreen(m_pConfigDlg.get());
+    KeepConfigAbove();
     m_pConfigDlg->show();
     m_pConfigDlg->raise();
     m_pConfigDlg->activateWindow();

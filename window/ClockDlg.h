@@ -163,6 +163,11 @@ private:
     // Shows the face in the X11 window: at start, or when the Wayland
     // connection is lost.
     void ShowOnX11();
+    // (Re)makes the native window for the stacking, with its shape, surface
+    // and keeper, and maps it with the last frame.
+    void MakeX11Window(bool topMost);
+    // The dialog in the layer of a clock the manager keeps above, if it is.
+    void KeepConfigAbove();
     // A whole frame for the layer surface, at its current scale.
     void RepaintWayland();
     void OnWaylandLost();
@@ -175,6 +180,10 @@ private:
     // Shown on X11 at the place of the settings, which it keeps on every screen.
     bool m_bFollowScreens = false;
     bool m_bPlacing = false;
+    bool m_bTopMostX11 = true;        // the kind of X11 window there is
+    bool m_bManagerDecorates = false; // the window manager ignores "no decoration"
+    bool m_bManagerRestacks = false;  // it moves an unmanaged window where it likes
+    bool m_bManagedAbove = false;     // the manager keeps the clock above
     QEventLoop* m_pLoop = nullptr;
     std::unique_ptr<ModalSweep> m_pSweep;
     // Outlives the surface on it.

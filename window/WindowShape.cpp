@@ -1,5 +1,7 @@
 #include "window/WindowShape.h"
 
+#include <utility>
+
 #include <QWidget>
 
 #include "platform/X11.h"
@@ -32,6 +34,12 @@ void WindowShape::SetVisiblePixels(std::optional<QRegion> pixels)
     Apply();
 }
 
+void WindowShape::Reapply()
+{
+    m_bStale = true;
+    Apply();
+}
+
 void WindowShape::Apply()
 {
     // Qt scales a mask's logical rectangles by the device pixel ratio, in
@@ -47,11 +55,15 @@ void WindowShape::Apply()
             shape = Nothing();
     }
     // Unchanged pixels cost no request to the X server.
-    if (native == m_bNative && m_rgnApplied.xored(shape).isEmpty())
+    const bool stale = std::exchange(m_bStale, false);
+    if (!stale && native == m_bNative && m_rgnApplied.xored(shape).isEmpty())
         return;
     m_rgnApplied = shape;
     m_bNative = native;
     if (!native) {
+        // Qt skips a mask equal to the one it has, which a new window lacks.
+        if (stale)
+            m_pWindow->clearMask();
         m_pWindow->setMask(shape);
         return;
     }

@@ -26,6 +26,9 @@ public:
     // them).
     void SetVisiblePixels(std::optional<QRegion> pixels);
 
+    // Gives a new native window of the same widget the shape the old one had.
+    void Reapply();
+
 private:
     void Apply();
 
@@ -38,4 +41,5 @@ private:
     QRegion m_rgnApplied;
     int m_nWindowRgnSets = 0;
     bool m_bNative = false;
+    bool m_bStale = false; // the window system's shape is not m_rgnApplied
 };

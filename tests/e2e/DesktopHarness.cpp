@@ -13,15 +13,6 @@
 
 namespace e2e {
 
-namespace {
-
-QString DesktopScript()
-{
-    return qEnvironmentVariable("VITRODIAL_VIRTUAL_DESKTOP", VITRODIAL_SOURCE_DIR "/scripts/virtual-desktop");
-}
-
-} // namespace
-
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs, int stepMs)
 {
     QElapsedTimer timer;
@@ -42,7 +33,7 @@ bool VirtualDesktop::Start(const Options& options)
     Stop();
     m_options = options;
     QProcess script;
-    QStringList args{DesktopScript(), "start", "--watch-pid", QString::number(QCoreApplication::applicationPid())};
+    QStringList args{ScriptPath(), "start", "--watch-pid", QString::number(QCoreApplication::applicationPid())};
     args << "--wm" << options.wm << "--compositor" << options.compositor << "--tray" << options.tray;
     if (!options.size.isEmpty())
         args << "--size" << options.size;
@@ -72,7 +63,7 @@ bool VirtualDesktop::Ensure(const Options& o)
 void VirtualDesktop::Stop()
 {
     if (m_vars.contains("VD_STATE"))
-        QProcess::execute("bash", {DesktopScript(), "stop", m_vars.value("VD_STATE")});
+        QProcess::execute("bash", {ScriptPath(), "stop", m_vars.value("VD_STATE")});
     m_vars.clear();
 }
 
@@ -117,7 +108,12 @@ bool VirtualDesktop::Succeeds(const QString& p, const QStringList& a) const
     return Run(p, a, &ok, 60000), ok;
 }
 
-bool VirtualDesktop::Script(const QStringList& a) const { return Succeeds("bash", QStringList{DesktopScript()} + a); }
+QString VirtualDesktop::ScriptPath()
+{
+    return qEnvironmentVariable("VITRODIAL_VIRTUAL_DESKTOP", VITRODIAL_SOURCE_DIR "/scripts/virtual-desktop");
+}
+
+bool VirtualDesktop::Script(const QStringList& a) const { return Succeeds("bash", QStringList{ScriptPath()} + a); }
 
 QList<quint64> VirtualDesktop::FindWindows(const QString& titleRegex, bool onlyVisible) const
 {
@@ -141,7 +137,7 @@ QRect VirtualDesktop::WindowRect(const QString& titleRegex) const
 
 QRect VirtualDesktop::TrayIcons() const
 {
-    const QList<QByteArray> n = Run("bash", {DesktopScript(), "tray-icon"}).split('\n').value(1).split(' ');
+    const QList<QByteArray> n = Run("bash", {ScriptPath(), "tray-icon"}).split('\n').value(1).split(' ');
     return n.size() == 4 ? QRect(n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt()) : QRect();
 }
 

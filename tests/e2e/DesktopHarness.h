@@ -51,6 +51,7 @@ public:
     // click-tray, above, in-taskbar), runs and succeeds.
     bool Succeeds(const QString& program, const QStringList& args) const;
     bool Script(const QStringList& args) const;
+    static QString ScriptPath();
     // Top-level windows whose title matches; ids are never worth keeping.
     QList<quint64> FindWindows(const QString& titleRegex, bool onlyVisible = true) const;
     // On the screen, of the one visible window whose title matches; null when not one.

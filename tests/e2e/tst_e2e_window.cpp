@@ -1,7 +1,9 @@
 // The clock window under each window manager, with and without a compositor:
-// placed exactly, undecorated, off the taskbar, kept above (or stacked
-// normally), and every click, on a clear pixel or on the face, passes through
-// to the window beneath; and across monitors of mixed scale.
+// placed exactly, undecorated, off the taskbar, kept above other programs'
+// windows when top-most and below them otherwise (then a window the manager
+// keeps below, where it can), never over a screen locker, and the pointer and
+// every click, on a clear pixel or on the face, pass through it and any frame;
+// and across monitors of mixed scale.
 
 #include <QTest>
 
@@ -15,19 +17,28 @@ class TestE2eWindow : public QObject {
     VirtualDesktop m_desktop;
     std::unique_ptr<ClockProcess> m_pClock;
     std::unique_ptr<QProcess> m_pTarget;
+    std::vector<std::unique_ptr<QProcess>> m_vecOthers; // a locker, a window mapped later
     QByteArray m_events;
+    bool m_bReplacedWm = false; // the desktop's manager is gone: not used again
+
+    // Runs program and returns the one window titled name, once it is mapped.
+    QString Start(std::unique_ptr<QProcess>& slot, const QString& program, const QStringList& args, const QString& name)
+    {
+        slot = std::make_unique<QProcess>();
+        slot->setProcessEnvironment(m_desktop.Environment());
+        slot->start(program, args);
+        QList<quint64> ids;
+        WaitFor([&] { return (ids = m_desktop.FindWindows('^' + name + '$')).size() == 1; }, 15000, 100);
+        return QString::number(ids.value(0));
+    }
 
     // xev at rect, logging its button presses; its window once it is mapped.
-    quint64 StartTarget(const QRect& r)
+    QString StartTarget(const QRect& r)
     {
-        m_pTarget = std::make_unique<QProcess>();
         m_events.clear();
-        m_pTarget->setProcessEnvironment(m_desktop.Environment());
         const QString geometry = QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
-        m_pTarget->start("xev", {"-geometry", geometry, "-name", "e2e-click-target", "-event", "button"});
-        QList<quint64> ids;
-        WaitFor([&] { return (ids = m_desktop.FindWindows("^e2e-click-target$")).size() == 1; }, 15000, 100);
-        return ids.value(0);
+        return Start(m_pTarget, "xev", {"-geometry", geometry, "-name", "e2e-click-target", "-event", "button"},
+                     "e2e-click-target");
     }
 
     bool TargetSaw(const QPoint& p)
@@ -41,10 +52,15 @@ private slots:
     {
         ReportFailure(m_desktop, m_pClock.get());
         m_pClock.reset();
-        if (m_pTarget) {
-            m_pTarget->kill();
-            m_pTarget->waitForFinished(3000);
-        }
+        m_vecOthers.push_back(std::move(m_pTarget));
+        for (auto& p : m_vecOthers)
+            if (p) {
+                p->kill();
+                p->waitForFinished(3000);
+            }
+        m_vecOthers.clear();
+        if (std::exchange(m_bReplacedWm, false))
+            m_desktop.Stop();
     }
 
     void underEachWindowManager_data()
@@ -52,9 +68,14 @@ private slots:
         QTest::addColumn<QString>("wm");
         QTest::addColumn<QString>("compositor");
         QTest::addColumn<int>("topMost");
-        for (const char* wm : {"none", "openbox", "fluxbox", "icewm", "fvwm3", "metacity", "mutter", "xfwm4"})
-            QTest::newRow(wm) << QString(wm) << QString(QByteArray(wm) == "mutter" ? "wm" : "none") << 1;
+        for (const char* wm :
+             {"none", "openbox", "fluxbox", "icewm", "fvwm3", "metacity", "mutter", "kwin_x11", "xfwm4"}) {
+            const QString compositor = QByteArray(wm) == "mutter" || QByteArray(wm) == "kwin_x11" ? "wm" : "none";
+            QTest::newRow(wm) << QString(wm) << compositor << 1;
+            QTest::newRow(qPrintable(QStringLiteral("%1, not top-most").arg(wm))) << QString(wm) << compositor << 0;
+        }
         QTest::newRow("xfwm4, its compositor") << QString("xfwm4") << QString("wm") << 1;
+        QTest::newRow("xfwm4, its compositor started later") << QString("xfwm4") << QString("later") << 1;
         QTest::newRow("openbox, picom") << QString("openbox") << QString("picom") << 1;
         QTest::newRow("openbox, picom, not top-most") << QString("openbox") << QString("picom") << 0;
     }
@@ -64,7 +85,8 @@ private slots:
         QFETCH(QString, wm);
         QFETCH(QString, compositor);
         QFETCH(int, topMost);
-        QVERIFY2(m_desktop.Ensure({wm, compositor, "none", ""}), qPrintable(m_desktop.ErrorString()));
+        const bool later = compositor == "later";
+        QVERIFY2(m_desktop.Ensure({wm, later ? "none" : compositor, "none", ""}), qPrintable(m_desktop.ErrorString()));
 
         // A clear dial: the clicks go to a hole and to a mark of the face.
         IniFixture ini;
@@ -73,21 +95,59 @@ private slots:
         m_pClock = std::make_unique<ClockProcess>(m_desktop);
         QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start());
         QVERIFY2(m_pClock->WaitForClockWindow(), "no clock window");
+        if (later) {
+            // The manager replaced by one that composites: the clock shows, blended.
+            m_bReplacedWm = true;
+            auto& xfwm4 = m_vecOthers.emplace_back(std::make_unique<QProcess>());
+            xfwm4->setProcessEnvironment(m_desktop.Environment());
+            xfwm4->start("xfwm4", {"--replace", "--compositor=on", "--sm-client-disable"});
+            const FaceReport face = WaitForFace(m_desktop, ini, 200, "after a compositor came");
+            QVERIFY2(face.failure.isEmpty(), qPrintable(face.failure));
+        }
         const quint64 clock = m_pClock->FindClockWindow();
         QVERIFY2(WaitFor([&] { return m_desktop.WindowRect("^vitrodial$") == ini.ClockRect(); }, 5000),
                  "not placed exactly, or framed");
         QVERIFY(!m_desktop.Script({"in-taskbar", QString::number(clock)}));
+        // the centre, where the hands meet; a clear spot inside the dial; the
+        // mark at twelve: the pointer there is over what is under the clock,
+        // as over a bare spot, not over the clock or its frame
+        const QList<QPoint> spots{QPoint(350, 320), QPoint(260, 260), QPoint(350, 126)};
+        const auto under = [&](const QPoint& p) {
+            return m_desktop
+                .Run("xdotool",
+                     {"mousemove", QString::number(p.x()), QString::number(p.y()), "getmouselocation", "--shell"})
+                .split('=')
+                .last(); // WINDOW=, the root's child under the pointer
+        };
+        const auto bare = under(QPoint(900, 100));
+        for (const QPoint p : spots)
+            QVERIFY2(under(p) == bare, "the clock, or its frame, takes the pointer");
 
-        // A window mapped after the clock goes beneath a top-most clock only.
-        const QString target = QString::number(StartTarget(QRect(50, 40, 800, 700)));
-        const auto above = [&] { return m_desktop.Script({"above", QString::number(clock), target}) == topMost; };
-        QVERIFY2(target != "0" && WaitFor(above, 5000), topMost ? "not kept above" : "above although not top-most");
+        // A window mapped after the clock goes beneath a top-most clock only,
+        // and so does one raised.
+        const QString target = StartTarget(QRect(50, 40, 800, 700));
+        const auto above = [&](const QString& a, const QString& b) { return m_desktop.Script({"above", a, b}); };
+        const QString id = QString::number(clock);
+        const auto kept = [&] { return above(id, target) == bool(topMost); };
+        QVERIFY2(target != "0" && WaitFor(kept, 5000), topMost ? "not kept above" : "above although not top-most");
+        QVERIFY(m_desktop.Succeeds("xdotool", {"windowraise", target}));
+        QVERIFY2(WaitFor(kept, 5000), topMost ? "not kept above a raised window" : "above a raised window");
         if (!topMost)
             return;
 
-        // the centre, where the hands meet; a clear spot inside the dial; the
-        // mark at twelve
-        for (const QPoint p : {QPoint(350, 320), QPoint(260, 260), QPoint(350, 126)}) {
+        // A locker stays above the clock while a window maps (without a
+        // manager, over the locker).
+        const QString lock =
+            Start(m_vecOthers.emplace_back(), "bash", {VirtualDesktop::ScriptPath(), "lock"}, "e2e-lock");
+        QProcess* const locker = m_vecOthers.back().get();
+        const QString late =
+            Start(m_vecOthers.emplace_back(), "xev", {"-geometry", "200x100+500+300", "-name", "e2e-late"}, "e2e-late");
+        QTest::qWait(1000);
+        QVERIFY2(lock != "0" && late != "0" && above(lock, id), "the clock rose over the locker");
+        locker->kill();
+        QVERIFY(WaitFor([&] { return m_desktop.FindWindows("^e2e-lock$").isEmpty(); }, 5000));
+
+        for (const QPoint p : spots) {
             QVERIFY(m_desktop.Succeeds("xdotool",
                                        {"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "1"}));
             QVERIFY2(WaitFor([&] { return TargetSaw(p); }, 5000),

@@ -1,6 +1,7 @@
 // The X11 layer in this process, on the X server of a bare virtual desktop:
 // what the stacking keepers leave of this client's events on the root, and
-// that a failing request is told by name, once.
+// that a failing request is told by name, once; where the stacking rule puts
+// the clock among its siblings.
 
 #include <cstdlib>
 #include <memory>
@@ -51,6 +52,40 @@ private slots:
     void initTestCase() { m_nQtEvents = RootEvents(); }
 
     void cleanup() { SelectRootEvents(m_nQtEvents); }
+
+    void chooseRestacking_data()
+    {
+        // Siblings bottom first, by letter: c the clock, m managed, o its own
+        // dialog, d the desktop, u unmanaged (a locker, a menu); where it goes.
+        QTest::addColumn<QString>("siblings");
+        QTest::addColumn<bool>("topMost");
+        QTest::addColumn<QString>("goes"); // "" stays, ">x" above x, "<x" below x (x: index)
+        QTest::newRow("top-most, in place under a locker") << "dmcu" << true << "";
+        QTest::newRow("top-most, a window raised") << "dcmu" << true << ">2";
+        QTest::newRow("top-most, a window mapped over a locker") << "dcum" << true << "";
+        QTest::newRow("top-most, under its own dialog") << "mco" << true << "";
+        QTest::newRow("top-most, over its own dialog") << "moc" << true << ">0";
+        QTest::newRow("top-most, only its own dialog") << "oc" << true << "<0";
+        QTest::newRow("top-most, nothing managed") << "uc" << true << "";
+        QTest::newRow("not top-most, over a window") << "dmcm" << false << "<1";
+        QTest::newRow("not top-most, in place") << "dcmum" << false << "";
+        QTest::newRow("not top-most, under the desktop") << "cdm" << false << "<2";
+        QTest::newRow("not top-most, only the desktop") << "cd" << false << ">1";
+    }
+
+    void chooseRestacking()
+    {
+        QFETCH(QString, siblings);
+        QFETCH(bool, topMost);
+        QFETCH(QString, goes);
+        std::vector<platform::x11::Sibling> list;
+        for (const QChar k : siblings)
+            list.push_back({list.size() + 1, k != u'c' && k != u'u', k == u'o', k == u'd', k == u'u'});
+        const platform::x11::Restacking r =
+            platform::x11::ChooseRestacking(list, unsigned(siblings.indexOf(u'c')) + 1, topMost);
+        const QString seen = r.sibling ? (r.above ? ">" : "<") + QString::number(r.sibling - 1) : QString();
+        QCOMPARE(seen, goes);
+    }
 
     void aboveKeeperGivesBackRootEvents_data()
     {

@@ -210,6 +210,7 @@ void CClockDlg::MakeX11Window(bool topMost)
     m_bTopMostX11 = topMost;
     const bool managed = (!topMost || m_bManagerRestacks || platform::x11::ManagerComposites()) && !m_bManagerDecorates;
     m_bManagedAbove = managed && topMost;
+    m_bManagedX11 = managed;
     setWindowFlags(ClockFlags(managed, topMost));
     UpdateShape();
     create();
@@ -669,8 +670,9 @@ bool CClockDlg::event(QEvent* event)
     case QEvent::Resize:
         // Qt moved the window to another screen, maybe of another scale, and
         // made its logical geometry anew from the device pixels it had: back
-        // to the place and size of the settings on that screen.
-        if (m_bPlacing)
+        // to the place and size of the settings on that screen. A window
+        // manager that frames or places a managed clock is not overruled.
+        if (m_bPlacing || m_bManagedX11)
             break;
         if (const QRect wanted = WindowGeometry(theApp.m_nLeft, theApp.m_nTop, theApp.m_nSize);
             m_bFollowScreens && isVisible() && geometry() != wanted)

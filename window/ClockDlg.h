@@ -184,6 +184,7 @@ private:
     bool m_bManagerDecorates = false; // the window manager ignores "no decoration"
     bool m_bManagerRestacks = false;  // it moves an unmanaged window where it likes
     bool m_bManagedAbove = false;     // the manager keeps the clock above
+    bool m_bManagedX11 = false;       // a window manager handles the window
     QEventLoop* m_pLoop = nullptr;
     std::unique_ptr<ModalSweep> m_pSweep;
     // Outlives the surface on it.

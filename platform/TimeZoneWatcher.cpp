@@ -18,6 +18,8 @@ std::optional<QByteArray> ReadZone(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     QByteArray bytes = file.read(kMaxZoneBytes);
+    // The buffer keeps the limit's capacity, kept as long as the bytes are.
+    bytes.squeeze();
     if (!bytes.startsWith("TZif"))
         return std::nullopt;
     return bytes;

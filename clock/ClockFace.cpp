@@ -324,32 +324,38 @@ void CClockFace::DrawDate(std::time_t time)
     const FaceSettings& s = *m_pSettings;
     if (!s.m_bShowDate)
         return;
+    // Built as far beyond the device as its own frame reaches, so that the
+    // other elements' widths do not make it anew.
+    const int reach = int(std::min(std::abs((long long)s.m_nDateWidth), kWidestFrame)) + 2;
+    const QRect clip = m_rcDevice.adjusted(-reach, -reach, reach, reach).intersected(platform::NoClip());
     DateLine line{DateText(time, s),  s.m_strFontFace, s.m_nFontWeight, s.m_bFontItalic, DateFontHeight(m_nRadius),
-                  s.m_nDateWidth,     s.m_bDateBox,    m_rcClip,        {},           {}};
+                  s.m_nDateWidth,     s.m_bDateBox,    clip,            {},           {}};
     if (!m_date || !m_date->MadeFrom(line)) {
         // Built whole, whatever part of the device this draw paints: the
         // part of it near any area is what a build for that area gives.
         m_date.reset();
-        platform::LOGFONT lf;
-        lf.lfHeight = line.height;
-        lf.lfWeight = line.weight;
-        lf.lfItalic = line.italic ? 1 : 0;
-        platform::SetFaceName(lf, line.face);
-        const QFont font = platform::CreateFontIndirect(lf);
+        platform::OnPassingThread([&] {
+            platform::LOGFONT lf;
+            lf.lfHeight = line.height;
+            lf.lfWeight = line.weight;
+            lf.lfItalic = line.italic ? 1 : 0;
+            platform::SetFaceName(lf, line.face);
+            const QFont font = platform::CreateFontIndirect(lf);
 
-        const QSize extent = platform::GetTextExtent(font, line.text);
-        const QPoint at = DatePosition(extent);
-        const long long right = (long long)at.x() + extent.width();
-        const long long bottom = (long long)at.y() + extent.height();
-        line.rgn = platform::TextToRegion(font, line.text, at.x(), at.y(), m_rcClip);
-        if (!line.box) {
-            // Take the box away again: the letters alone remain.
-            const QRegion box =
-                platform::CreateRectRgn(at.x(), at.y(), ClampToInt(right), ClampToInt(bottom)).intersected(m_rcClip);
-            CombineRgn(line.rgn, line.rgn, box, CombineMode::Xor);
-        }
-        if (line.width != 0)
-            line.frame = platform::FrameRegion(line.rgn, line.width, line.width);
+            const QSize extent = platform::GetTextExtent(font, line.text);
+            const QPoint at = DatePosition(extent);
+            const long long right = (long long)at.x() + extent.width();
+            const long long bottom = (long long)at.y() + extent.height();
+            line.rgn = platform::TextToRegion(font, line.text, at.x(), at.y(), line.clip);
+            if (!line.box) {
+                // Take the box away again: the letters alone remain.
+                const QRegion box = platform::CreateRectRgn(at.x(), at.y(), ClampToInt(right), ClampToInt(bottom))
+                                        .intersected(line.clip);
+                CombineRgn(line.rgn, line.rgn, box, CombineMode::Xor);
+            }
+            if (line.width != 0)
+                line.frame = platform::FrameRegion(line.rgn, line.width, line.width);
+        });
         m_date = std::move(line);
     }
     if (!m_pTarget || m_date->rgn.isEmpty())

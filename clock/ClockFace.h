@@ -133,7 +133,7 @@ private:
     // The date line's region and frame with all they are made from: tracing
     // the letters is most of a frame's work, and the line changes at most
     // twice a day. The face's rectangle is fixed, and the clip stands for the
-    // device and the widths that shape it.
+    // device.
     struct DateLine {
         QString text;
         QString face;

@@ -328,8 +328,16 @@ void CClockFace::DrawDate(std::time_t time)
     // other elements' widths do not make it anew.
     const int reach = int(std::min(std::abs((long long)s.m_nDateWidth), kWidestFrame)) + 2;
     const QRect clip = m_rcDevice.adjusted(-reach, -reach, reach, reach).intersected(platform::NoClip());
-    DateLine line{DateText(time, s),  s.m_strFontFace, s.m_nFontWeight, s.m_bFontItalic, DateFontHeight(m_nRadius),
-                  s.m_nDateWidth,     s.m_bDateBox,    clip,            {},           {}};
+    DateLine line{DateText(time, s),
+                  s.m_strFontFace,
+                  s.m_nFontWeight,
+                  s.m_bFontItalic,
+                  DateFontHeight(m_nRadius),
+                  s.m_nDateWidth,
+                  s.m_bDateBox,
+                  clip,
+                  {},
+                  {}};
     if (!m_date || !m_date->MadeFrom(line)) {
         // Built whole, whatever part of the device this draw paints: the
         // part of it near any area is what a build for that area gives.

@@ -148,8 +148,8 @@ private:
 
         bool MadeFrom(const DateLine& o) const
         {
-            return text == o.text && face == o.face && weight == o.weight && italic == o.italic &&
-                   height == o.height && width == o.width && box == o.box && clip == o.clip;
+            return text == o.text && face == o.face && weight == o.weight && italic == o.italic && height == o.height
+                   && width == o.width && box == o.box && clip == o.clip;
         }
     };
     std::optional<DateLine> m_date;

@@ -18,7 +18,8 @@ std::optional<QByteArray> ReadZone(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     QByteArray bytes = file.read(kMaxZoneBytes);
-    // The buffer keeps the limit's capacity, kept as long as the bytes are.
+    // Read into a buffer of the limit's size, which the bytes would keep for
+    // as long as the watcher keeps them.
     bytes.squeeze();
     if (!bytes.startsWith("TZif"))
         return std::nullopt;

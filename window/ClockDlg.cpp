@@ -8,10 +8,10 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImageReader>
-#include <QPixmap>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QPaintEvent>
+#include <QPixmap>
 #include <QScreen>
 #include <QTime>
 #include <QWindow>

@@ -324,38 +324,58 @@ void CClockFace::DrawDate(std::time_t time)
     const FaceSettings& s = *m_pSettings;
     if (!s.m_bShowDate)
         return;
-    const QString text = DateText(time, s);
+    // Built as far beyond the device as its own frame reaches, so that the
+    // other elements' widths do not make it anew.
+    const int reach = int(std::min(std::abs((long long)s.m_nDateWidth), kWidestFrame)) + 2;
+    const QRect clip = m_rcDevice.adjusted(-reach, -reach, reach, reach).intersected(platform::NoClip());
+    DateLine line{DateText(time, s),
+                  s.m_strFontFace,
+                  s.m_nFontWeight,
+                  s.m_bFontItalic,
+                  DateFontHeight(m_nRadius),
+                  s.m_nDateWidth,
+                  s.m_bDateBox,
+                  clip,
+                  {},
+                  {}};
+    if (!m_date || !m_date->MadeFrom(line)) {
+        // Built whole, whatever part of the device this draw paints: the
+        // part of it near any area is what a build for that area gives.
+        m_date.reset();
+        platform::OnPassingThread([&] {
+            platform::LOGFONT lf;
+            lf.lfHeight = line.height;
+            lf.lfWeight = line.weight;
+            lf.lfItalic = line.italic ? 1 : 0;
+            platform::SetFaceName(lf, line.face);
+            const QFont font = platform::CreateFontIndirect(lf);
 
-    platform::LOGFONT lf;
-    lf.lfHeight = DateFontHeight(m_nRadius);
-    lf.lfWeight = s.m_nFontWeight;
-    lf.lfItalic = s.m_bFontItalic ? 1 : 0;
-    platform::SetFaceName(lf, s.m_strFontFace);
-    const QFont font = platform::CreateFontIndirect(lf);
-
-    const QSize extent = platform::GetTextExtent(font, text);
-    const QPoint at = DatePosition(extent);
-    const long long right = (long long)at.x() + extent.width();
-    const long long bottom = (long long)at.y() + extent.height();
-
-    const QRect clip = BuildClip(platform::TextBounds(font, extent, at.x(), at.y()), s.m_nDateWidth);
-    if (clip.isEmpty())
-        return;
-    // The letters are many small shapes: only those within the frame's reach
-    // of the area are worked out.
-    QRegion near;
-    const long long reach = std::abs((long long)s.m_nDateWidth);
-    const bool onlyNear = m_pArea && reach <= kWidestFrame;
-    if (onlyNear)
-        near = platform::BandCover().Add(*m_pArea, int(reach)).Region();
-    QRegion rgn = platform::TextToRegion(font, text, at.x(), at.y(), clip, onlyNear ? &near : nullptr);
-    if (!s.m_bDateBox) {
-        // Take the box away again: the letters alone remain.
-        const QRegion box =
-            platform::CreateRectRgn(at.x(), at.y(), ClampToInt(right), ClampToInt(bottom)).intersected(clip);
-        CombineRgn(rgn, rgn, box, CombineMode::Xor);
+            const QSize extent = platform::GetTextExtent(font, line.text);
+            const QPoint at = DatePosition(extent);
+            const long long right = (long long)at.x() + extent.width();
+            const long long bottom = (long long)at.y() + extent.height();
+            line.rgn = platform::TextToRegion(font, line.text, at.x(), at.y(), line.clip);
+            if (!line.box) {
+                // Take the box away again: the letters alone remain.
+                const QRegion box = platform::CreateRectRgn(at.x(), at.y(), ClampToInt(right), ClampToInt(bottom))
+                                        .intersected(line.clip);
+                CombineRgn(line.rgn, line.rgn, box, CombineMode::Xor);
+            }
+            if (line.width != 0)
+                line.frame = platform::FrameRegion(line.rgn, line.width, line.width);
+        });
+        m_date = std::move(line);
     }
-    PaintRegion(rgn, s.m_crDateFill, s.m_crDateFrame, s.m_nDateWidth);
+    if (!m_pTarget || m_date->rgn.isEmpty())
+        return;
+    // A pixel's fill or frame depends on nothing but the whole region, so
+    // any area takes its part of them.
+    const auto paint = [&](const QRegion& rgn, COLORREF colour) {
+        m_pTarget->FillRegion(m_pArea ? rgn.intersected(*m_pArea) : rgn, colour);
+    };
+    paint(m_date->rgn, s.m_crDateFill);
+    if (m_date->width != 0)
+        paint(m_date->frame, s.m_crDateFrame);
 }
 
 int CClockFace::DateFontHeight(int radius) { return int(0.18 * radius); }

@@ -1,8 +1,9 @@
 #pragma once
 // The renderer: turns the current local time and the settings into filled and
 // framed regions. It is handed the settings and its target at every draw and
-// builds every region anew; between draws it keeps only what it needs to know
-// which pixels a new draw can change.
+// builds every region anew, but for the date line's, which it keeps for as
+// long as everything they are made from stays the same; between draws it
+// keeps besides only what it needs to know which pixels a new draw can change.
 
 #include <ctime>
 #include <optional>
@@ -128,4 +129,28 @@ private:
     // The hands and the scene of the last DrawChanged: what its device holds.
     std::vector<Element> m_lastHands;
     std::optional<Scene> m_lastScene;
+
+    // The date line's region and frame with all they are made from: tracing
+    // the letters is most of a frame's work, and the line changes at most
+    // twice a day. The face's rectangle is fixed, and the clip stands for the
+    // device.
+    struct DateLine {
+        QString text;
+        QString face;
+        int weight;
+        BOOL italic;
+        int height;
+        int width;
+        BOOL box;
+        QRect clip;
+        QRegion rgn;
+        QRegion frame;
+
+        bool MadeFrom(const DateLine& o) const
+        {
+            return text == o.text && face == o.face && weight == o.weight && italic == o.italic && height == o.height
+                   && width == o.width && box == o.box && clip == o.clip;
+        }
+    };
+    std::optional<DateLine> m_date;
 };

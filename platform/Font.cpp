@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <memory>
+
+#include <malloc.h>
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -10,6 +14,7 @@
 #include <QPainterPath>
 #include <QRawFont>
 #include <QTextLayout>
+#include <QThread>
 
 #include "platform/Region.h"
 #include "platform/Text.h"
@@ -200,6 +205,31 @@ QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const
     for (const QPolygonF& polygon : path.toSubpathPolygons())
         polygons.emplace_back(polygon.begin(), polygon.end());
     return CreatePolyPolygonRgn(polygons, clip, within);
+}
+
+void OnPassingThread(const std::function<void()>& work)
+{
+    bool ran = false;
+    std::exception_ptr failure;
+    const std::unique_ptr<QThread> thread(QThread::create([&] {
+        ran = true;
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    thread->start();
+    thread->wait();
+    // A thread that could not start leaves the work to this one; a failure
+    // goes on from here, as from work done here.
+    if (!ran)
+        work();
+    if (failure)
+        std::rethrow_exception(failure);
+    // What the thread freed lies between what the process keeps: the whole
+    // pages of it go back to the system.
+    malloc_trim(0);
 }
 
 } // namespace platform

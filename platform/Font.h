@@ -2,6 +2,7 @@
 // Logical fonts and text as regions, for the date line.
 
 #include <cstdint>
+#include <functional>
 
 #include <QFont>
 #include <QRect>
@@ -45,5 +46,11 @@ QRect TextBounds(const QFont& font, const QSize& extent, int x, int y);
 // when the clip misses the text's bounds.
 QRegion TextToRegion(const QFont& font, const QString& text, int x, int y, const QRect& clip = NoClip(),
                      const QRegion* within = nullptr);
+
+// Runs work on a thread of its own and waits for it. Qt keeps the font
+// engines, shaping tables and glyph data a thread used in that thread's font
+// cache until the thread ends, and laying text out writes tens of KiB of
+// stack: text worked out this way leaves neither behind in the process.
+void OnPassingThread(const std::function<void()>& work);
 
 } // namespace platform

@@ -18,6 +18,9 @@ std::optional<QByteArray> ReadZone(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     QByteArray bytes = file.read(kMaxZoneBytes);
+    // Read into a buffer of the limit's size, which the bytes would keep for
+    // as long as the watcher keeps them.
+    bytes.squeeze();
     if (!bytes.startsWith("TZif"))
         return std::nullopt;
     return bytes;

@@ -7,9 +7,11 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QPaintEvent>
+#include <QPixmap>
 #include <QScreen>
 #include <QTime>
 #include <QWindow>
@@ -43,9 +45,11 @@ constexpr int kCoordRange = 32768;
 
 QIcon ProgramIcon()
 {
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/vitrodial/vitrodial.png"), QSize(32, 32));
-    return icon;
+    // Read as what it is: a reader left to find the format asks every image
+    // plugin installed, and each it loads stays in memory.
+    QImageReader reader(QStringLiteral(":/vitrodial/vitrodial.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
 }
 
 // A dialog left where a screen no longer is goes back to the bottom right of

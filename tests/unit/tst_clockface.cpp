@@ -261,9 +261,10 @@ private slots:
         QVERIFY2(italicInk > uprightInk / 2 && italicInk < uprightInk * 2, qPrintable(QString::number(italicInk)));
     }
 
-    // Painting only where the hands moved gives the face drawn whole, as the
-    // hands cross the date and the hub, the date turns and a setting changes,
-    // with absurd settings too; a draw for the same time touches no pixel.
+    // Painting only where the hands moved gives the face drawn whole by a new
+    // face, as the hands cross the date and the hub, the date turns (day and
+    // AM/PM) and settings change, with absurd settings too; a draw for the
+    // same time touches no pixel.
     void drawChangedEqualsWholeDraw()
     {
         for (int size : {120, 306, 604, 760})
@@ -289,9 +290,9 @@ private slots:
                 std::time_t t = Utc(2023, 9, 6, 23, 59, 57);
                 face.DrawChanged(sink, a, t, true);
                 // 0 repeats the time; -1 changes a setting instead.
-                for (int step : {1, 0, 1, 1, 13, 1, 1, 14 * 60, 60, 1, -1, 3 * 3600, 1, 28, 1}) {
+                for (int step : {1, 0, 1, 1, 13, 1, 1, 14 * 60, 60, 1, -1, 12 * 3600, 1, 28, 1}) {
                     if (step < 0)
-                        a.m_crDateFill = kHourFill, a.m_nHourWidth = 3;
+                        a.m_crDateFill = kHourFill, a.m_nHourWidth = 3, a.m_nFontWeight += 300;
                     t += std::max(step, 0);
                     const QRegion area = face.DrawChanged(sink, a, t, false);
                     QVERIFY2(drawn == Face(m_settings, size, t),

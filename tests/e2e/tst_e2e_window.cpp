@@ -185,6 +185,10 @@ private slots:
         QVERIFY2(at(QRect(2726, 200, 1200, 1200)) && whole(), "the X slider stops short of the monitor's edge");
         QVERIFY(xrandr({"--delmonitor", "EXT"}));
         QVERIFY2(at(QRect(766, 100, 600, 600)), "not back on the laptop");
+        // There the dialog, at the laptop's bottom right, overlaps the clock.
+        const QList<quint64> dialog = m_desktop.FindWindows("^Vitrodial Configuration$");
+        QVERIFY2(dialog.size() == 1 && m_desktop.Script({"above", QString::number(dialog[0]), clock}),
+                 "the top-most clock covers its dialog");
         m_desktop.SaveArtifact(m_desktop.Screenshot(), "mixed-scale-monitor-gone");
         QVERIFY(m_desktop.Keys({"Escape"}));
         QVERIFY(WaitFor([&] { return m_pClock->IniContents().contains("Left=2646"); }, 5000));

@@ -11,11 +11,9 @@
 
 using namespace e2e;
 
-class TestE2eWindow : public QObject {
+class TestE2eWindow : public DesktopTest {
     Q_OBJECT
 
-    VirtualDesktop m_desktop;
-    std::unique_ptr<ClockProcess> m_pClock;
     std::unique_ptr<QProcess> m_pTarget;
     std::vector<std::unique_ptr<QProcess>> m_vecOthers; // a locker, a window mapped later
     QByteArray m_events;
@@ -50,8 +48,7 @@ class TestE2eWindow : public QObject {
 private slots:
     void cleanup()
     {
-        ReportFailure(m_desktop, m_pClock.get());
-        m_pClock.reset();
+        DesktopTest::cleanup();
         m_vecOthers.push_back(std::move(m_pTarget));
         for (auto& p : m_vecOthers)
             if (p) {
@@ -92,9 +89,7 @@ private slots:
         IniFixture ini;
         ini.Set("Geometry", "Left", 150).Set("Geometry", "Top", 120).Set("Geometry", "Size", 400);
         ini.Set("Dial", "Background", "ffffff").Set("Misc", "TopMost", topMost).Set("Misc", "TrayIcon", 0);
-        m_pClock = std::make_unique<ClockProcess>(m_desktop);
-        QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start());
-        QVERIFY2(m_pClock->WaitForClockWindow(), "no clock window");
+        QVERIFY2(StartClock(ini.Text()), "no clock window");
         if (later) {
             // The manager replaced by one that composites: the clock shows, blended.
             m_bReplacedWm = true;
@@ -191,8 +186,6 @@ private slots:
         QVERIFY(xrandr({"--setmonitor", "EXT", "2560/600x1440/340+1366+0", "none"}));
         QVERIFY2(at(QRect(2726, 200, 1200, 1200)) && WaitFor(whole, 5000), "not back on the monitor");
     }
-
-    void cleanupTestCase() { m_desktop.Stop(); }
 };
 
 QTEST_GUILESS_MAIN(TestE2eWindow)

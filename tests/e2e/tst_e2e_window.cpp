@@ -30,15 +30,6 @@ class TestE2eWindow : public DesktopTest {
         return QString::number(ids.value(0));
     }
 
-    // xev at rect, logging its button presses; its window once it is mapped.
-    QString StartTarget(const QRect& r)
-    {
-        m_events.clear();
-        const QString geometry = QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
-        return Start(m_pTarget, "xev", {"-geometry", geometry, "-name", "e2e-click-target", "-event", "button"},
-                     "e2e-click-target");
-    }
-
     bool TargetSaw(const QPoint& p)
     {
         m_events += m_pTarget->readAllStandardOutput();
@@ -119,8 +110,11 @@ private slots:
             QVERIFY2(under(p) == bare, "the clock, or its frame, takes the pointer");
 
         // A window mapped after the clock goes beneath a top-most clock only,
-        // and so does one raised.
-        const QString target = StartTarget(QRect(50, 40, 800, 700));
+        // and so does one raised. It logs its button presses, for the clicks.
+        m_events.clear();
+        const QString target =
+            Start(m_pTarget, "xev", {"-geometry", "800x700+50+40", "-name", "e2e-click-target", "-event", "button"},
+                  "e2e-click-target");
         const auto above = [&](const QString& a, const QString& b) { return m_desktop.Script({"above", a, b}); };
         const QString id = QString::number(clock);
         const auto kept = [&] { return above(id, target) == bool(topMost); };

@@ -337,6 +337,18 @@ void ReportFailure(const VirtualDesktop& desktop, const ClockProcess* clock)
     qWarning().noquote() << "screenshot:" << desktop.SaveArtifact(desktop.Screenshot(), QTest::currentTestFunction());
 }
 
+bool DesktopTest::StartClock(const QString& iniText, const QStringList& args)
+{
+    m_pClock = std::make_unique<ClockProcess>(m_desktop);
+    return m_pClock->Prepare(iniText) && m_pClock->Start(args) && m_pClock->WaitForClockWindow();
+}
+
+void DesktopTest::cleanup()
+{
+    ReportFailure(m_desktop, m_pClock.get());
+    m_pClock.reset();
+}
+
 // Around the circle the screen must be the wallpaper exactly; inside, every
 // pixel is either the wallpaper exactly (clear colour) or one of the face
 // colours blended at alpha within +-2, or, with alpha < 0 (no compositor), the

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QImage>
 #include <QMap>
+#include <QObject>
 #include <QProcess>
 #include <QRect>
 #include <QStringList>
@@ -164,5 +165,24 @@ struct FaceReport {
 // last screenshot, kept as an artifact when it fails.
 FaceReport WaitForFace(const VirtualDesktop& desktop, const IniFixture& ini, int alpha, const QString& name,
                        const QRect& rect = {}, qint64 least = 500);
+
+// What the test classes share: a desktop, the clock they start in it, and
+// after each test function the clock ended (its output and a screenshot kept
+// when the function failed); the desktop stops after the last.
+class DesktopTest : public QObject {
+    Q_OBJECT
+
+protected:
+    // A copy of the program with iniText (as Prepare takes it), started with
+    // args; true once its window shows.
+    bool StartClock(const QString& iniText, const QStringList& args = {});
+
+    VirtualDesktop m_desktop;
+    std::unique_ptr<ClockProcess> m_pClock;
+
+protected slots:
+    void cleanup();
+    void cleanupTestCase() { m_desktop.Stop(); }
+};
 
 } // namespace e2e

@@ -11,12 +11,10 @@
 
 using namespace e2e;
 
-class TestE2eInstance : public QObject {
+class TestE2eInstance : public DesktopTest {
     Q_OBJECT
 
-    VirtualDesktop m_desktop;
-    std::unique_ptr<ClockProcess> m_pClock;
-    std::unique_ptr<ClockProcess> m_pOther;
+    std::unique_ptr<ClockProcess> m_pOther; // a copy under another name
 
     static bool Ended(QProcess* p) { return p->state() == QProcess::NotRunning || p->waitForFinished(0); }
 
@@ -45,20 +43,21 @@ private slots:
 
     void cleanup()
     {
-        ReportFailure(m_desktop, m_pClock.get());
         ReportFailure(m_desktop, m_pOther.get());
-        m_pClock.reset();
         m_pOther.reset();
+        DesktopTest::cleanup();
     }
-
-    void cleanupTestCase() { m_desktop.Stop(); }
 
     // Starts at once are taken one at a time: each either shows a clock or
     // closes the one shown, so an odd number leaves exactly one clock, and a
     // clock is off the screen before the next one shows. The next start
-    // closes it without saving, even with its colour chooser open.
+    // closes it without saving, even with its colour chooser open. A copy
+    // under another name is another application: it runs on beside them.
     void manyStartsAtOnceAlternate()
     {
+        m_pOther = std::make_unique<ClockProcess>(m_desktop, QStringLiteral("otherclock"));
+        const QString other = IniFixture().Set("Geometry", "Left", 700).Set("Misc", "TrayIcon", 0).Text();
+        QVERIFY(m_pOther->Prepare(other) && m_pOther->Start() && m_pOther->WaitForClockWindow());
         m_pClock = std::make_unique<ClockProcess>(m_desktop);
         QVERIFY(m_pClock->Prepare(IniFixture().Text()));
         const QByteArray saved = m_pClock->IniContents();
@@ -74,6 +73,7 @@ private slots:
         };
         QVERIFY2(WaitFor([&] { return running() == 1 && m_pClock->FindClockWindow() != 0; }, 180000, 200),
                  "not one clock");
+        QVERIFY2(m_pOther->FindClockWindow() != 0, "a start closed the copy under another name");
         events.terminate();
         QVERIFY(events.waitForFinished());
         QCOMPARE(MostMappedAtOnce(QString::fromLocal8Bit(events.readAllStandardOutput())), 1);
@@ -89,32 +89,15 @@ private slots:
         // Clocks closed and starts that closed them alike end well.
         for (QProcess* p : starts)
             QVERIFY(p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0);
-        QVERIFY(m_desktop.FindWindows("^vitrodial$", false).isEmpty());
         QCOMPARE(m_pClock->IniContents(), saved);
-    }
-
-    // A start that cannot reach the other starts shows no clock, which no
-    // start could close: it says why and fails. Here no folder can hold their
-    // socket: the runtime folder and the home are no folders at all.
-    void startWithoutChannelShowsNoClock()
-    {
-        m_pClock = std::make_unique<ClockProcess>(m_desktop);
-        for (const char* name : {"XDG_RUNTIME_DIR", "XDG_STATE_HOME", "HOME"})
-            m_pClock->SetEnvironment(QString::fromLatin1(name), QStringLiteral("/dev/null"));
-        QVERIFY(m_pClock->Prepare(IniFixture().Text()));
-        QProcess* start = m_pClock->StartAgain();
-        QVERIFY2(start->waitForFinished(30000), "a start without the channel ran on");
-        QCOMPARE(start->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(start->exitCode(), 1);
-        QVERIFY2(m_pClock->Output().contains(QRegularExpression("^vitrodial: no folder private to this user",
-                                                                QRegularExpression::MultilineOption)),
-                 qPrintable(m_pClock->Output()));
     }
 
     // Each option's output and exit status. Help, the version, a bad
     // argument and a start without a display leave the running clock as it
-    // is; --configure opens its dialog, or starts the clock with it open;
-    // --quit closes it, and with no clock running shows none.
+    // is, and so does a start that cannot reach the other starts: it shows
+    // no clock, which no start could close, says why and fails. --configure
+    // opens the clock's dialog, or starts the clock with it open; --quit
+    // closes it, and with no clock running shows none.
     void commandLine()
     {
         m_pClock = std::make_unique<ClockProcess>(m_desktop);
@@ -131,20 +114,28 @@ private slots:
         // What it printed is matched as "out: <standard output>err: <standard error>".
         const struct {
             QStringList args;
-            QString display; // in place of the desktop's, when not null
+            QStringList env; // NAME=value in place of the desktop's
             int code;
             QString printed;
         } cases[] = {
             {{"--help"}, {}, 0, R"(^out: Usage: vitrodial \[option\]\n(.*\n)*  --configure (.*\n)+err: $)"},
             {{"--version"}, {}, 0, R"(^out: vitrodial \(Vitrodial\) \d+\.\d+\.\d+\nerr: $)"},
             {{"--frobnicate"}, {}, 2, R"(^out: err: vitrodial: Unknown option 'frobnicate'\.\nUsage: )"},
-            {{}, ":32123", 1, R"(^out: err: vitrodial: cannot open the X display ":32123" \(DISPLAY\); [^\n]*\n$)"},
-            {{"--configure"}, "", 1, R"(^out: err: vitrodial: cannot open a display: none set [^\n]*\n$)"},
+            {{},
+             {"DISPLAY=:32123"},
+             1,
+             R"(^out: err: vitrodial: cannot open the X display ":32123" \(DISPLAY\); [^\n]*\n$)"},
+            {{"--configure"}, {"DISPLAY="}, 1, R"(^out: err: vitrodial: cannot open a display: none set [^\n]*\n$)"},
+            // no folder can hold the channel's socket: these are no folders at all
+            {{},
+             {"XDG_RUNTIME_DIR=/dev/null", "XDG_STATE_HOME=/dev/null", "HOME=/dev/null"},
+             1,
+             R"(^out: err: (.*\n)*vitrodial: no folder private to this user)"},
         };
         for (const auto& c : cases) {
             QProcessEnvironment env;
-            if (!c.display.isNull())
-                env.insert("DISPLAY", c.display);
+            for (const QString& variable : c.env)
+                env.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
             const int code = m_pClock->Run(c.args, &out, &err, env);
             const QString printed = QString::fromLocal8Bit("out: " + out + "err: " + err);
             QVERIFY2(code == c.code && QRegularExpression(c.printed).match(printed).hasMatch(),
@@ -162,20 +153,6 @@ private slots:
         QCOMPARE(m_pClock->Run({"--quit"}, &out, &err), 0);
         QCOMPARE(out + err, QByteArray());
         QVERIFY(m_pClock->EndsNormally(10000));
-        QVERIFY(m_desktop.FindWindows("^vitrodial$|^Vitrodial Configuration$", false).isEmpty());
-    }
-
-    void copyUnderAnotherNameRunsBeside()
-    {
-        IniFixture ini;
-        ini.Set("Geometry", "Left", 20).Set("Geometry", "Top", 20).Set("Geometry", "Size", 300);
-        m_pClock = std::make_unique<ClockProcess>(m_desktop);
-        QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start() && m_pClock->WaitForClockWindow());
-        m_pOther = std::make_unique<ClockProcess>(m_desktop, QStringLiteral("otherclock"));
-        QVERIFY(m_pOther->Prepare(ini.Set("Geometry", "Left", 700).Text()) && m_pOther->Start());
-        // once the copy shows its clock, it is past its single-instance check
-        QVERIFY(m_pOther->WaitForClockWindow());
-        QVERIFY(m_pClock->FindClockWindow() && m_pOther->FindClockWindow());
     }
 };
 

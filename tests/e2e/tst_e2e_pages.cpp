@@ -15,28 +15,16 @@
 
 using namespace e2e;
 
-class TestE2ePages : public QObject {
+class TestE2ePages : public DesktopTest {
     Q_OBJECT
-
-    VirtualDesktop m_desktop;
-    std::unique_ptr<ClockProcess> m_pClock;
 
 private slots:
     void initTestCase() { QVERIFY2(m_desktop.Start({}), qPrintable(m_desktop.ErrorString())); }
 
-    void cleanup()
-    {
-        ReportFailure(m_desktop, m_pClock.get());
-        m_pClock.reset();
-    }
-
-    void cleanupTestCase() { m_desktop.Stop(); }
-
     void pagesChangeAndSave()
     {
         IniFixture ini; // dark dial at opacity 200, seconds hand shown
-        m_pClock = std::make_unique<ClockProcess>(m_desktop);
-        QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start() && m_pClock->WaitForClockWindow());
+        QVERIFY(StartClock(ini.Text()));
         QString fault = WaitForFace(m_desktop, ini, 200, "pages-before").failure;
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
         const auto dialogShown = [this] { return !m_desktop.WindowRect("^Vitrodial Configuration$").isNull(); };

@@ -10,21 +10,10 @@
 
 using namespace e2e;
 
-class TestE2ePixels : public QObject {
+class TestE2ePixels : public DesktopTest {
     Q_OBJECT
 
-    VirtualDesktop m_desktop;
-    std::unique_ptr<ClockProcess> m_pClock;
-
 private slots:
-    void cleanup()
-    {
-        ReportFailure(m_desktop, m_pClock.get());
-        m_pClock.reset();
-    }
-
-    void cleanupTestCase() { m_desktop.Stop(); }
-
     void face_data()
     {
         QTest::addColumn<QString>("compositor");
@@ -63,8 +52,7 @@ private slots:
         const int ratio = scale.isEmpty() ? 1 : scale.toInt();
         ini.Set("Geometry", "Size", 400 / ratio + 1); // odd at scale 2
         const QRect rect(ini.ClockRect().topLeft() * ratio, ini.ClockRect().size() * ratio);
-        m_pClock = std::make_unique<ClockProcess>(m_desktop);
-        QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start());
+        QVERIFY(StartClock(ini.Text()));
         const FaceReport report = WaitForFace(m_desktop, ini, alpha, QTest::currentDataTag(), rect);
         QVERIFY2(report.failure.isEmpty(), qPrintable(report.failure));
         QCOMPARE(m_desktop.WindowRect("^vitrodial$"), rect);
@@ -96,8 +84,7 @@ private slots:
         QVERIFY2(m_desktop.Ensure({"none", "picom", "trayer", ""}), qPrintable(m_desktop.ErrorString()));
         IniFixture ini;
         ini.Set("Color", "Opacity", 200).Set("Geometry", "Size", 300);
-        m_pClock = std::make_unique<ClockProcess>(m_desktop);
-        QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start());
+        QVERIFY(StartClock(ini.Text()));
         for (const auto& [compositor, alpha] : {std::pair("", 200), {"none", -1}, {"picom", 200}}) {
             QVERIFY2(!*compositor || m_desktop.Script({"compositor", compositor}), compositor);
             const FaceReport report = WaitForFace(m_desktop, ini, alpha, QStringLiteral("after %1").arg(compositor));

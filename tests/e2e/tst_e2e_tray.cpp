@@ -12,17 +12,10 @@
 
 using namespace e2e;
 
-namespace {
-
-const char* const kDialogTitle = "^Vitrodial Configuration$";
-
-} // namespace
-
-class TestE2eTray : public QObject {
+class TestE2eTray : public DesktopTest {
     Q_OBJECT
 
-    VirtualDesktop m_desktop;
-    std::unique_ptr<ClockProcess> m_pClock;
+    static constexpr char kDialogTitle[] = "^Vitrodial Configuration$";
 
     QRect DialogRect() const { return m_desktop.WindowRect(kDialogTitle); }
 
@@ -32,12 +25,11 @@ class TestE2eTray : public QObject {
     }
 
     // saved: with a settings file, as after the first start
-    void StartClock(const QString& tray, int trayIcon = 1, bool saved = true)
+    void StartWithTray(const QString& tray, int trayIcon = 1, bool saved = true)
     {
         QVERIFY2(m_desktop.Ensure({"none", "picom", tray, ""}), qPrintable(m_desktop.ErrorString()));
-        m_pClock = std::make_unique<ClockProcess>(m_desktop);
         const QString ini = IniFixture().Set("Misc", "TrayIcon", trayIcon).Text();
-        QVERIFY(m_pClock->Prepare(saved ? ini : QString()) && m_pClock->Start() && m_pClock->WaitForClockWindow());
+        QVERIFY(StartClock(saved ? ini : QString()));
     }
 
     // A left click on the icon, or a right one (on an SNI host, through the
@@ -56,14 +48,6 @@ class TestE2eTray : public QObject {
     }
 
 private slots:
-    void cleanup()
-    {
-        ReportFailure(m_desktop, m_pClock.get());
-        m_pClock.reset();
-    }
-
-    void cleanupTestCase() { m_desktop.Stop(); }
-
     void clickOpensDialog_data()
     {
         QTest::addColumn<QString>("tray");
@@ -78,14 +62,13 @@ private slots:
     {
         QFETCH(QString, tray);
         QFETCH(int, button);
-        StartClock(tray);
+        StartWithTray(tray);
         QVERIFY(DialogRect().isNull());
         OpenFromTray(button);
         VerifyBottomRight();
         // Tab from "Dismiss" reaches "Close Vitrodial", which ends the program.
         QVERIFY(m_desktop.Keys({"Tab", "space"}));
         QVERIFY2(m_pClock->EndsNormally(10000), "the program did not end");
-        QVERIFY(m_desktop.FindWindows("^vitrodial$|^Vitrodial Configuration$", false).isEmpty());
         QVERIFY(WaitFor([this] { return m_desktop.TrayIcons().isNull(); }, 5000));
     }
 
@@ -111,7 +94,7 @@ private slots:
         QFETCH(int, trayIcon);
         QFETCH(bool, saved);
         QFETCH(QString, lateHost);
-        StartClock(tray, trayIcon, saved);
+        StartWithTray(tray, trayIcon, saved);
         if (saved) {
             // the menu entry and --configure reach it from now on
             QVERIFY(DialogRect().isNull() && m_desktop.TrayIcons().isNull());

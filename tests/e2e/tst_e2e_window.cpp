@@ -11,11 +11,9 @@
 
 using namespace e2e;
 
-class TestE2eWindow : public QObject {
+class TestE2eWindow : public DesktopTest {
     Q_OBJECT
 
-    VirtualDesktop m_desktop;
-    std::unique_ptr<ClockProcess> m_pClock;
     std::unique_ptr<QProcess> m_pTarget;
     std::vector<std::unique_ptr<QProcess>> m_vecOthers; // a locker, a window mapped later
     QByteArray m_events;
@@ -32,15 +30,6 @@ class TestE2eWindow : public QObject {
         return QString::number(ids.value(0));
     }
 
-    // xev at rect, logging its button presses; its window once it is mapped.
-    QString StartTarget(const QRect& r)
-    {
-        m_events.clear();
-        const QString geometry = QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
-        return Start(m_pTarget, "xev", {"-geometry", geometry, "-name", "e2e-click-target", "-event", "button"},
-                     "e2e-click-target");
-    }
-
     bool TargetSaw(const QPoint& p)
     {
         m_events += m_pTarget->readAllStandardOutput();
@@ -50,8 +39,7 @@ class TestE2eWindow : public QObject {
 private slots:
     void cleanup()
     {
-        ReportFailure(m_desktop, m_pClock.get());
-        m_pClock.reset();
+        DesktopTest::cleanup();
         m_vecOthers.push_back(std::move(m_pTarget));
         for (auto& p : m_vecOthers)
             if (p) {
@@ -92,9 +80,7 @@ private slots:
         IniFixture ini;
         ini.Set("Geometry", "Left", 150).Set("Geometry", "Top", 120).Set("Geometry", "Size", 400);
         ini.Set("Dial", "Background", "ffffff").Set("Misc", "TopMost", topMost).Set("Misc", "TrayIcon", 0);
-        m_pClock = std::make_unique<ClockProcess>(m_desktop);
-        QVERIFY(m_pClock->Prepare(ini.Text()) && m_pClock->Start());
-        QVERIFY2(m_pClock->WaitForClockWindow(), "no clock window");
+        QVERIFY2(StartClock(ini.Text()), "no clock window");
         if (later) {
             // The manager replaced by one that composites: the clock shows, blended.
             m_bReplacedWm = true;
@@ -124,8 +110,11 @@ private slots:
             QVERIFY2(under(p) == bare, "the clock, or its frame, takes the pointer");
 
         // A window mapped after the clock goes beneath a top-most clock only,
-        // and so does one raised.
-        const QString target = StartTarget(QRect(50, 40, 800, 700));
+        // and so does one raised. It logs its button presses, for the clicks.
+        m_events.clear();
+        const QString target =
+            Start(m_pTarget, "xev", {"-geometry", "800x700+50+40", "-name", "e2e-click-target", "-event", "button"},
+                  "e2e-click-target");
         const auto above = [&](const QString& a, const QString& b) { return m_desktop.Script({"above", a, b}); };
         const QString id = QString::number(clock);
         const auto kept = [&] { return above(id, target) == bool(topMost); };
@@ -195,8 +184,6 @@ private slots:
         QVERIFY(xrandr({"--setmonitor", "EXT", "2560/600x1440/340+1366+0", "none"}));
         QVERIFY2(at(QRect(2726, 200, 1200, 1200)) && WaitFor(whole, 5000), "not back on the monitor");
     }
-
-    void cleanupTestCase() { m_desktop.Stop(); }
 };
 
 QTEST_GUILESS_MAIN(TestE2eWindow)

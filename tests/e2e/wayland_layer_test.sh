@@ -54,10 +54,7 @@ eventually() { # COMMAND...: until it succeeds (20 s at most)
 }
 
 wait_line() { # FILE REGEX: until a line of FILE matches (20 s at most)
-  for _ in $(seq 1 400); do
-    grep -Eq "$2" "$1" 2>/dev/null && return 0
-    sleep 0.05
-  done
+  eventually grep -Eq "$2" "$1" && return 0
   echo "no line /$2/ in $1:" >&2
   cat "$1" >&2 || true
   return 1
@@ -70,41 +67,32 @@ shot() { # NAME: a screenshot in the artifacts
   echo "$art/$1.png"
 }
 
-# Until the screenshot shows COLOUR at X Y (20 s at most); the last one stays
-# in the artifacts as NAME.
-shows() { # NAME X Y COLOUR
-  local file
+# Until the screenshot shows at X Y COLOUR (=) or another colour (!=), 20 s
+# at most; the last one stays in the artifacts as NAME.
+shows() { # NAME X Y =|!= COLOUR
+  local seen
   for _ in $(seq 1 100); do
-    file=$(shot "$1")
-    [ "$(pixel "$file" "$2" "$3")" = "$4" ] && return 0
+    seen=$(pixel "$(shot "$1")" "$2" "$3")
+    [ "$seen" "$4" "$5" ] && return 0
     sleep 0.2
   done
-  echo "$1: $2,$3 is $(pixel "$file" "$2" "$3"), not $4" >&2
+  echo "$1: $2,$3 is $seen, not $4 $5" >&2
   return 1
 }
 
-# Until the screenshot no longer shows COLOUR at X Y (20 s at most).
-covers() { # NAME X Y COLOUR
-  local file
-  for _ in $(seq 1 100); do
-    file=$(shot "$1")
-    [ "$(pixel "$file" "$2" "$3")" != "$4" ] && return 0
-    sleep 0.2
-  done
-  echo "$1: $2,$3 is still $4" >&2
-  return 1
+# At X Y the screenshot shows what the bare one does, at X+DX Y+DY not: an edge.
+edge() { # SHOT BARE X Y DX DY
+  [ "$(pixel "$1" "$3" "$4")" = "$(pixel "$2" "$3" "$4")" ] &&
+    [ "$(pixel "$1" $(($3 + $5)) $(($4 + $6)))" != "$(pixel "$2" $(($3 + $5)) $(($4 + $6)))" ]
 }
 
 start_desktop() { # OPTIONS...
-  local out
+  local out name
   out=$("$desktop" start "$@" --watch-pid $$)
   state=$(sed -n 's/^WD_STATE=//p' <<<"$out")
-  export WAYLAND_DISPLAY XDG_RUNTIME_DIR DISPLAY SWAYSOCK DBUS_SESSION_BUS_ADDRESS
-  DBUS_SESSION_BUS_ADDRESS=$(sed -n 's/^DBUS_SESSION_BUS_ADDRESS=//p' <<<"$out")
-  SWAYSOCK=$(sed -n 's/^SWAYSOCK=//p' <<<"$out")
-  WAYLAND_DISPLAY=$(sed -n 's/^WAYLAND_DISPLAY=//p' <<<"$out")
-  XDG_RUNTIME_DIR=$(sed -n 's/^XDG_RUNTIME_DIR=//p' <<<"$out")
-  DISPLAY=$(sed -n 's/^DISPLAY=//p' <<<"$out")
+  for name in DBUS_SESSION_BUS_ADDRESS SWAYSOCK WAYLAND_DISPLAY XDG_RUNTIME_DIR DISPLAY; do
+    export "$name=$(sed -n "s/^$name=//p" <<<"$out")"
+  done
 }
 
 start_window() { # "W H" [COLOUR [LOG]]: W H the size it is tiled to (a regex)
@@ -165,13 +153,10 @@ clock() { # [ARGS...]: the program's start, its pid in $clock_pid
 middle_box() { echo "$((SIZE / 2))x$((SIZE / 2))+$((LEFT + SIZE / 4))+$((TOP + SIZE / 4))"; }
 clock_box() { echo "$((SIZE * $1))x$((SIZE * $1))+$((LEFT * $1))+$((TOP * $1))"; }
 count() { # FILE BOX COLOUR FUZZ: pixels of COLOUR (FUZZ apart at most) in BOX
-  convert "$1" -crop "$2" +repage -fuzz "$4" -fill black +opaque "#$3" -fill white -opaque "#$3" \
-    -format '%[fx:round(mean*w*h)]' info:
+  convert "$1[$2]" -fuzz "$4" -fill black +opaque "#$3" -fill white -opaque "#$3" -format '%[fx:round(mean*w*h)]' info:
 }
 differing() { # A B BOX: pixels of BOX that differ
-  convert "$1" -crop "$3" +repage "$work/a.png"
-  convert "$2" -crop "$3" +repage "$work/b.png"
-  compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true
+  compare -metric AE "$1[$3]" "$2[$3]" null: 2>&1 || true
 }
 quarter=$((SIZE * SIZE / 4))
 ends() { # PID: within 10 s
@@ -189,15 +174,11 @@ ini 0 >"$work/clock/vitrodial.ini"
 clock
 first=$clock_pid
 # Not top-most, over the bare wallpaper: where the dial is, not the wallpaper.
-check "the face shows" covers program-face $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)) \
+check "the face shows" shows program-face $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)) != \
   "$(pixel "$art/bare.png" $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)))"
 file=$art/program-face.png
-check "left edge at Left" [ "$(pixel "$file" $((LEFT - 1)) $((TOP + SIZE / 2)))" = \
-  "$(pixel "$art/bare.png" $((LEFT - 1)) $((TOP + SIZE / 2)))" -a \
-  "$(pixel "$file" $((LEFT + 2)) $((TOP + SIZE / 2)))" != "$(pixel "$art/bare.png" $((LEFT + 2)) $((TOP + SIZE / 2)))" ]
-check "top edge at Top" [ "$(pixel "$file" $((LEFT + SIZE / 2)) $((TOP - 1)))" = \
-  "$(pixel "$art/bare.png" $((LEFT + SIZE / 2)) $((TOP - 1)))" -a \
-  "$(pixel "$file" $((LEFT + SIZE / 2)) $((TOP + 2)))" != "$(pixel "$art/bare.png" $((LEFT + SIZE / 2)) $((TOP + 2)))" ]
+check "left edge at Left" edge "$file" "$art/bare.png" $((LEFT - 1)) $((TOP + SIZE / 2)) 3 0
+check "top edge at Top" edge "$file" "$art/bare.png" $((LEFT + SIZE / 2)) $((TOP - 1)) 0 3
 check "corner see-through" [ "$(pixel "$file" $((LEFT + 3)) $((TOP + 3)))" = "$(pixel "$art/bare.png" $((LEFT + 3)) $((TOP + 3)))" ]
 differ=$(differing "$art/bare.png" "$file" "$(middle_box)")
 check "the dial blended over the wallpaper ($differ of $quarter differ)" [ "$differ" -gt $((quarter * 8 / 10)) ]
@@ -206,7 +187,7 @@ check "nothing drawn opaque" [ "$(count "$file" "$(middle_box)" 102040 0)" = 0 ]
 
 start_window "1280 1024"
 check "a window opened later covers a clock not top-most" shows program-covered $((LEFT + SIZE / 2)) \
-  $((TOP + SIZE / 8)) "$WINDOW"
+  $((TOP + SIZE / 8)) = "$WINDOW"
 check "the X11 window never maps" [ -z "$(xdotool search --onlyvisible --name '^vitrodial$' || true)" ]
 
 # A second start closes the clock, then the clock comes back top-most.
@@ -217,7 +198,7 @@ ini 1 >"$work/clock/vitrodial.ini"
 clock
 first=$clock_pid
 # Over the window: the dial blended over its one colour, 0x102040 at 200 (premultiplied, then blended).
-check "top-most over the window" shows program-top $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)) 14274e
+check "top-most over the window" shows program-top $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)) = 14274e
 file=$art/program-top.png
 check "corner shows the window" [ "$(pixel "$file" $((LEFT + 3)) $((TOP + 3)))" = "$WINDOW" ]
 check "the dial blended over the window" [ "$(count "$file" "$(middle_box)" 14274e 1%)" -gt $((quarter * 8 / 10)) ]
@@ -252,7 +233,7 @@ check "and the clock has no X11 connection" [ -z "$(xlsclients | grep -i vitrodi
 clock
 check "another start ends" ends "$clock_pid"
 check "and closes the top-most clock" ends "$first"
-check "the clock is gone" shows program-closed $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)) "$COVER"
+check "the clock is gone" shows program-closed $((LEFT + SIZE / 2)) $((TOP + SIZE / 8)) = "$COVER"
 cleanup
 
 # --- KWin, which offers the layer shell too (without screencopy or virtual
@@ -264,11 +245,11 @@ if command -v kwin_wayland >/dev/null; then
   start_desktop --compositor kwin
   start_window "640 480"
   x=$((LEFT + SIZE / 2)) y=$((TOP + SIZE / 8))
-  check "the window beneath the clock on KWin" shows kwin-window $x $y "$WINDOW"
+  check "the window beneath the clock on KWin" shows kwin-window $x $y = "$WINDOW"
   ini 1 >"$work/clock/vitrodial.ini"
   clock
   first=$clock_pid
-  check "top-most over the window on KWin" shows kwin-top $x $y 14274e
+  check "top-most over the window on KWin" shows kwin-top $x $y = 14274e
   check "corner shows the window on KWin" [ "$(pixel "$art/kwin-top.png" $((LEFT + SIZE - 3)) $((TOP + SIZE - 3)))" = "$WINDOW" ]
   # the first move gives the seat a pointer, which the window then listens to
   "$bin/wayland_pointer" move $x $y wait 300 move $((x + 1)) $((y + 1)) click >"$work/pointer-kwin.log" 2>&1
@@ -277,7 +258,7 @@ if command -v kwin_wayland >/dev/null; then
   clock
   check "a second start closes the clock on KWin" ends "$first"
   clock
-  check "not top-most, the clock shows beside the window" covers kwin-bottom $((LEFT + 20)) $((TOP + SIZE / 2)) 000000
+  check "not top-most, the clock shows beside the window" shows kwin-bottom $((LEFT + 20)) $((TOP + SIZE / 2)) != 000000
   check "and goes under it on KWin" [ "$(pixel "$art/kwin-bottom.png" $x $y)" = "$WINDOW" ]
   cleanup
 
@@ -289,7 +270,7 @@ if command -v kwin_wayland >/dev/null; then
   ini 1 >"$work/clock/vitrodial.ini"
   clock
   y=$((3 * (TOP + SIZE / 2) / 2)) right=$((3 * (LEFT + SIZE) / 2))
-  check "the clock at 1.5 times its size" covers kwin-fractional $((3 * LEFT / 2)) $y 000000
+  check "the clock at 1.5 times its size" shows kwin-fractional $((3 * LEFT / 2)) $y != 000000
   file=$art/kwin-fractional.png
   check "from Left to its right edge in device pixels" [ "$(pixel "$file" $((3 * LEFT / 2 - 1)) $y)" = 000000 -a \
     "$(pixel "$file" $((right - 1)) $y)" != 000000 -a "$(pixel "$file" $right $y)" = 000000 ]
@@ -310,13 +291,11 @@ shot bare-scaled >/dev/null
 ini 1 >"$work/clock/vitrodial.ini"
 clock
 x=$((2 * (LEFT + SIZE / 2))) y=$((2 * (TOP + SIZE / 8)))
-check "the face shows on the second output" covers program-scaled $x $y "$(pixel "$art/bare-scaled.png" $x $y)"
+check "the face shows on the second output" shows program-scaled $x $y != "$(pixel "$art/bare-scaled.png" $x $y)"
 sleep 1.2 # a whole frame of the next second, in the other buffer
 first_shot=$(shot program-scaled)
 y=$((2 * (TOP + SIZE / 2)))
-check "scaled left edge at Left" [ "$(pixel "$first_shot" $((2 * LEFT - 1)) $y)" = \
-  "$(pixel "$art/bare-scaled.png" $((2 * LEFT - 1)) $y)" -a "$(pixel "$first_shot" $((2 * LEFT + 1)) $y)" != \
-  "$(pixel "$art/bare-scaled.png" $((2 * LEFT + 1)) $y)" ]
+check "scaled left edge at Left" edge "$first_shot" "$art/bare-scaled.png" $((2 * LEFT - 1)) $y 2 0
 check "nothing on the first output" [ "$(differing "$art/bare-scaled.png" "$first_shot" 1280x1024+0+0)" = 0 ]
 convert "$first_shot" -crop "$(clock_box 2)" +repage "$work/scaled.png"
 convert "$work/scaled.png" -sample 50% -sample 200% "$work/blocks.png"

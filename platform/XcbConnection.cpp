@@ -29,6 +29,9 @@ struct State {
 
 State g_state;
 
+// Checked requests awaiting their answer before a reply is asked for.
+constexpr std::size_t kChecksPerFence = 256;
+
 // Another application object may get a new connection at the same address.
 void Forget() { g_state = State(); }
 
@@ -145,9 +148,11 @@ void Flush(xcb_connection_t* c)
 {
     State& state = StateOf(c);
     Collect(c, state);
-    if (!state.pending.empty() && !state.fenced) {
+    if (state.pending.size() >= kChecksPerFence && !state.fenced) {
         // A request that succeeds sends nothing back; the reply to a later
-        // one tells that it is done. Nobody waits for that reply.
+        // one tells that it is done. Nobody waits for that reply, but it
+        // wakes the toolkit's reader thread: one for many frames, not one
+        // each (a failure is told that much later).
         xcb_discard_reply(c, xcb_get_input_focus(c).sequence);
         state.fenced = true;
     }

@@ -38,7 +38,8 @@ void Check(xcb_connection_t* c, xcb_void_cookie_t cookie, const char* request);
 // The same, waiting for the answer: true when the request succeeded.
 bool CheckNow(xcb_connection_t* c, xcb_void_cookie_t cookie, const char* request);
 // Sends everything asked so far, and logs the failures of checked requests
-// that the server has answered by now.
+// that the server has answered by now (a reply is asked for once many are
+// waiting, so a failure may be told some frames later).
 void Flush(xcb_connection_t* c);
 // Returns once the server has handled every request sent before, with the
 // failures among them logged.

@@ -98,16 +98,20 @@ QRegion CClockFace::DrawChanged(platform::RegionSink& target, const FaceSettings
                                 bool whole)
 {
     Begin(target, settings);
+    Scene scene{m_rcDevice, settings, m_nRadius > 0 && settings.m_bShowDate ? DateText(time, settings) : QString()};
+    const bool sameScene = !whole && m_lastScene && *m_lastScene == scene;
     // The hands first: where they were and where they are now decide what
-    // has to be painted.
+    // has to be painted. In the same scene a hand made from the same points
+    // is the last draw's.
     std::vector<Element> hands;
     m_pHands = &hands;
+    m_pLastHands = sameScene ? &m_lastHands : nullptr;
     if (m_nRadius > 0)
         DrawHands(time);
     m_pHands = nullptr;
-    Scene scene{m_rcDevice, settings, m_nRadius > 0 && settings.m_bShowDate ? DateText(time, settings) : QString()};
+    m_pLastHands = nullptr;
     QRegion area;
-    if (whole || !m_lastScene || !(*m_lastScene == scene)) {
+    if (!sameScene) {
         area = m_rcDevice;
     } else {
         // The same scene makes the same hands in the same looks: where one
@@ -140,13 +144,48 @@ QRegion CClockFace::DrawChanged(platform::RegionSink& target, const FaceSettings
         // The hands lie on top, in their order, clipped like the rest: painting
         // a moved hand whole would spare the clipping but, on the X server,
         // costs more in filling than it spares here.
-        for (const Element& hand : hands)
-            PaintRegion(hand.rgn, hand.fill, hand.frame, hand.width);
+        for (Element& hand : hands)
+            PaintElement(hand);
     }
     m_lastHands = std::move(hands);
     m_lastScene = std::move(scene);
     End();
     return area;
+}
+
+bool CClockFace::RecallHand(const std::vector<QPoint>& key)
+{
+    if (!m_pHands || !m_pLastHands)
+        return false;
+    const std::size_t slot = m_pHands->size();
+    if (slot >= m_pLastHands->size() || (*m_pLastHands)[slot].key != key)
+        return false;
+    m_pHands->push_back((*m_pLastHands)[slot]);
+    return true;
+}
+
+void CClockFace::PaintHand(const QRegion& rgn, std::vector<QPoint> key, COLORREF fill, COLORREF frame, int width)
+{
+    if (m_pHands)
+        m_pHands->push_back({rgn, fill, frame, width, std::move(key), {}, false});
+    else
+        PaintRegion(rgn, fill, frame, width);
+}
+
+void CClockFace::PaintElement(Element& hand)
+{
+    if (!m_pTarget || hand.rgn.isEmpty())
+        return;
+    // A region away from the area shows in it neither its frame nor its fill.
+    if (m_pArea && !hand.rgn.boundingRect().intersects(m_pArea->boundingRect()))
+        return;
+    // A pixel's fill or frame depends on nothing but the whole region, so
+    // any area takes its part of them; the inner part is kept with the hand.
+    if (hand.width != 0 && !hand.innerMade) {
+        hand.inner = platform::InnerRegion(hand.rgn, hand.width, hand.width);
+        hand.innerMade = true;
+    }
+    PaintFramed(hand.rgn, hand.inner, hand.fill, hand.frame, hand.width);
 }
 
 void CClockFace::Begin(platform::RegionSink& target, const FaceSettings& settings)
@@ -227,11 +266,6 @@ std::vector<QPoint> CClockFace::BuildPoints(const ShapeVertex* table, int n, dou
     return points;
 }
 
-QRegion CClockFace::BuildShape(const ShapeVertex* table, int n, double angle) const
-{
-    return platform::CreatePolygonRgn(BuildPoints(table, n, angle), m_rcClip);
-}
-
 QRegion CClockFace::MakeDisc(double k) const
 {
     const long long e = RoundToPixel(k * m_nRadius);
@@ -241,16 +275,10 @@ QRegion CClockFace::MakeDisc(double k) const
 
 void CClockFace::PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, int width)
 {
-    if (m_pHands) {
-        m_pHands->push_back({rgn, fill, frame, width});
-        return;
-    }
     if (!m_pTarget || rgn.isEmpty())
         return;
     if (!m_pArea) {
-        m_pTarget->FillRegion(rgn, fill);
-        if (width != 0)
-            m_pTarget->FillRegion(platform::FrameRegion(rgn, width, width), frame);
+        PaintFramed(rgn, width != 0 ? platform::InnerRegion(rgn, width, width) : QRegion(), fill, frame, width);
         return;
     }
     // Only the part of the area within the region's box can show it.
@@ -259,9 +287,18 @@ void CClockFace::PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, 
     if (clip.isEmpty())
         return;
     const QRegion near = clip.contains(box) ? rgn : rgn.intersected(clip);
-    m_pTarget->FillRegion(near.intersected(*m_pArea), fill);
-    if (width != 0)
-        m_pTarget->FillRegion(platform::FrameRegion(near, width, width).intersected(*m_pArea), frame);
+    PaintFramed(near, width != 0 ? platform::InnerRegion(near, width, width) : QRegion(), fill, frame, width);
+}
+
+void CClockFace::PaintFramed(const QRegion& rgn, const QRegion& inner, COLORREF fill, COLORREF frame, int width)
+{
+    const auto part = [this](const QRegion& r) { return m_pArea ? r.intersected(*m_pArea) : r; };
+    if (width == 0) {
+        m_pTarget->FillRegion(part(rgn), fill);
+        return;
+    }
+    m_pTarget->FillRegion(part(rgn), frame);
+    m_pTarget->FillRegion(part(inner), fill);
 }
 
 QString CClockFace::DateText(std::time_t t, const FaceSettings& settings)
@@ -362,7 +399,7 @@ void CClockFace::DrawDate(std::time_t time)
                 CombineRgn(line.rgn, line.rgn, box, CombineMode::Xor);
             }
             if (line.width != 0)
-                line.frame = platform::FrameRegion(line.rgn, line.width, line.width);
+                line.inner = platform::InnerRegion(line.rgn, line.width, line.width);
         });
         m_date = std::move(line);
     }
@@ -370,12 +407,7 @@ void CClockFace::DrawDate(std::time_t time)
         return;
     // A pixel's fill or frame depends on nothing but the whole region, so
     // any area takes its part of them.
-    const auto paint = [&](const QRegion& rgn, COLORREF colour) {
-        m_pTarget->FillRegion(m_pArea ? rgn.intersected(*m_pArea) : rgn, colour);
-    };
-    paint(m_date->rgn, s.m_crDateFill);
-    if (m_date->width != 0)
-        paint(m_date->frame, s.m_crDateFrame);
+    PaintFramed(m_date->rgn, m_date->inner, s.m_crDateFill, s.m_crDateFrame, m_date->width);
 }
 
 int CClockFace::DateFontHeight(int radius) { return int(0.18 * radius); }
@@ -402,12 +434,20 @@ void CClockFace::DrawHourHand(int hour, int minute, int second)
     const FaceSettings& s = *m_pSettings;
     const double angle = HourAngle(hour, minute, second);
 
-    QRegion hand = BuildShape(kHourHand, Count(kHourHand), angle);
+    const std::vector<QPoint> shape = BuildPoints(kHourHand, Count(kHourHand), angle);
+    std::vector<QPoint> window;
+    if (m_nRadius > 275)
+        window = BuildPoints(kHourWindow, Count(kHourWindow), angle);
+    std::vector<QPoint> key = shape;
+    key.insert(key.end(), window.begin(), window.end());
+    if (RecallHand(key))
+        return;
+    QRegion hand = platform::CreatePolygonRgn(shape, m_rcClip);
     CombineRgn(hand, hand, MakeDisc(0.05), CombineMode::Or);
     CombineRgn(hand, hand, MakeDisc(0.028), CombineMode::Xor);
-    if (m_nRadius > 275)
-        CombineRgn(hand, hand, BuildShape(kHourWindow, Count(kHourWindow), angle), CombineMode::Xor);
-    PaintRegion(hand, s.m_crHourFill, s.m_crHourFrame, s.m_nHourWidth);
+    if (!window.empty())
+        CombineRgn(hand, hand, platform::CreatePolygonRgn(window, m_rcClip), CombineMode::Xor);
+    PaintHand(hand, std::move(key), s.m_crHourFill, s.m_crHourFrame, s.m_nHourWidth);
 }
 
 void CClockFace::DrawMinuteHand(int minute, int second)
@@ -415,10 +455,13 @@ void CClockFace::DrawMinuteHand(int minute, int second)
     const FaceSettings& s = *m_pSettings;
     const double angle = MinuteAngle(minute, second);
 
-    QRegion hand = BuildShape(kMinuteHand, Count(kMinuteHand), angle);
+    std::vector<QPoint> shape = BuildPoints(kMinuteHand, Count(kMinuteHand), angle);
+    if (RecallHand(shape))
+        return;
+    QRegion hand = platform::CreatePolygonRgn(shape, m_rcClip);
     CombineRgn(hand, hand, MakeDisc(0.04), CombineMode::Or);
     CombineRgn(hand, hand, MakeDisc(0.023), CombineMode::Xor);
-    PaintRegion(hand, s.m_crMinuteFill, s.m_crMinuteFrame, s.m_nMinuteWidth);
+    PaintHand(hand, std::move(shape), s.m_crMinuteFill, s.m_crMinuteFrame, s.m_nMinuteWidth);
 }
 
 void CClockFace::DrawSecondsHand(int second)
@@ -428,25 +471,36 @@ void CClockFace::DrawSecondsHand(int second)
         return;
     const double angle = SecondsAngle(second);
 
-    QRegion hand = BuildShape(kSecondsHand, Count(kSecondsHand), angle);
-    CombineRgn(hand, hand, MakeDisc(0.05), CombineMode::Or);
-    CombineRgn(hand, hand, MakeDisc(0.028), CombineMode::Xor);
+    const std::vector<QPoint> shape = BuildPoints(kSecondsHand, Count(kSecondsHand), angle);
+    // The ring sits on the hand's exact (unrounded) centre line; only the
+    // edges of its boxes are rounded.
+    std::vector<QRect> ring;
     if (m_nRadius > 275) {
-        // The ring sits on the hand's exact (unrounded) centre line; only the
-        // edges of its boxes are rounded.
         const double r = m_nRadius;
         double x = 0;
         double y = 0.27 * r - r;
         Rotate(x, y, angle);
         x = x + m_nCenterX;
         y = y + m_nCenterY;
-        const auto disc = [&](double k) {
+        for (const double k : {0.05, 0.035}) {
             const int e = RoundToPixel(k * r);
-            return platform::CreateEllipticRgn(RoundToPixel(x - e), RoundToPixel(y - e), RoundToPixel(x + e),
-                                               RoundToPixel(y + e), m_rcClip);
-        };
-        CombineRgn(hand, hand, disc(0.05), CombineMode::Or);
-        CombineRgn(hand, hand, disc(0.035), CombineMode::Xor);
+            ring.emplace_back(QPoint(RoundToPixel(x - e), RoundToPixel(y - e)),
+                              QPoint(RoundToPixel(x + e), RoundToPixel(y + e)));
+        }
     }
-    PaintRegion(hand, s.m_crSecondsFill, s.m_crSecondsFrame, s.m_nSecondsWidth);
+    std::vector<QPoint> key = shape;
+    for (const QRect& box : ring)
+        key.insert(key.end(), {box.topLeft(), box.bottomRight()});
+    if (RecallHand(key))
+        return;
+    QRegion hand = platform::CreatePolygonRgn(shape, m_rcClip);
+    CombineRgn(hand, hand, MakeDisc(0.05), CombineMode::Or);
+    CombineRgn(hand, hand, MakeDisc(0.028), CombineMode::Xor);
+    const CombineMode modes[] = {CombineMode::Or, CombineMode::Xor};
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const QRect& box = ring[i];
+        CombineRgn(hand, hand, platform::CreateEllipticRgn(box.left(), box.top(), box.right(), box.bottom(), m_rcClip),
+                   modes[i]);
+    }
+    PaintHand(hand, std::move(key), s.m_crSecondsFill, s.m_crSecondsFrame, s.m_nSecondsWidth);
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The renderer: turns the current local time and the settings into filled and
 // framed regions. It is handed the settings and its target at every draw and
-// builds every region anew, but for the date line's, which it keeps for as
-// long as everything they are made from stays the same; between draws it
-// keeps besides only what it needs to know which pixels a new draw can change.
+// builds every region anew, but for the date line's and the hands', which it
+// keeps for as long as everything they are made from stays the same; between
+// draws it keeps besides only what it needs to know which pixels a new draw
+// can change.
 
 #include <ctime>
 #include <optional>
@@ -60,7 +61,6 @@ public:
     // The shape's polygon: n vertices placed, turned, moved and rounded, plus a
     // closing copy of the first.
     std::vector<QPoint> BuildPoints(const ShapeVertex* table, int n, double angle) const;
-    QRegion BuildShape(const ShapeVertex* table, int n, double angle) const;
     // A disc about the face centre with the radius RoundToPixel(k * r).
     QRegion MakeDisc(double k) const;
     void PaintRegion(const QRegion& rgn, COLORREF fill, COLORREF frame, int width);
@@ -86,18 +86,32 @@ protected:
     void DrawSecondsHand(int second);
 
 private:
-    // A hand's region with its look: built first, painted last, and its region
-    // kept to see where the next draw differs.
+    // A hand's region with its look: built first, painted last, and kept to
+    // see where the next draw differs and, made from the same points in the
+    // same scene, to be taken as it is with its frame.
     struct Element {
         QRegion rgn;
         COLORREF fill;
         COLORREF frame;
         int width;
+        std::vector<QPoint> key; // every rounded point the region was made from
+        QRegion inner;           // within the frame, made on its first painting
+        bool innerMade;
     };
     // Where a draw starts and ends: the target, the clip, no area.
     void Begin(platform::RegionSink& target, const FaceSettings& settings);
     void End();
     void DrawHands(std::time_t time);
+    // While the hands are collected in an unchanged scene: takes the last
+    // draw's hand in this place if it was made from the same points.
+    bool RecallHand(const std::vector<QPoint>& key);
+    // A hand built from the points in `key`: collected, or painted.
+    void PaintHand(const QRegion& rgn, std::vector<QPoint> key, COLORREF fill, COLORREF frame, int width);
+    void PaintElement(Element& hand);
+    // The region in the frame's colour, then the inner part in the fill's;
+    // with a width of 0 the region in the fill's. Only the area's part while
+    // an area is painted.
+    void PaintFramed(const QRegion& rgn, const QRegion& inner, COLORREF fill, COLORREF frame, int width);
     // Where an element lying within `box`, framed `width` deep, is built: the
     // whole clip, or while only an area is painted, the part of the area it
     // can show in widened by its frame's reach; empty when it cannot show.
@@ -126,6 +140,8 @@ private:
     const QRegion* m_pArea = nullptr;
     // While the hands are built first: they are collected here, not painted.
     std::vector<Element>* m_pHands = nullptr;
+    // While they are, in the scene of the last draw: its hands.
+    const std::vector<Element>* m_pLastHands = nullptr;
     // The hands and the scene of the last DrawChanged: what its device holds.
     std::vector<Element> m_lastHands;
     std::optional<Scene> m_lastScene;
@@ -144,7 +160,7 @@ private:
         BOOL box;
         QRect clip;
         QRegion rgn;
-        QRegion frame;
+        QRegion inner; // within the frame
 
         bool MadeFrom(const DateLine& o) const
         {

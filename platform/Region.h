@@ -79,5 +79,9 @@ void CombineRgn(QRegion& dst, const QRegion& a, const QRegion& b, CombineMode mo
 // The region minus what stays inside it when shifted w left and right and h up
 // and down: a border w pixels wide on vertical edges, h high on horizontal ones.
 QRegion FrameRegion(const QRegion& rgn, int w, int h);
+// What stays inside: the region minus its frame. A region painted in the
+// frame's colour and then this in the fill's shows both in fewer rectangles
+// than the fill and then the frame, which has two edges in every row.
+QRegion InnerRegion(const QRegion& rgn, int w, int h);
 
 } // namespace platform

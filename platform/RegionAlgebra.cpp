@@ -128,7 +128,9 @@ void CombineRgn(QRegion& dst, const QRegion& a, const QRegion& b, CombineMode mo
     dst = result;
 }
 
-QRegion FrameRegion(const QRegion& rgn, int w, int h)
+namespace {
+// The region's frame or, with `wantInner`, the rest of it.
+QRegion FrameOrInner(const QRegion& rgn, int w, int h, bool wantInner)
 {
     if (rgn.isEmpty())
         return QRegion();
@@ -139,11 +141,11 @@ QRegion FrameRegion(const QRegion& rgn, int w, int h)
     w = magnitude(w);
     h = magnitude(h);
     if (w == 0 && h == 0)
-        return QRegion();
+        return wantInner ? rgn : QRegion();
     const QRect box = rgn.boundingRect();
     // Shifted by its own width or height or more, nothing of the region stays inside.
     if (w >= box.width() || h >= box.height())
-        return rgn;
+        return wantInner ? QRegion() : rgn;
 
     // Row by row: inner = R(y) ∩ (R(y) ± w) ∩ R(y - h) ∩ R(y + h), frame = R(y) \ inner.
     // The rows between two consecutive band edges of R, R shifted up and R
@@ -177,7 +179,10 @@ QRegion FrameRegion(const QRegion& rgn, int w, int h)
             }
             Span spans[2];
             std::size_t n = 0;
-            if (innerLeft >= innerRight) {
+            if (wantInner) {
+                if (innerLeft < innerRight)
+                    spans[n++] = {int(innerLeft), int(innerRight)};
+            } else if (innerLeft >= innerRight) {
                 spans[n++] = {int(left), int(right)};
             } else {
                 if (left < innerLeft)
@@ -203,9 +208,18 @@ QRegion FrameRegion(const QRegion& rgn, int w, int h)
                 inner.clear();
             }
         }
+        if (wantInner) {
+            out.AddRows(int(y), int(next), inner);
+            continue;
+        }
         SubtractSpans(here->first, here->last, inner, frame);
         out.AddRows(int(y), int(next), frame);
     }
     return out.Finish();
 }
+} // namespace
+
+QRegion FrameRegion(const QRegion& rgn, int w, int h) { return FrameOrInner(rgn, w, h, false); }
+
+QRegion InnerRegion(const QRegion& rgn, int w, int h) { return FrameOrInner(rgn, w, h, true); }
 } // namespace platform

@@ -127,7 +127,7 @@ const std::vector<QPoint> kStar = {{20, 0}, {32, 38}, {0, 14}, {40, 14}, {8, 38}
 class TestRegion : public QObject {
     Q_OBJECT
 private slots:
-    void frameFollowsItsDefinition()
+    void frameAndInnerFollowTheirDefinition()
     {
         // A star, a ring, and bars one pixel apart: a shift may jump across the gap.
         std::vector<QRegion> shapes = {CreatePolygonRgn(kStar),
@@ -136,9 +136,13 @@ private slots:
         QRandomGenerator random(7);
         for (int i = 0; i < 60; ++i)
             shapes.push_back(RandomRegion(random, random.bounded(1, 8), QRect(-12, -12, 50, 50)));
+        // The inner part is the rest of the region.
         for (const QRegion& rgn : shapes)
-            for (const QSize& s : {QSize(1, 1), QSize(3, 1), QSize(0, 2), QSize(0, 0), QSize(-2, 1), QSize(40, 40)})
-                QVERIFY(Same(FrameRegion(rgn, s.width(), s.height()), FrameByDefinition(rgn, s.width(), s.height())));
+            for (const QSize& s : {QSize(1, 1), QSize(3, 1), QSize(0, 2), QSize(0, 0), QSize(-2, 1), QSize(40, 40)}) {
+                const QRegion frame = FrameByDefinition(rgn, s.width(), s.height());
+                QVERIFY(Same(FrameRegion(rgn, s.width(), s.height()), frame));
+                QVERIFY(Same(InnerRegion(rgn, s.width(), s.height()), rgn.subtracted(frame)));
+            }
     }
 
     void evenOddPolygonsOfPixelCentres()

@@ -35,6 +35,9 @@ QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPointF>>& polygons, 
 // Ellipse inscribed in the box (left, top, right, bottom); empty when the box is.
 QRegion CreateEllipticRgn(int left, int top, int right, int bottom, const QRect& clip = NoClip());
 QRegion CreateRectRgn(int left, int top, int right, int bottom);
+// The part of the region outside the ellipse inscribed in (0, 0, width, height),
+// found without building the whole ellipse.
+QRegion OutsideEllipse(const QRegion& rgn, int width, int height);
 
 // The pixels [first, second) of row y inside the ellipse inscribed in the box;
 // first >= second when the row misses it. CreateEllipticRgn is built from it.

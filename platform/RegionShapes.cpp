@@ -74,6 +74,22 @@ QRegion CreateEllipticRgn(int left, int top, int right, int bottom, const QRect&
     return bands.Finish();
 }
 
+QRegion OutsideEllipse(const QRegion& rgn, int width, int height)
+{
+    const auto inside = [&](int x, int y) {
+        const auto span = EllipseRowSpan(0, 0, width, height, y);
+        return x >= span.first && x < span.second;
+    };
+    // The ellipse is convex: a rectangle whose corners lie in it lies in it
+    // whole, as a moving hand's bands mostly do.
+    if (std::all_of(rgn.begin(), rgn.end(), [&](const QRect& r) {
+            return inside(r.left(), r.top()) && inside(r.right(), r.top()) && inside(r.left(), r.bottom())
+                   && inside(r.right(), r.bottom());
+        }))
+        return {};
+    return rgn.subtracted(CreateEllipticRgn(0, 0, width, height, rgn.boundingRect()));
+}
+
 QRegion CreateRectRgn(int left, int top, int right, int bottom)
 {
     if (right <= left || bottom <= top)

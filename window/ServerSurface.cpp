@@ -24,8 +24,6 @@ bool ServerSurface::SetSize(const QSize& devicePixels, qreal ratio)
     if (devicePixels == m_rcDevice.size())
         return m_bPixmap;
     m_rcDevice = QRect(QPoint(), devicePixels);
-    m_rgnOutside =
-        QRegion(m_rcDevice).subtracted(platform::CreateEllipticRgn(0, 0, devicePixels.width(), devicePixels.height()));
     m_bWhole = true;
     m_bPixmap = m_pixmap.Create(m_window, devicePixels);
     return m_bPixmap;
@@ -48,7 +46,7 @@ QRegion ServerSurface::Draw(CClockFace& face, const FaceSettings& settings, std:
         m_rgnOpaque = QRegion();
     const QRegion changed = face.DrawChanged(*this, settings, time, whole);
     // Nothing shows outside the circle, even where a compositor ignores the shape.
-    const QRegion outside = changed.intersected(m_rgnOutside);
+    const QRegion outside = platform::OutsideEllipse(changed, m_rcDevice.width(), m_rcDevice.height());
     if (!outside.isEmpty()) {
         m_pixmap.Fill(outside, 0);
         if (!m_layering.bBlend)

@@ -55,7 +55,6 @@ private:
     bool m_bPixmap = false;
     QRect m_rcDevice;
     qreal m_dRatio = 1.0;
-    QRegion m_rgnOutside; // the device's pixels outside the circle
     Layering m_layering;
     bool m_bWhole = true;
     QRegion m_rgnOpaque;

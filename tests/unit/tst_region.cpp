@@ -145,6 +145,17 @@ private slots:
             }
     }
 
+    // Regions wholly inside the ellipse, crossing its edge and outside it.
+    void outsideAnEllipse()
+    {
+        QRandomGenerator random(5);
+        for (int i = 0; i < 200; ++i) {
+            const QRegion rgn = RandomRegion(random, random.bounded(1, 6), QRect(-4, -4, 44, 38));
+            QVERIFY2(Same(OutsideEllipse(rgn, 36, 30), rgn.subtracted(CreateEllipticRgn(0, 0, 36, 30))),
+                     qPrintable(QStringLiteral("case %1").arg(i)));
+        }
+    }
+
     void evenOddPolygonsOfPixelCentres()
     {
         QVERIFY(Same(CreatePolygonRgn({{0, 0}, {4, 0}, {4, 4}, {0, 4}}), QRegion(0, 0, 4, 4)));

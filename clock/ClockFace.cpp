@@ -373,7 +373,6 @@ void CClockFace::DrawDate(std::time_t time)
                   s.m_nDateWidth,
                   s.m_bDateBox,
                   clip,
-                  {},
                   {}};
     if (!m_date || !m_date->MadeFrom(line)) {
         // Built whole, whatever part of the device this draw paints: the
@@ -398,16 +397,11 @@ void CClockFace::DrawDate(std::time_t time)
                                         .intersected(line.clip);
                 CombineRgn(line.rgn, line.rgn, box, CombineMode::Xor);
             }
-            if (line.width != 0)
-                line.inner = platform::InnerRegion(line.rgn, line.width, line.width);
         });
         m_date = std::move(line);
     }
-    if (!m_pTarget || m_date->rgn.isEmpty())
-        return;
-    // A pixel's fill or frame depends on nothing but the whole region, so
-    // any area takes its part of them.
-    PaintFramed(m_date->rgn, m_date->inner, s.m_crDateFill, s.m_crDateFrame, m_date->width);
+    // Framed where it is painted: within an area, only the part near it.
+    PaintRegion(m_date->rgn, s.m_crDateFill, s.m_crDateFrame, m_date->width);
 }
 
 int CClockFace::DateFontHeight(int radius) { return int(0.18 * radius); }

@@ -146,7 +146,7 @@ private:
     std::vector<Element> m_lastHands;
     std::optional<Scene> m_lastScene;
 
-    // The date line's region and frame with all they are made from: tracing
+    // The date line's region with all it is made from: tracing
     // the letters is most of a frame's work, and the line changes at most
     // twice a day. The face's rectangle is fixed, and the clip stands for the
     // device.
@@ -160,7 +160,6 @@ private:
         BOOL box;
         QRect clip;
         QRegion rgn;
-        QRegion inner; // within the frame
 
         bool MadeFrom(const DateLine& o) const
         {

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QPixmapCache>
 #include <QTimer>
 
 #include "app/ClockApp.h"
@@ -41,6 +42,10 @@ int main(int argc, char* argv[])
         // Hiding the configuration dialog must not end the program: only the
         // end of the clock window's run does.
         QApplication::setQuitOnLastWindowClosed(false);
+        // Widgets are drawn only while the dialog is open: the cache would
+        // hold little but the tray icon's scaled pixmap, and wake the clock
+        // half a minute later to age it out.
+        QPixmapCache::setCacheLimit(0);
     }
     // Once the clock runs, the pages its start-up freed between what it
     // keeps (font set-up, the first frame) go back to the system.
